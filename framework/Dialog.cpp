@@ -1,0 +1,117 @@
+#include "framework/Dialog.h"
+
+#include "framework/App.h"
+#include "framework/Texts.h"
+#include "res/resource.h"
+
+namespace fw {
+
+Dialog::Dialog(unsigned templateId, HWND parent) : templateId(templateId), parent(parent) {}
+
+Dialog::~Dialog() {
+  if (window) {
+    SetWindowLongPtrA(window, DWLP_USER, 0);
+    ::DestroyWindow(window);
+  }
+}
+
+INT_PTR Dialog::DoModal() {
+  const DLGTEMPLATE* dialogTemplate = FindDialogTemplate(templateId);
+  if (!dialogTemplate) return -1;
+  modal = true;
+  return DialogBoxIndirectParamA(ResourceModule(), dialogTemplate, parent, StaticProcedure,
+                                 reinterpret_cast<LPARAM>(this));
+}
+
+bool Dialog::Create(HWND owner) {
+  const DLGTEMPLATE* dialogTemplate = FindDialogTemplate(templateId);
+  if (!dialogTemplate) return false;
+  parent = owner;
+  modal = false;
+  return CreateDialogIndirectParamA(ResourceModule(), dialogTemplate, owner, StaticProcedure,
+                                    reinterpret_cast<LPARAM>(this)) != nullptr;
+}
+
+void Dialog::DestroyWindow() {
+  if (window) ::DestroyWindow(window);
+}
+
+void Dialog::EndDialog(INT_PTR result) {
+  if (modal)
+    ::EndDialog(window, result);
+  else
+    DestroyWindow();
+}
+
+bool Dialog::OnInitDialog() { return true; }
+void Dialog::OnOK() { EndDialog(IDOK); }
+void Dialog::OnCancel() { EndDialog(IDCANCEL); }
+
+bool Dialog::ProcessMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+  if (message != WM_COMMAND || HIWORD(wParam) != BN_CLICKED) return false;
+  switch (LOWORD(wParam)) {
+    case IDOK: OnOK(); break;
+    case IDCANCEL: OnCancel(); break;
+    case ID_HELP:
+      if (App::Current()) App::Current()->ShowHelp(templateId);
+      break;
+    default: return false;
+  }
+  result = 0;
+  return true;
+}
+
+INT_PTR CALLBACK Dialog::StaticProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    auto* dialog = reinterpret_cast<Dialog*>(lParam);
+    SetWindowLongPtrA(window, DWLP_USER, lParam);
+    dialog->window = window;
+    return dialog->OnInitDialog() ? TRUE : FALSE;
+  }
+  auto* dialog = reinterpret_cast<Dialog*>(GetWindowLongPtrA(window, DWLP_USER));
+  if (!dialog) return FALSE;
+  if (message == WM_NCDESTROY) {
+    dialog->window = nullptr;
+    SetWindowLongPtrA(window, DWLP_USER, 0);
+    return FALSE;
+  }
+  return dialog->Procedure(message, wParam, lParam);
+}
+
+INT_PTR Dialog::Procedure(UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = 0;
+  handled = false;
+  if (!ProcessMessage(message, wParam, lParam, result)) return FALSE;
+  // These messages return their value directly instead of through DWLP_MSGRESULT.
+  switch (message) {
+    case WM_QUERYDRAGICON:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+      return static_cast<INT_PTR>(result);
+  }
+  if (window) SetWindowLongPtrA(window, DWLP_MSGRESULT, result);
+  return TRUE;
+}
+
+void Dialog::SetItemText(int id, const std::string& text) const { SetDlgItemTextA(window, id, text.c_str()); }
+
+std::string Dialog::ItemText(int id, int maxChars) const {
+  std::string text(static_cast<size_t>(maxChars) + 1, '\0');
+  int length = GetDlgItemTextA(window, id, text.data(), maxChars + 1);
+  text.resize(static_cast<size_t>(length > 0 ? length : 0));
+  return text;
+}
+
+void Dialog::EnableItem(int id, bool enable) const { EnableWindow(Item(id), enable); }
+bool Dialog::IsItemEnabled(int id) const { return IsWindowEnabled(Item(id)) != FALSE; }
+void Dialog::ShowItem(int id, bool show) const { ShowWindow(Item(id), show ? SW_SHOW : SW_HIDE); }
+void Dialog::CheckButton(int id, bool checked) const { CheckDlgButton(window, id, checked ? BST_CHECKED : BST_UNCHECKED); }
+bool Dialog::IsButtonChecked(int id) const { return IsDlgButtonChecked(window, id) != BST_UNCHECKED; }
+
+LRESULT Dialog::SendItemMessage(int id, UINT message, WPARAM wParam, LPARAM lParam) const {
+  return SendDlgItemMessageA(window, id, message, wParam, lParam);
+}
+
+}  // namespace fw

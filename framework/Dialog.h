@@ -1,0 +1,115 @@
+// The dialog base: a window handle bound to a template by number, one-line
+// helpers for its items, and a per-class routing table (the message map).
+#pragma once
+#include <string>
+#include <windows.h>
+
+namespace fw {
+
+class Dialog {
+ public:
+  Dialog(unsigned templateId, HWND parent);
+  virtual ~Dialog();
+  Dialog(const Dialog&) = delete;
+  Dialog& operator=(const Dialog&) = delete;
+
+  // Runs the dialog modally; returns the value given to EndDialog.
+  INT_PTR DoModal();
+  // Creates the dialog as a modeless window (a page or a progress window).
+  bool Create(HWND parent);
+  virtual void DestroyWindow();
+
+  HWND Handle() const { return window; }
+  HWND Parent() const { return parent; }
+  unsigned TemplateId() const { return templateId; }
+
+  // Item helpers.
+  HWND Item(int id) const { return GetDlgItem(window, id); }
+  void SetItemText(int id, const std::string& text) const;
+  std::string ItemText(int id, int maxChars = 259) const;
+  void EnableItem(int id, bool enable) const;
+  bool IsItemEnabled(int id) const;
+  void ShowItem(int id, bool show) const;
+  void CheckButton(int id, bool checked) const;
+  bool IsButtonChecked(int id) const;  // anything but unchecked counts
+  LRESULT SendItemMessage(int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
+
+ protected:
+  // Category handlers with the framework's default behaviour.
+  virtual bool OnInitDialog();  // true: the system sets the focus
+  virtual void OnOK();          // button 1; ends a modal dialog
+  virtual void OnCancel();      // button 2 and Escape; ends a modal dialog
+
+  // The routing table; classes define it with the MESSAGE_MAP macros below.
+  // Returns true when a handler took the message.
+  virtual bool ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+  void EndDialog(INT_PTR result);
+  // Inside a handler: let the system's default processing run as well.
+  void PassToDefault() { handled = false; }
+  bool handled = false;
+
+ private:
+  static INT_PTR CALLBACK StaticProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  INT_PTR Procedure(UINT message, WPARAM wParam, LPARAM lParam);
+
+  unsigned templateId;
+  HWND parent;
+  HWND window = nullptr;
+  bool modal = false;
+};
+
+// Command codes of WM_COMMAND and notification codes of WM_NOTIFY for a control.
+inline bool IsCommand(UINT message, WPARAM wParam, int id, int code) {
+  return message == WM_COMMAND && LOWORD(wParam) == id && HIWORD(wParam) == code;
+}
+inline NMHDR* NotifyHeader(UINT message, LPARAM lParam, int id, UINT code) {
+  NMHDR* header = message == WM_NOTIFY ? reinterpret_cast<NMHDR*>(lParam) : nullptr;
+  return header && header->idFrom == static_cast<UINT_PTR>(id) && header->code == code ? header : nullptr;
+}
+
+}  // namespace fw
+
+// The routing table of a dialog class. In the class: DECLARE_MESSAGE_MAP().
+// In its source, first thing:
+//   BEGIN_MESSAGE_MAP(SplitDialog, fw::Dialog)
+//     ON_MESSAGE(WM_SET_SOURCE, OnSetSource)     LRESULT OnSetSource(WPARAM, LPARAM)
+//     ON_BUTTON(IDC_ABOUT, OnAbout)              void OnAbout()
+//     ON_EDIT_CHANGE(IDC_SOURCE_EDIT, OnSourceChange)
+//     ON_NOTIFY(TCN_SELCHANGE, IDC_TAB, OnTabChange)  LRESULT OnTabChange(NMHDR*)
+//   END_MESSAGE_MAP()
+#define DECLARE_MESSAGE_MAP() \
+  bool ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+#define BEGIN_MESSAGE_MAP(ThisClass, BaseClass)                                                \
+  bool ThisClass::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) { \
+    using MapBase = BaseClass;
+
+#define ON_MESSAGE(number, handler)       \
+  if (message == (number)) {              \
+    handled = true;                       \
+    result = handler(wParam, lParam);     \
+    if (handled) return true;             \
+  }
+
+#define ON_CONTROL(code, id, handler)                   \
+  if (fw::IsCommand(message, wParam, (id), (code))) {   \
+    handled = true;                                     \
+    handler();                                          \
+    result = 0;                                         \
+    return true;                                        \
+  }
+
+#define ON_BUTTON(id, handler) ON_CONTROL(BN_CLICKED, id, handler)
+#define ON_EDIT_CHANGE(id, handler) ON_CONTROL(EN_CHANGE, id, handler)
+
+#define ON_NOTIFY(code, id, handler)                                     \
+  if (NMHDR* header = fw::NotifyHeader(message, lParam, (id), (code))) { \
+    handled = true;                                                      \
+    result = handler(header);                                            \
+    return true;                                                         \
+  }
+
+#define END_MESSAGE_MAP() \
+  return MapBase::ProcessMessage(message, wParam, lParam, result); \
+  }

@@ -1,0 +1,84 @@
+#include "framework/Texts.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace fw {
+namespace {
+
+LANGID chosenLanguage = 0;
+
+const LANGID ENGLISH = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+const LANGID GERMAN = MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN);
+
+// Finds a resource in the chosen language, falling back to English.
+HRSRC FindInLanguage(LPCSTR type, LPCSTR name) {
+  HRSRC found = FindResourceExA(ResourceModule(), type, name, ChosenLanguage());
+  if (!found) found = FindResourceExA(ResourceModule(), type, name, ENGLISH);
+  return found;
+}
+
+std::string FormatList(const char* format, va_list arguments) {
+  va_list copy;
+  va_copy(copy, arguments);
+  int length = vsnprintf(nullptr, 0, format, copy);
+  va_end(copy);
+  if (length <= 0) return std::string();
+  std::string text(static_cast<size_t>(length), '\0');
+  vsnprintf(text.data(), text.size() + 1, format, arguments);
+  return text;
+}
+
+}  // namespace
+
+HINSTANCE ResourceModule() { return GetModuleHandleA(nullptr); }
+
+LANGID ChosenLanguage() {
+  if (chosenLanguage == 0)
+    chosenLanguage = PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_GERMAN ? GERMAN : ENGLISH;
+  return chosenLanguage;
+}
+
+void ChooseLanguage(LANGID language) { chosenLanguage = language; }
+
+std::string LoadText(unsigned id) {
+  // A string table block holds 16 texts, each a length-prefixed UTF-16 string.
+  HRSRC block = FindInLanguage(RT_STRING, MAKEINTRESOURCEA((id >> 4) + 1));
+  if (!block) return std::string();
+  HGLOBAL loaded = LoadResource(ResourceModule(), block);
+  const WCHAR* entry = loaded ? static_cast<const WCHAR*>(LockResource(loaded)) : nullptr;
+  if (!entry) return std::string();
+  for (unsigned index = 0; index < (id & 15); ++index) entry += 1 + *entry;
+  int length = *entry;
+  if (length == 0) return std::string();
+  int size = WideCharToMultiByte(1252, 0, entry + 1, length, nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(1252, 0, entry + 1, length, text.data(), size, nullptr, nullptr);
+  return text;
+}
+
+std::string FormatText(unsigned id, ...) {
+  std::string format = LoadText(id);
+  va_list arguments;
+  va_start(arguments, id);
+  std::string text = FormatList(format.c_str(), arguments);
+  va_end(arguments);
+  return text;
+}
+
+std::string Format(const char* format, ...) {
+  va_list arguments;
+  va_start(arguments, format);
+  std::string text = FormatList(format, arguments);
+  va_end(arguments);
+  return text;
+}
+
+const DLGTEMPLATE* FindDialogTemplate(unsigned id) {
+  HRSRC found = FindInLanguage(RT_DIALOG, MAKEINTRESOURCEA(id));
+  if (!found) return nullptr;
+  HGLOBAL loaded = LoadResource(ResourceModule(), found);
+  return loaded ? static_cast<const DLGTEMPLATE*>(LockResource(loaded)) : nullptr;
+}
+
+}  // namespace fw

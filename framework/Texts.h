@@ -1,0 +1,29 @@
+// Numbered texts and dialog templates in the language chosen at start.
+#pragma once
+#include <string>
+#include <windows.h>
+
+namespace fw {
+
+// German for a German user interface, English (United States) otherwise.
+// Chosen once, on first use, from the user's interface language.
+LANGID ChosenLanguage();
+// Overrides the choice (tests use it to check both tables in one run).
+void ChooseLanguage(LANGID language);
+
+// The text with this number in the chosen language (code page 1252 bytes);
+// the empty text when the table has no such number.
+std::string LoadText(unsigned id);
+
+// printf-style formatting of a numbered text.
+std::string FormatText(unsigned id, ...);
+// printf-style formatting of any format text.
+std::string Format(const char* format, ...);
+
+// The dialog template with this number in the chosen language, or nullptr.
+const DLGTEMPLATE* FindDialogTemplate(unsigned id);
+
+// The module that holds the resources (the program itself).
+HINSTANCE ResourceModule();
+
+}  // namespace fw

@@ -1,0 +1,54 @@
+# Sourced by run.sh and test.sh: installs what the build and the tests need on a
+# fresh Debian machine, and provides a display for the dialogs.
+# Only 64-bit Wine: these machines cannot run 32-bit code.
+
+parvola_packages="cmake make mingw-w64 wine wine64 xvfb x11-utils x11-apps imagemagick doctest-dev"
+
+parvola_install_missing() {
+  local missing=()
+  local tool
+  for tool in cmake:cmake make:make x86_64-w64-mingw32-g++:mingw-w64 i686-w64-mingw32-g++:mingw-w64 \
+              /usr/lib/wine/wine64:wine64 /usr/lib/wine/wineserver:wine Xvfb:xvfb xwininfo:x11-utils \
+              xwd:x11-apps convert:imagemagick /usr/include/doctest/doctest.h:doctest-dev; do
+    local probe="${tool%%:*}" package="${tool##*:}"
+    if [[ "$probe" == /* ]]; then [ -e "$probe" ] && continue; else command -v "$probe" >/dev/null && continue; fi
+    missing+=("$package")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}" >&2
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $(printf '%s\n' "${missing[@]}" | sort -u) >&2
+}
+
+# Starts a private Xvfb when there is no display; it ends with the calling script.
+parvola_ensure_display() {
+  [ -n "${DISPLAY:-}" ] && return 0
+  local n
+  for n in $(seq 90 130); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    parvola_xvfb_pid=$!
+    trap 'kill $parvola_xvfb_pid 2>/dev/null' EXIT
+    export DISPLAY=":$n"
+    local i
+    for i in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.1; done
+    return 0
+  done
+  echo "No free display number for Xvfb" >&2
+  return 1
+}
+
+# Configures (once) and builds one target into build/<arch>.
+parvola_build() {
+  local arch="$1"; shift
+  local dir="$parvola_root/build/$arch"
+  if [ ! -f "$dir/CMakeCache.txt" ]; then
+    cmake -S "$parvola_root" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$parvola_root/cmake/$arch-w64-mingw32.cmake" \
+      -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+  elif [ $# -gt 0 ]; then
+    cmake "$dir" "$@" >/dev/null
+  fi
+  cmake --build "$dir" -j "$(nproc)"
+}

@@ -1,0 +1,34 @@
+// The private window messages that join pages, dialogs and workers, and the
+// flag sets that travel in them.
+#pragma once
+#include <cstdint>
+
+constexpr unsigned WM_USER_BASE = 0x400;  // the system's first private message number
+constexpr unsigned WM_SET_SOURCE = WM_USER_BASE + 1;
+constexpr unsigned WM_SET_DESTINATION = WM_USER_BASE + 2;
+constexpr unsigned WM_SET_SIZE_OPTION = WM_USER_BASE + 3;
+constexpr unsigned WM_SET_EXTRAS = WM_USER_BASE + 4;
+constexpr unsigned WM_SET_REGISTRATION = WM_USER_BASE + 5;
+constexpr unsigned WM_PROGRESS_CLOSED = WM_USER_BASE + 6;
+constexpr unsigned WM_WORK_DONE = WM_USER_BASE + 7;
+constexpr unsigned WM_WORK_FAILED = WM_USER_BASE + 8;
+constexpr unsigned WM_ANIMATION_STOP = WM_USER_BASE + 9;
+constexpr unsigned WM_ANIMATION_PLAY = WM_USER_BASE + 10;
+constexpr unsigned WM_PROGRESS_POS = WM_USER_BASE + 11;
+constexpr unsigned WM_SHOW_FROM = WM_USER_BASE + 12;
+constexpr unsigned WM_SHOW_TO = WM_USER_BASE + 13;
+constexpr unsigned WM_SHOW_TIME_LEFT = WM_USER_BASE + 14;
+constexpr unsigned WM_AUTO_START = WM_USER_BASE + 15;
+
+// The "no readable source" length of WM_SET_SOURCE, as a 32-bit value on every target.
+constexpr uint32_t NO_SOURCE = 0xFFFFFFFFu;
+
+// Extras written to the last disk.
+constexpr uint32_t EXTRA_PROGRAM_COPY = 1;
+constexpr uint32_t EXTRA_INFO_FILE = 2;
+constexpr uint32_t EXTRA_BATCH_FILE = 4;
+
+// Shell registration choices.
+constexpr uint32_t REGISTER_EXTENSION = 1;
+constexpr uint32_t REGISTER_SPLIT_VERB = 2;
+constexpr uint32_t REGISTER_RESTORE_VERB = 4;
