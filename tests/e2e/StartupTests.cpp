@@ -1,0 +1,42 @@
+#include <doctest/doctest.h>
+
+#include "res/resource.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+const char* const TRACE_FILE = "C:\\Parvola95.log";
+
+// Starts the program, finds its dialog, checks which one it is and closes it.
+void CheckStartsDialog(const std::string& arguments, int identifyingControl, int otherControl) {
+  test::RunningProgram program(arguments);
+  REQUIRE(program.Started());
+  HWND dialog = program.FindWindowByCaption("Parvola 95 (Olvanta)");
+  REQUIRE(dialog != nullptr);
+  CHECK(GetDlgItem(dialog, identifyingControl) != nullptr);
+  CHECK(GetDlgItem(dialog, otherControl) == nullptr);
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  CHECK(program.WaitForExit());
+}
+
+}  // namespace
+
+TEST_CASE("start-up chooses the dialog from the command line") {
+  DeleteFileA(TRACE_FILE);
+  SUBCASE("restore mode shows the restore dialog") {
+    CheckStartsDialog("/u X:\\REPORT.Split", IDC_DESTINATION_EDIT, IDC_TAB);
+  }
+  SUBCASE("without arguments the split dialog") { CheckStartsDialog("", IDC_TAB, IDC_DESTINATION_EDIT); }
+  SUBCASE("a restore switch without a file falls back to the split dialog") {
+    CheckStartsDialog("/u", IDC_TAB, IDC_DESTINATION_EDIT);
+  }
+  SUBCASE("the trace log never creates its file") { CheckStartsDialog("/u X", IDC_DESTINATION_EDIT, IDC_TAB); }
+  CHECK_FALSE(test::FileExists(TRACE_FILE));
+}
+
+TEST_CASE("an existing file of the trace log's name is left untouched") {
+  test::WriteFileBytes(TRACE_FILE, "kept as it was");
+  CheckStartsDialog("/u X", IDC_DESTINATION_EDIT, IDC_TAB);
+  CHECK(test::ReadFileBytes(TRACE_FILE) == "kept as it was");
+  DeleteFileA(TRACE_FILE);
+}

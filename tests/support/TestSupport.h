@@ -1,0 +1,61 @@
+// Shared helpers of the test executables: temporary folders, the program under
+// test, waiting for windows and answering them.
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+#include <windows.h>
+
+namespace test {
+
+// A fresh folder under the system's temporary folder, removed with its content.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::string& Path() const { return path; }
+  std::string operator/(const std::string& name) const { return path + "\\" + name; }
+
+ private:
+  std::string path;
+};
+
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+std::string ReadFileBytes(const std::string& path);
+bool FileExists(const std::string& path);
+// Bytes that do not repeat in any short period, so misplaced blocks show.
+std::string PatternBytes(size_t count, unsigned seed = 1);
+
+// A Linux path (as the build knows it) in the form the program under Wine sees.
+std::string WindowsPathOf(const std::string& unixPath);
+// The program under test, Parvola95.exe of this build.
+std::string ProgramPath();
+
+// Polls the condition until it holds or the time is up.
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
+
+// A started program: its process, and its windows.
+class RunningProgram {
+ public:
+  explicit RunningProgram(const std::string& arguments, const std::string& currentFolder = std::string());
+  ~RunningProgram();  // ends the process if it still runs
+  RunningProgram(const RunningProgram&) = delete;
+  RunningProgram& operator=(const RunningProgram&) = delete;
+
+  bool Started() const { return process != nullptr; }
+  DWORD ProcessId() const { return processId; }
+  // The first visible top-level window of the process whose caption matches (any when empty).
+  HWND FindWindowByCaption(const std::string& caption = std::string(), DWORD timeoutMs = 15000) const;
+  // Waits for the process to end; returns false on time-out.
+  bool WaitForExit(DWORD timeoutMs = 15000) const;
+
+ private:
+  HANDLE process = nullptr;
+  DWORD processId = 0;
+};
+
+std::string WindowText(HWND window);
+
+}  // namespace test
