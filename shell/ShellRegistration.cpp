@@ -1,0 +1,61 @@
+#include "shell/ShellRegistration.h"
+
+#include <windows.h>
+
+#include "framework/App.h"
+#include "framework/Texts.h"
+#include "res/resource.h"
+#include "ui/Messages.h"
+
+namespace {
+
+// Sets the unnamed value of a key under the classes root, creating the keys on the way.
+void SetClassesText(const char* keyName, const std::string& text) {
+  HKEY key;
+  if (RegCreateKeyExA(HKEY_CLASSES_ROOT, keyName, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                      &key, nullptr) != ERROR_SUCCESS)
+    return;
+  RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                 static_cast<DWORD>(text.size() + 1));
+  RegCloseKey(key);
+}
+
+void DeleteClassesTree(const char* keyName) { RegDeleteTreeA(HKEY_CLASSES_ROOT, keyName); }
+
+// The program's own path as its first argument gives it; the module path when
+// there is no application object (the path is the same file).
+std::string RunningProgramPath() {
+  fw::App* app = fw::App::Current();
+  if (app && !app->Arguments().empty()) return app->Arguments()[0];
+  char path[MAX_PATH];
+  DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return std::string(path, length < MAX_PATH ? length : 0);
+}
+
+}  // namespace
+
+void ApplyShellRegistration(uint32_t registrationFlags) {
+  ApplyShellRegistration(registrationFlags, RunningProgramPath());
+}
+
+void ApplyShellRegistration(uint32_t registrationFlags, const std::string& programPath) {
+  DeleteClassesTree(".split");
+  DeleteClassesTree("ParvolaFile");
+  DeleteClassesTree("*\\shell\\Split\\command");
+  DeleteClassesTree("*\\shell\\Split");
+
+  if (registrationFlags & REGISTER_EXTENSION) {
+    SetClassesText(".split", "ParvolaFile");
+    SetClassesText("ParvolaFile", fw::LoadText(IDS_FILE_TYPE_NAME));
+    SetClassesText("ParvolaFile\\DefaultIcon", programPath + ",2");
+  }
+  if (registrationFlags & REGISTER_RESTORE_VERB) {
+    SetClassesText("ParvolaFile\\shell", "UnSplit");
+    SetClassesText("ParvolaFile\\shell\\UnSplit", fw::LoadText(IDS_RESTORE_VERB));
+    SetClassesText("ParvolaFile\\shell\\UnSplit\\command", programPath + " /u \"%1\"");
+  }
+  if (registrationFlags & REGISTER_SPLIT_VERB) {
+    SetClassesText("*\\shell\\Split", fw::LoadText(IDS_SPLIT_VERB));
+    SetClassesText("*\\shell\\Split\\command", programPath + " /s \"%1\"");
+  }
+}
