@@ -21,6 +21,8 @@ class Dialog {
 
   HWND Handle() const { return window; }
   HWND Parent() const { return parent; }
+  // The window that a modal run disables and returns to.
+  void SetOwner(HWND owner) { parent = owner; }
   unsigned TemplateId() const { return templateId; }
 
   // Item helpers.
