@@ -18,5 +18,4 @@ for argument in "$@"; do
 done
 "$parvola_root/tools/wine-run.sh" "$parvola_root/build/x86_64/Parvola95.exe" "${wine_arguments[@]}"
 status=$?
-/usr/lib/wine/wineserver -w 2>/dev/null || true
 exit $status

@@ -12,5 +12,5 @@ export PARVOLA_BUILD_DIR="$parvola_root/build/x86_64"
 set +e
 ctest --test-dir "$parvola_root/build/x86_64" --output-on-failure "$@"
 status=$?
-/usr/lib/wine/wineserver -k 2>/dev/null
+WINEPREFIX="${WINEPREFIX:-$PARVOLA_BUILD_DIR/wine}" /usr/lib/wine/wineserver -k 2>/dev/null
 exit $status
