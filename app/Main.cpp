@@ -8,7 +8,20 @@ static SplitApp application;
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return application.Run(); }
 
-// The runtime's verbose handler drags in a demangler; plain abort keeps the program small.
+// The C++ runtime's error paths drag in a demangler, the exception classes and a
+// second string implementation. The program throws only its own file errors and
+// never lets a library error pass, so these end the process plainly: that keeps
+// the program small enough to share a floppy with the last piece.
 namespace __gnu_cxx {
 void __verbose_terminate_handler() { std::abort(); }
 }  // namespace __gnu_cxx
+namespace std {
+void __throw_bad_alloc() { std::abort(); }
+void __throw_bad_array_new_length() { std::abort(); }
+void __throw_logic_error(const char*) { std::abort(); }
+void __throw_length_error(const char*) { std::abort(); }
+void __throw_out_of_range(const char*) { std::abort(); }
+void __throw_out_of_range_fmt(const char*, ...) { std::abort(); }
+void __throw_invalid_argument(const char*) { std::abort(); }
+void __throw_bad_function_call() { std::abort(); }
+}  // namespace std
