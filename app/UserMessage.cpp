@@ -18,7 +18,9 @@ int ShowUserMessage(unsigned textId, const std::string& text, unsigned type) {
   return MessageBoxA(nullptr, text.c_str(), caption.c_str(), type | MB_SETFOREGROUND);
 }
 
-int ShowUserText(unsigned textId, unsigned type) { return ShowUserMessage(textId, fw::LoadText(textId), type); }
+int ShowUserText(unsigned textId, unsigned type) {
+  return ShowUserMessage(textId, fw::LoadText(textId), type);
+}
 
 int ShowUserText(unsigned textId, const std::string& argument, unsigned type) {
   return ShowUserMessage(textId, fw::FormatText(textId, argument.c_str()), type);

@@ -20,7 +20,8 @@ bool WriteRestoreInfo(std::string sourcePath, std::string destination, std::stri
                       int32_t pieceCount, int32_t totalSize, HWND progress) {
   std::string infoPath = destination + '\\' + baseName + ".Split";
   fw::File file;
-  if (!TracedStep("Trying to create info file...", [&] { return CreateFileGuarded(infoPath, file, progress); }))
+  if (!TracedStep("Trying to create info file...",
+                  [&] { return CreateFileGuarded(infoPath, file, progress); }))
     return false;
   std::string text = RestoreInfoText(FileNameOf(sourcePath), pieceCount, totalSize);
   return TracedStep("Trying to write info file...", [&] {
@@ -60,8 +61,9 @@ bool ReadRestoreInfo(std::string path, std::string& originalName, int32_t& piece
 
   RestoreInfo info;
   InfoParse parse = ParseRestoreInfo(std::string_view(buffer.data(), length), info);
-  static const char* const FIELD_STEPS[INFO_FIELDS] = {
-      "Trying to parse the filename...", "Trying to parse the # files...", "Trying to parse the file size..."};
+  static const char* const FIELD_STEPS[INFO_FIELDS] = {"Trying to parse the filename...",
+                                                       "Trying to parse the # files...",
+                                                       "Trying to parse the file size..."};
   for (int field = INFO_NAME; field < INFO_FIELDS; ++field) {
     Trace().WriteText(FIELD_STEPS[field]);
     if (!parse.parsed && parse.failedField == field) {

@@ -7,12 +7,13 @@
 #include "split/TracedStep.h"
 
 BatchTexts LoadBatchTexts() {
-  return BatchTexts{fw::LoadText(IDS_BATCH_USAGE), fw::LoadText(IDS_BATCH_EXISTS), fw::LoadText(IDS_BATCH_RESTORING),
-                    fw::LoadText(IDS_BATCH_INSERT), fw::LoadText(IDS_BATCH_RESTORED)};
+  return BatchTexts{fw::LoadText(IDS_BATCH_USAGE), fw::LoadText(IDS_BATCH_EXISTS),
+                    fw::LoadText(IDS_BATCH_RESTORING), fw::LoadText(IDS_BATCH_INSERT),
+                    fw::LoadText(IDS_BATCH_RESTORED)};
 }
 
-bool WriteRestoreBatch(std::string sourcePath, std::string destination, std::string baseName, int32_t pieceCount,
-                       HWND owner) {
+bool WriteRestoreBatch(std::string sourcePath, std::string destination, std::string baseName,
+                       int32_t pieceCount, HWND owner) {
   std::string name = FileNameOf(sourcePath);
   std::string batchPath = destination + '\\' + baseName + ".Bat";
   fw::File file;

@@ -13,5 +13,5 @@ BatchTexts LoadBatchTexts();
 // Writes the batch file for the pieces of sourcePath in destination (no trailing
 // backslash); owner is passed on to the guarded creation. True when the file was
 // created, written and closed.
-bool WriteRestoreBatch(std::string sourcePath, std::string destination, std::string baseName, int32_t pieceCount,
-                       HWND owner);
+bool WriteRestoreBatch(std::string sourcePath, std::string destination, std::string baseName,
+                       int32_t pieceCount, HWND owner);
