@@ -61,19 +61,22 @@ bool IsDeviceName(const std::string& name) {
          ((stem[3] >= '1' && stem[3] <= '9') || SUPERSCRIPT_DIGITS.find(stem[3]) != std::string_view::npos);
 }
 
-}  // namespace
-
-std::string RestoreInfoText(const std::string& originalName, int32_t pieceCount, int32_t totalSize) {
-  return std::string(NAME_TAG) + originalName + "\r\n" + std::string(COUNT_TAG) + std::to_string(pieceCount) +
-         "\r\n" + std::string(SIZE_TAG) + std::to_string(totalSize);
-}
-
+// Whether a restore may create a file of this name inside the chosen folder: no
+// folder separators, drive colon or control bytes, not only dots and blanks, and no
+// DOS device name. The empty name passes (creating it fails later like any bad path).
 bool IsPlainFileName(const std::string& name) {
   if (name.find_first_of("\\/:") != std::string::npos) return false;
   for (char letter : name)
     if (static_cast<unsigned char>(letter) < 32) return false;
   if (!name.empty() && name.find_first_not_of(". ") == std::string::npos) return false;
   return !IsDeviceName(name);
+}
+
+}  // namespace
+
+std::string RestoreInfoText(const std::string& originalName, int32_t pieceCount, int32_t totalSize) {
+  return std::string(NAME_TAG) + originalName + "\r\n" + std::string(COUNT_TAG) + std::to_string(pieceCount) +
+         "\r\n" + std::string(SIZE_TAG) + std::to_string(totalSize);
 }
 
 InfoParse ParseRestoreInfo(std::string_view data, RestoreInfo& info) {

@@ -27,8 +27,3 @@ struct InfoParse {
 // malformed fields it refuses a count or size beyond the signed 32-bit range, and
 // an original name that could reach outside the restore folder or name a device.
 InfoParse ParseRestoreInfo(std::string_view data, RestoreInfo& info);
-
-// Whether a restore may create a file of this name inside the chosen folder: no
-// folder separators, drive colon or control bytes, not only dots and blanks, and no
-// DOS device name. The empty name passes (creating it fails later like any bad path).
-bool IsPlainFileName(const std::string& name);

@@ -46,13 +46,6 @@ TEST_CASE("restore info file on disk") {
     CHECK(boxes.Shown()[0].textId == 144);
   }
 
-  SUBCASE("the writer fails with text 145 in a missing folder") {
-    ScriptedMessages boxes;
-    CHECK_FALSE(WriteRestoreInfo("movie.avi", folder / "missing", "movie", 3, 900, nullptr));
-    REQUIRE(boxes.Shown().size() == 1);
-    CHECK(boxes.Shown()[0].textId == 145);
-  }
-
   SUBCASE("the reader falls back to the path with .split appended") {
     WriteWholeFile(folder / "REPORT.Split", "<ORIGINALNAME>REPORT.DOC\r\n<#FILES>2\r\n<SIZE>5");
     ReadBack back = Read(folder / "REPORT");

@@ -101,14 +101,6 @@ TEST_CASE("CreateFileGuarded creates, asks before overwriting and reports failur
     CHECK(ReadWholeFile(path) == "in use");
   }
 
-  SUBCASE("a folder of that name is never taken for a missing file") {
-    MakeFolder(path);
-    ScriptedMessages boxes({IDYES}, &journal);
-    CHECK_FALSE(CreateFileGuarded(path, file, progress.Handle()));
-    CHECK(boxes.Shown().size() == 1);
-    CHECK(boxes.Shown()[0].textId == 145);
-  }
-
   SUBCASE("from a worker thread the messages reach the window through the real transport") {
     WriteWholeFile(path, "old content");
     ScriptedMessages boxes({IDYES}, &journal);
@@ -119,16 +111,5 @@ TEST_CASE("CreateFileGuarded creates, asks before overwriting and reports failur
     CloseHandle(worker);
     CHECK(call.result);
     CHECK(journal.Entries() == Entries{"WM_ANIMATION_STOP", "box 144", "WM_ANIMATION_PLAY"});
-  }
-
-  SUBCASE("the question is asked in the chosen language") {
-    fw::ChooseLanguage(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN));
-    WriteWholeFile(path, "x");
-    ScriptedMessages boxes({IDNO});
-    CHECK_FALSE(CreateFileGuarded(path, file, nullptr));
-    fw::ChooseLanguage(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
-    REQUIRE(boxes.Shown().size() == 1);
-    CHECK(boxes.Shown()[0].text ==
-          "Die Datei '" + path + "' existiert bereits,\nsoll sie \xFC" "berschrieben werden?");
   }
 }

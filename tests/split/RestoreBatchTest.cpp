@@ -287,23 +287,13 @@ TEST_CASE("the written batch file restores the pieces under cmd") {
   CHECK(boxes.Shown().empty());
 }
 
-TEST_CASE("WriteRestoreBatch creates its file guarded") {
+TEST_CASE("WriteRestoreBatch keeps an existing batch file after No") {
   fw::ChooseLanguage(ENGLISH);
   TempFolder folder;
-
-  SUBCASE("an existing batch file is kept after No") {
-    WriteWholeFile(folder / "REPORT.Bat", "keep");
-    ScriptedMessages boxes({IDNO});
-    CHECK_FALSE(WriteRestoreBatch("C:\\DATA\\REPORT.DOC", folder.Path(), "REPORT", 3, nullptr));
-    CHECK(ReadWholeFile(folder / "REPORT.Bat") == "keep");
-    REQUIRE(boxes.Shown().size() == 1);
-    CHECK(boxes.Shown()[0].textId == 144);
-  }
-
-  SUBCASE("a missing destination fails with text 145") {
-    ScriptedMessages boxes;
-    CHECK_FALSE(WriteRestoreBatch("C:\\DATA\\REPORT.DOC", folder / "missing", "REPORT", 3, nullptr));
-    REQUIRE(boxes.Shown().size() == 1);
-    CHECK(boxes.Shown()[0].textId == 145);
-  }
+  WriteWholeFile(folder / "REPORT.Bat", "keep");
+  ScriptedMessages boxes({IDNO});
+  CHECK_FALSE(WriteRestoreBatch("C:\\DATA\\REPORT.DOC", folder.Path(), "REPORT", 3, nullptr));
+  CHECK(ReadWholeFile(folder / "REPORT.Bat") == "keep");
+  REQUIRE(boxes.Shown().size() == 1);
+  CHECK(boxes.Shown()[0].textId == 144);
 }
