@@ -1,0 +1,23 @@
+// The text of the restore batch file: a DOS script that joins the pieces again
+// with the command interpreter's own copy command. Window-free.
+#pragma once
+#include <cstdint>
+#include <string>
+
+// The script's texts in the user's language, as the string table holds them: each
+// holds one %s for a name, except the insert prompt, which is used unchanged.
+struct BatchTexts {
+  std::string usage;         // "@echo Please start with: %s ...", ending in the example's start
+  std::string exists;        // two echo lines, each with its own line end
+  std::string restoring;     // a line end, then one echo line without a line end
+  std::string insertPrompt;  // one echo line using %file% and %source%, with its line end
+  std::string restored;      // an echo line, an empty line and ":end"
+};
+
+// The script that restores the file name (extension included) from pieceCount pieces
+// named baseName.000, baseName.001, ... Lines end in CR LF; the last line, ":end",
+// has no line end. Names that the command interpreter would split or take for an
+// operator are quoted in file names and escaped in echo lines; other names are
+// inserted as they are.
+std::string BuildRestoreBatch(const std::string& name, const std::string& baseName, int32_t pieceCount,
+                              const BatchTexts& texts);

@@ -1,0 +1,22 @@
+// Names shared by the split and the restore: the file name and base name of a
+// path, the numbered piece names, and the destination folder without trailing
+// backslashes. Window-free.
+#pragma once
+#include <cstdint>
+#include <string>
+
+// The part of the path after its last backslash (the whole path when it has none).
+std::string FileNameOf(const std::string& path);
+
+// The file name up to, not including, its last "." (the whole name when it has none):
+// C:\DATA\BACKUP.TAR.GZ gives BACKUP.TAR, C:\MY.DIR\README gives README.
+std::string BaseNameOf(const std::string& path);
+
+// The piece index as three digits, hundreds, tens and units: 7 gives "007", 1234 gives "234".
+std::string PieceDigits(uint32_t index);
+
+// destination\base.ddd, the name of the piece with this 0-based index.
+std::string PiecePath(const std::string& destination, const std::string& baseName, uint32_t index);
+
+// The destination without its trailing backslashes: A:\ gives A:, C:\OUT\\ gives C:\OUT.
+std::string NormalizeDestination(std::string destination);

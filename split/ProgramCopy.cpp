@@ -1,0 +1,69 @@
+#include "split/ProgramCopy.h"
+
+#include <vector>
+
+#include "app/TraceLog.h"
+#include "framework/App.h"
+#include "framework/File.h"
+#include "split/GuardedFile.h"
+#include "split/TracedStep.h"
+
+namespace {
+
+constexpr uint32_t BLOCK_SIZE = 32768;
+
+bool NamesFile(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace
+
+std::string RunningProgramPath() {
+  // The first element may be a name without folder or extension, as typed by
+  // whoever started the program; the module path is then the reliable one.
+  fw::App* app = fw::App::Current();
+  if (app && !app->Arguments().empty() && NamesFile(app->Arguments()[0])) return app->Arguments()[0];
+  char path[MAX_PATH];
+  DWORD length = GetModuleFileNameA(nullptr, path, sizeof(path));
+  return length > 0 && length < sizeof(path) ? std::string(path, length) : std::string();
+}
+
+bool WriteProgramCopy(std::string destination, HWND owner) {
+  std::string sourcePath = RunningProgramPath();
+  std::string targetPath = destination + "\\Parvola95.exe";
+  Trace().WriteLine("Trying to copy parvola");
+  Trace().WriteText("Trying to open parvola file...");
+  fw::File source, target;
+  if (!source.Open(sourcePath, fw::File::READ_SHARE_READ)) return false;
+  if (!CreateFileGuarded(targetPath, target, owner)) {
+    Trace().WriteLine("failed");
+    return false;
+  }
+  Trace().WriteLine("done");
+
+  // The loop ends after a read that delivers nothing; that read and its empty write
+  // are steps like the others.
+  std::vector<char> buffer(BLOCK_SIZE);
+  uint32_t count = 0;
+  do {
+    if (!TracedStep("Trying to read from parvola file...", [&] {
+          count = source.Read(buffer.data(), BLOCK_SIZE);
+          return true;
+        }) ||
+        !TracedStep("Trying to write to the parvola file...", [&] {
+          target.Write(buffer.data(), count);
+          return true;
+        }))
+      return false;
+  } while (count > 0);
+
+  return TracedStep("Trying to close parvola file (copy)...", [&] {
+           target.Close();
+           return true;
+         }) &&
+         TracedStep("Trying to close parvola file (original)...", [&] {
+           source.Close();
+           return true;
+         });
+}

@@ -1,0 +1,31 @@
+#include "split/RestoreBatch.h"
+
+#include "framework/Texts.h"
+#include "res/resource.h"
+#include "split/GuardedFile.h"
+#include "split/PieceNames.h"
+#include "split/TracedStep.h"
+
+BatchTexts LoadBatchTexts() {
+  return BatchTexts{fw::LoadText(IDS_BATCH_USAGE), fw::LoadText(IDS_BATCH_EXISTS),
+                    fw::LoadText(IDS_BATCH_RESTORING), fw::LoadText(IDS_BATCH_INSERT),
+                    fw::LoadText(IDS_BATCH_RESTORED)};
+}
+
+bool WriteRestoreBatch(std::string sourcePath, std::string destination, std::string baseName,
+                       int32_t pieceCount, HWND owner) {
+  std::string name = FileNameOf(sourcePath);
+  std::string batchPath = destination + '\\' + baseName + ".Bat";
+  fw::File file;
+  if (!TracedStep("Trying to create BAT file...", [&] { return CreateFileGuarded(batchPath, file, owner); }))
+    return false;
+  std::string script = BuildRestoreBatch(name, baseName, pieceCount, LoadBatchTexts());
+  return TracedStep("Trying to write BAT file...", [&] {
+           file.Write(script.data(), static_cast<uint32_t>(script.size()));
+           return true;
+         }) &&
+         TracedStep("Trying to close BAT file...", [&] {
+           file.Close();
+           return true;
+         });
+}

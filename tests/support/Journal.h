@@ -1,0 +1,41 @@
+// An ordered, thread-safe record of what a test observed: window messages that a
+// recording window received and message boxes that were shown.
+#pragma once
+#include <string>
+#include <vector>
+#include <windows.h>
+
+class Journal {
+ public:
+  Journal() { InitializeCriticalSection(&lock); }
+  ~Journal() { DeleteCriticalSection(&lock); }
+  Journal(const Journal&) = delete;
+  Journal& operator=(const Journal&) = delete;
+
+  void Add(std::string entry);
+  std::vector<std::string> Entries() const;
+
+ private:
+  mutable CRITICAL_SECTION lock;
+  std::vector<std::string> entries;
+};
+
+// A message-only window that records each private message it receives by name
+// ("WM_ANIMATION_STOP") into a journal. Messages sent from the creating thread
+// reach it at once; from other threads only while the creating thread pumps.
+class RecordingWindow {
+ public:
+  explicit RecordingWindow(Journal& journal);
+  ~RecordingWindow();
+  RecordingWindow(const RecordingWindow&) = delete;
+  RecordingWindow& operator=(const RecordingWindow&) = delete;
+
+  HWND Handle() const { return window; }
+
+ private:
+  HWND window = nullptr;
+};
+
+// Pumps the calling thread's messages until the handle is signalled or the timeout
+// (milliseconds) has passed; true when it was signalled.
+bool PumpUntilSignalled(HANDLE handle, DWORD timeout);
