@@ -215,11 +215,11 @@ TEST_CASE("hostile command lines stay inside their buffers") {
 }
 
 TEST_CASE("long path expansion") {
-  test::TempFolder folder;
+  TempFolder folder;
   std::string longFolder = folder / "Quarterly Reports 2026";
   REQUIRE(CreateDirectoryA(longFolder.c_str(), nullptr));
   std::string longFile = longFolder + "\\Annual summary of sales.document";
-  test::WriteFileBytes(longFile, "content");
+  WriteWholeFile(longFile, "content");
   char shortPath[MAX_PATH];
   REQUIRE(GetShortPathNameA(longFile.c_str(), shortPath, MAX_PATH) > 0);
   char longBase[MAX_PATH];
@@ -259,7 +259,7 @@ TEST_CASE("long path expansion") {
 }
 
 TEST_CASE("an expansion past 259 characters keeps the short path and is not clean") {
-  test::TempFolder folder;
+  TempFolder folder;
   std::wstring deep = L"\\\\?\\";
   for (char c : folder.Path()) deep += static_cast<wchar_t>(c);
   for (int level = 0; level < 5; ++level) {

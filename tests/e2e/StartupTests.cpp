@@ -31,12 +31,12 @@ TEST_CASE("start-up chooses the dialog from the command line") {
     CheckStartsDialog("/u", IDC_TAB, IDC_DESTINATION_EDIT);
   }
   SUBCASE("the trace log never creates its file") { CheckStartsDialog("/u X", IDC_DESTINATION_EDIT, IDC_TAB); }
-  CHECK_FALSE(test::FileExists(TRACE_FILE));
+  CHECK_FALSE(FileExists(TRACE_FILE));
 }
 
 TEST_CASE("an existing file of the trace log's name is left untouched") {
-  test::WriteFileBytes(TRACE_FILE, "kept as it was");
+  WriteWholeFile(TRACE_FILE, "kept as it was");
   CheckStartsDialog("/u X", IDC_DESTINATION_EDIT, IDC_TAB);
-  CHECK(test::ReadFileBytes(TRACE_FILE) == "kept as it was");
+  CHECK(ReadWholeFile(TRACE_FILE) == "kept as it was");
   DeleteFileA(TRACE_FILE);
 }

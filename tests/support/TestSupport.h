@@ -6,25 +6,10 @@
 #include <vector>
 #include <windows.h>
 
+#include "support/TestFiles.h"
+
 namespace test {
 
-// A fresh folder under the system's temporary folder, removed with its content.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const std::string& Path() const { return path; }
-  std::string operator/(const std::string& name) const { return path + "\\" + name; }
-
- private:
-  std::string path;
-};
-
-void WriteFileBytes(const std::string& path, const std::string& bytes);
-std::string ReadFileBytes(const std::string& path);
-bool FileExists(const std::string& path);
 // Bytes that do not repeat in any short period, so misplaced blocks show.
 std::string PatternBytes(size_t count, unsigned seed = 1);
 

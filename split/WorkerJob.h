@@ -1,0 +1,26 @@
+// The record of one split or restore job, and the start of its worker thread.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <windows.h>
+
+struct WorkerJob {
+  HWND progressDialog = nullptr;  // receives the reports; its parent learns the outcome
+  HANDLE stopEvent = nullptr;     // signalled when the user asks to break off
+  std::string sourcePath;         // the file to split, or the info file to restore from
+  std::string destinationPath;    // the folder of the pieces, or of the restored file
+  int32_t mode = 0;               // 1 split, 0 restore
+  int32_t pieceSize = 0;          // a size option: bytes, or one of the two floppy sizes
+  uint32_t extrasFlags = 0;       // EXTRA_PROGRAM_COPY | EXTRA_INFO_FILE | EXTRA_BATCH_FILE
+};
+
+using WorkerProcedure = unsigned(__stdcall*)(void* job);
+
+// Starts the worker on a thread of its own at normal priority. The thread gets
+// its own copy of the job, with its own handle of the stop event, and deletes
+// both when it ends: the progress window may go away at any time without the
+// worker ever reading freed memory.
+bool StartWorker(const WorkerJob& job, WorkerProcedure worker);
+
+// For the worker, at its very end: releases the copy that StartWorker made.
+void ReleaseWorkerJob(WorkerJob* job);
