@@ -40,3 +40,18 @@ TEST_CASE("an existing file of the trace log's name is left untouched") {
   CHECK(ReadWholeFile(TRACE_FILE) == "kept as it was");
   DeleteFileA(TRACE_FILE);
 }
+
+TEST_CASE("the language follows the user's interface language") {
+  // The suite runs this case once as it is and once under a German interface
+  // (see tests/CMakeLists.txt), which PARVOLA_EXPECT_GERMAN announces.
+  bool german = PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_GERMAN;
+  char expectGerman[8] = "";
+  if (GetEnvironmentVariableA("PARVOLA_EXPECT_GERMAN", expectGerman, sizeof(expectGerman))) REQUIRE(german);
+  test::RunningProgram program("/u X");
+  HWND dialog = program.FindWindowByCaption("Parvola 95 (Olvanta)");
+  REQUIRE(dialog != nullptr);
+  CHECK(test::WindowText(GetDlgItem(dialog, IDCANCEL)) == (german ? "&Beenden" : "E&xit"));
+  CHECK(test::WindowText(GetDlgItem(dialog, IDOK)) == (german ? "&Wiederherstellen" : "&Restore"));
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  CHECK(program.WaitForExit());
+}
