@@ -122,4 +122,9 @@
 #define IDS_INSERT_DISK_WITH 155
 #define IDS_ABORT_RESTORE 156
 #define IDS_WRONG_SIZE 157
+// Jobs the split refuses before it writes anything
+#define IDS_TOO_MANY_PIECES 160
+#define IDS_SOURCE_TOO_LARGE 161
+#define IDS_PIECE_SIZE_INVALID 162
+#define IDS_SOURCE_EMPTY 163
 #define IDS_APPLICATION_TITLE 57344

@@ -24,3 +24,9 @@ std::string NormalizeDestination(std::string destination) {
   while (!destination.empty() && destination.back() == '\\') destination.pop_back();
   return destination;
 }
+
+bool IsFloppyDestination(const std::string& destination) {
+  if (destination.size() < 2 || destination[1] != ':') return false;
+  char drive = destination[0];
+  return drive == 'a' || drive == 'A' || drive == 'b' || drive == 'B';
+}

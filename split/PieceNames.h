@@ -12,6 +12,9 @@ std::string FileNameOf(const std::string& path);
 // C:\DATA\BACKUP.TAR.GZ gives BACKUP.TAR, C:\MY.DIR\README gives README.
 std::string BaseNameOf(const std::string& path);
 
+// Three digits name at most this many pieces: a further one would take the name of the first.
+constexpr uint32_t MAX_PIECE_COUNT = 1000;
+
 // The piece index as three digits, hundreds, tens and units: 7 gives "007", 1234 gives "234".
 std::string PieceDigits(uint32_t index);
 
@@ -20,3 +23,7 @@ std::string PiecePath(const std::string& destination, const std::string& baseNam
 
 // The destination without its trailing backslashes: A:\ gives A:, C:\OUT\\ gives C:\OUT.
 std::string NormalizeDestination(std::string destination);
+
+// Whether the destination is the floppy drive A: or B: (first two characters
+// "a:", "A:", "b:" or "B:"): each piece then goes on a disk of its own.
+bool IsFloppyDestination(const std::string& destination);

@@ -2,6 +2,8 @@
 
 #include <process.h>
 
+#include "ui/Messages.h"
+
 bool StartWorker(const WorkerJob& job, WorkerProcedure worker) {
   auto* own = new WorkerJob(job);
   own->stopEvent = nullptr;
@@ -22,4 +24,14 @@ bool StartWorker(const WorkerJob& job, WorkerProcedure worker) {
 void ReleaseWorkerJob(WorkerJob* job) {
   if (job->stopEvent) CloseHandle(job->stopEvent);
   delete job;
+}
+
+void EndWorker(WorkerJob* job, bool failed) {
+  HWND progress = job->progressDialog;
+  // The progress window is a popup owned by the dialog that opened it; for such a
+  // window the parent is its owner.
+  HWND parent = GetParent(progress);
+  PostMessageA(progress, WM_CLOSE, 0, 0);
+  PostMessageA(parent, failed ? WM_WORK_FAILED : WM_WORK_DONE, 0, 0);
+  ReleaseWorkerJob(job);
 }

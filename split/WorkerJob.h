@@ -24,3 +24,9 @@ bool StartWorker(const WorkerJob& job, WorkerProcedure worker);
 
 // For the worker, at its very end: releases the copy that StartWorker made.
 void ReleaseWorkerJob(WorkerJob* job);
+
+// The last act of every worker, after it has closed its files: asks the progress
+// window to close, tells that window's parent (the dialog that opened it) whether
+// the job failed, and releases the job. The parent is looked up before the close
+// request goes out, since the window may be gone as soon as it has been handled.
+void EndWorker(WorkerJob* job, bool failed);

@@ -13,6 +13,7 @@ namespace {
 std::vector<unsigned> AllTextNumbers() {
   std::vector<unsigned> numbers;
   for (unsigned id = IDS_ABOUT_MENU; id <= IDS_WRONG_SIZE; ++id) numbers.push_back(id);
+  for (unsigned id = IDS_TOO_MANY_PIECES; id <= IDS_SOURCE_EMPTY; ++id) numbers.push_back(id);
   numbers.push_back(IDS_APPLICATION_TITLE);
   return numbers;
 }
@@ -44,7 +45,7 @@ TEST_CASE("every text number loads in both languages, and only those") {
 
   for (LANGID language : {ENGLISH, GERMAN}) {
     fw::ChooseLanguage(language);
-    for (unsigned id : {0u, 1u, 100u, 158u, 159u, 4000u, 57343u, 57345u}) {
+    for (unsigned id : {0u, 1u, 100u, 158u, 159u, 164u, 4000u, 57343u, 57345u}) {
       CAPTURE(id);
       CHECK(fw::LoadText(id) == "");
     }

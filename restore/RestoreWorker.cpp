@@ -1,0 +1,184 @@
+#include "restore/RestoreWorker.h"
+
+#include <memory>
+
+#include "app/TraceLog.h"
+#include "framework/File.h"
+#include "framework/Texts.h"
+#include "res/resource.h"
+#include "restore/RestoreInfo.h"
+#include "split/GuardedFile.h"
+#include "split/PieceNames.h"
+#include "split/TracedStep.h"
+#include "split/WorkerJob.h"
+#include "split/WorkerReports.h"
+
+namespace {
+
+constexpr uint32_t BLOCK_BYTES = 32768;
+constexpr unsigned FAILURE_BOX = MB_OK | MB_ICONSTOP;
+
+class Restore {
+ public:
+  explicit Restore(WorkerJob& job)
+      : job(job), reports(job.progressDialog, job.stopEvent), buffer(new char[BLOCK_BYTES]) {}
+
+  // The whole restore; false when it failed or the user broke it off.
+  bool Run();
+
+ private:
+  bool ReadInfo();
+  bool CopyPieces();
+  bool OpenPiece(fw::File& piece, const std::string& path);
+  bool CopyPiece(fw::File& piece, const std::string& path);
+  bool CloseOutput();
+
+  // Shows text textId about path in a failure box; always false.
+  bool Fail(unsigned textId, const std::string& path) {
+    reports.ShowBox(textId, path, FAILURE_BOX);
+    return false;
+  }
+
+  WorkerJob& job;
+  WorkerReports reports;
+  std::unique_ptr<char[]> buffer;
+  std::string originalName;
+  int32_t pieceCount = 0;
+  int32_t totalSize = 0;
+  std::string piecesFolder;  // the info file's folder with its backslash, or empty
+  std::string outputPath;
+  bool floppy = false;
+  fw::File output;
+  // Counted in 64 bits: pieces longer than recorded must end in the size check, not wrap.
+  int64_t copied = 0;
+};
+
+bool Restore::Run() {
+  if (!ReadInfo()) return false;
+
+  size_t slash = job.sourcePath.rfind('\\');
+  piecesFolder = slash == std::string::npos ? std::string() : job.sourcePath.substr(0, slash + 1);
+  std::string destination = NormalizeDestination(job.destinationPath);
+  floppy = IsFloppyDestination(destination);
+  outputPath = destination + '\\' + originalName;
+
+  reports.ShowTo(outputPath);
+  if (!CreateFileGuarded(outputPath, output, job.progressDialog)) return false;
+  bool copiedAll = CopyPieces();
+  if (!CloseOutput()) return false;
+
+  if (!copiedAll) {
+    Trace().WriteLine("Unsplitting failed");
+    return false;
+  }
+  if (copied != totalSize) {
+    Trace().WriteLine("Unsplitting failed (wrong size)");
+    reports.ShowBox(IDS_WRONG_SIZE, FAILURE_BOX);
+    return false;
+  }
+  Trace().WriteLine("Unsplitting done");
+  return true;
+}
+
+// A count above what three digits can name is refused like any malformed info
+// file: the names would wrap round and the first pieces would be read again.
+bool Restore::ReadInfo() {
+  Trace().WriteText("Reading the info file:");
+  Trace().WriteLine(job.sourcePath);
+  if (!ReadRestoreInfo(job.sourcePath, originalName, pieceCount, totalSize) ||
+      static_cast<uint32_t>(pieceCount) > MAX_PIECE_COUNT) {
+    Trace().WriteLine("Error in info file!!!");
+    reports.ShowBox(IDS_INFO_FILE_UNREADABLE, FAILURE_BOX);
+    return false;
+  }
+  Trace().WriteLine(fw::Format("Info file done: %s, %d, %d", originalName.c_str(), pieceCount, totalSize));
+  return true;
+}
+
+bool Restore::CopyPieces() {
+  std::string baseName = BaseNameOf(originalName);
+  for (int32_t index = 0; index < pieceCount; ++index) {
+    std::string path = piecesFolder + baseName + '.' + PieceDigits(static_cast<uint32_t>(index));
+    reports.ShowFrom(path);
+    fw::File piece;
+    if (!OpenPiece(piece, path)) return false;
+    bool pieceCopied = CopyPiece(piece, path);
+    // A piece that does not close is of no further interest: its bytes are copied.
+    TracedStep("Trying to close the split file...", [&] {
+      piece.Close();
+      return true;
+    });
+    if (!pieceCopied) return false;
+  }
+  return true;
+}
+
+// Asks for the disk that holds the piece for as long as it cannot be opened; false
+// when the user cancels.
+bool Restore::OpenPiece(fw::File& piece, const std::string& path) {
+  Trace().WriteText("Opening split file...");
+  while (!piece.Open(path, fw::File::READ_SHARE_READ)) {
+    Trace().WriteText("failed...");
+    if (reports.ShowBox(IDS_INSERT_DISK_WITH, path, MB_RETRYCANCEL | MB_ICONEXCLAMATION) != IDRETRY) {
+      Trace().WriteLine("abort by user!!!");
+      return false;
+    }
+    Trace().WriteText("retry by user..");
+    reports.AnimationPlay();
+  }
+  Trace().WriteLine("done");
+  return true;
+}
+
+// Appends the piece to the output block by block, up to the read that returns
+// nothing; false on a file error or when the user breaks off.
+bool Restore::CopyPiece(fw::File& piece, const std::string& path) {
+  for (;;) {
+    uint32_t count = 0;
+    if (!TracedStep("Reading from split file...", [&] {
+          count = piece.Read(buffer.get(), BLOCK_BYTES);
+          return true;
+        }))
+      return Fail(IDS_READ_INCOMPLETE, path);
+    Trace().WriteText("Writing to file...");
+    try {
+      output.Write(buffer.get(), count);
+      Trace().WriteText("flushing...");
+      if (floppy) output.Flush();  // the disk may be changed at the next prompt
+    } catch (const fw::FileError&) {
+      Trace().WriteLine("failed");
+      return Fail(IDS_WRITE_INCOMPLETE, outputPath);
+    }
+    Trace().WriteLine("done");
+    copied += count;
+    reports.Progress(copied, totalSize);
+    reports.TimeLeft(copied, totalSize);
+    if (reports.BreakOffConfirmed(IDS_ABORT_RESTORE)) return false;
+    if (count == 0) return true;
+  }
+}
+
+bool Restore::CloseOutput() {
+  Trace().WriteText("Trying to close the file...");
+  try {
+    output.Close();
+  } catch (const fw::FileError&) {
+    Trace().WriteLine("failed");
+    return Fail(IDS_WRITE_INCOMPLETE, outputPath);
+  }
+  Trace().WriteLine("done");
+  return true;
+}
+
+}  // namespace
+
+unsigned __stdcall RestoreWorker(void* parameter) {
+  auto* job = static_cast<WorkerJob*>(parameter);
+  bool failed;
+  {
+    Restore restore(*job);
+    failed = !restore.Run();
+  }
+  EndWorker(job, failed);
+  return 0;
+}

@@ -1,0 +1,201 @@
+#include "split/SplitWorker.h"
+
+#include <memory>
+
+#include "framework/File.h"
+#include "framework/Texts.h"
+#include "res/resource.h"
+#include "restore/RestoreInfo.h"
+#include "split/GuardedFile.h"
+#include "split/PieceNames.h"
+#include "split/ProgramCopy.h"
+#include "split/RestoreBatch.h"
+#include "split/SizeRules.h"
+#include "split/WorkerJob.h"
+#include "split/WorkerReports.h"
+#include "ui/Messages.h"
+
+namespace {
+
+constexpr uint32_t BLOCK_BYTES = 32768;
+// Sizes travel as signed 32-bit values (info file, messages): larger sources cannot be split.
+constexpr uint64_t LARGEST_SOURCE = INT32_MAX;
+constexpr unsigned FAILURE_BOX = MB_OK | MB_ICONSTOP;
+
+// The extras, in the order they are written, with the text offered when one fails.
+struct Extra {
+  uint32_t flag;
+  unsigned failureText;
+};
+constexpr Extra EXTRAS_IN_ORDER[] = {{EXTRA_PROGRAM_COPY, IDS_PROGRAM_COPY_FAILED},
+                                     {EXTRA_BATCH_FILE, IDS_BATCH_FILE_FAILED},
+                                     {EXTRA_INFO_FILE, IDS_INFO_FILE_FAILED}};
+
+class Split {
+ public:
+  explicit Split(WorkerJob& job)
+      : job(job), reports(job.progressDialog, job.stopEvent), buffer(new char[BLOCK_BYTES]) {}
+
+  // The whole job; false when it failed or the user broke it off. The source and
+  // an unfinished piece stay open until the object goes.
+  bool Run();
+
+ private:
+  bool Admit(uint64_t length);
+  bool WritePieces();
+  bool CopyIntoPiece(const std::string& path);
+  bool Refill();
+  bool WriteExtras();
+  bool WriteExtra(uint32_t flag);
+
+  // Shows text textId about path in a failure box; always false.
+  bool Fail(unsigned textId, const std::string& path) {
+    reports.ShowBox(textId, path, FAILURE_BOX);
+    return false;
+  }
+
+  WorkerJob& job;
+  WorkerReports reports;
+  std::unique_ptr<char[]> buffer;
+  uint32_t fill = 0;      // bytes read into the buffer and not yet written
+  uint32_t position = 0;  // where they start in the buffer
+  std::string baseName;
+  bool floppy = false;
+  fw::File source;
+  fw::File piece;
+  int64_t total = 0;
+  int64_t remaining = 0;
+  uint32_t pieceCount = 0;  // pieces created so far
+};
+
+bool Split::Run() {
+  job.pieceSize = ResolvePieceSize(job.pieceSize);
+  baseName = BaseNameOf(job.sourcePath);
+  job.destinationPath = NormalizeDestination(job.destinationPath);
+  floppy = IsFloppyDestination(job.destinationPath);
+  reports.ShowFrom(job.sourcePath);
+
+  uint64_t length = 0;
+  try {
+    if (!source.Open(job.sourcePath, fw::File::READ_SHARE_READ)) return Fail(IDS_CANNOT_READ, job.sourcePath);
+    length = source.Length();
+  } catch (const fw::FileError&) {
+    return Fail(IDS_CANNOT_READ, job.sourcePath);
+  }
+  if (!Admit(length)) return false;
+  total = remaining = static_cast<int64_t>(length);
+  return WritePieces() && WriteExtras();
+}
+
+// Refuses, before anything is written, a job whose pieces or info file could not
+// be told apart or restored: too large for the 32-bit sizes, empty (an info file
+// of no pieces and no bytes cannot be read back), without a usable piece size, or
+// needing more pieces than three digits can name.
+bool Split::Admit(uint64_t length) {
+  if (length > LARGEST_SOURCE) return Fail(IDS_SOURCE_TOO_LARGE, job.sourcePath);
+  if (length == 0) return Fail(IDS_SOURCE_EMPTY, job.sourcePath);
+  if (job.pieceSize <= 0) {
+    reports.ShowBox(IDS_PIECE_SIZE_INVALID, FAILURE_BOX);
+    return false;
+  }
+  uint64_t pieces = (length + static_cast<uint64_t>(job.pieceSize) - 1) / static_cast<uint64_t>(job.pieceSize);
+  if (pieces > MAX_PIECE_COUNT) {
+    std::string text = fw::FormatText(IDS_TOO_MANY_PIECES, job.sourcePath.c_str(), static_cast<int>(pieces));
+    reports.ShowFormattedBox(IDS_TOO_MANY_PIECES, text, FAILURE_BOX);
+    return false;
+  }
+  return true;
+}
+
+bool Split::WritePieces() {
+  while (remaining > 0) {
+    if (floppy && pieceCount > 0) {
+      reports.ShowBox(IDS_NEXT_DISK, MB_OK | MB_ICONEXCLAMATION);
+      reports.AnimationPlay();
+    }
+    std::string path = PiecePath(job.destinationPath, baseName, pieceCount++);
+    reports.ShowTo(path);
+    if (!CreateFileGuarded(path, piece, job.progressDialog) || !CopyIntoPiece(path)) return false;
+    try {
+      piece.Close();
+    } catch (const fw::FileError&) {
+      return Fail(IDS_WRITE_INCOMPLETE, path);
+    }
+  }
+  return true;
+}
+
+// Copies up to one piece size from the buffer into the open piece, refilling the
+// buffer only when it is empty: a piece usually ends inside a buffer, whose rest
+// starts the next piece.
+bool Split::CopyIntoPiece(const std::string& path) {
+  for (int64_t written = 0; written < job.pieceSize && remaining > 0;) {
+    if (fill == 0 && !Refill()) return Fail(IDS_READ_INCOMPLETE, job.sourcePath);
+    int64_t room = job.pieceSize - written;
+    uint32_t chunk = room < fill ? static_cast<uint32_t>(room) : fill;
+    try {
+      piece.Write(buffer.get() + position, chunk);
+      if (floppy) piece.Flush();  // the disk may be taken out right after the prompt
+    } catch (const fw::FileError&) {
+      return Fail(IDS_WRITE_INCOMPLETE, path);
+    }
+    written += chunk;
+    remaining -= chunk;
+    position += chunk;
+    fill -= chunk;
+    reports.TimeLeft(total - remaining, total);
+    reports.Progress(total - remaining, total);
+    if (reports.BreakOffConfirmed(IDS_ABORT_SPLIT)) return false;
+  }
+  return true;
+}
+
+// Reads the next block. A source that delivers nothing while bytes are still due
+// (it shrank during the split) counts as a read failure rather than copying
+// nothing for ever.
+bool Split::Refill() {
+  position = 0;
+  try {
+    fill = source.Read(buffer.get(), BLOCK_BYTES);
+  } catch (const fw::FileError&) {
+    fill = 0;
+  }
+  return fill > 0;
+}
+
+bool Split::WriteExtras() {
+  for (const Extra& extra : EXTRAS_IN_ORDER) {
+    if (!(job.extrasFlags & extra.flag)) continue;
+    while (!WriteExtra(extra.flag)) {
+      if (reports.ShowBox(extra.failureText, MB_RETRYCANCEL) != IDRETRY) return false;
+      reports.AnimationPlay();
+    }
+  }
+  return true;
+}
+
+bool Split::WriteExtra(uint32_t flag) {
+  int32_t count = static_cast<int32_t>(pieceCount);
+  switch (flag) {
+    case EXTRA_PROGRAM_COPY:
+      return WriteProgramCopy(job.destinationPath, job.progressDialog);
+    case EXTRA_BATCH_FILE:
+      return WriteRestoreBatch(job.sourcePath, job.destinationPath, baseName, count, job.progressDialog);
+    default:
+      return WriteRestoreInfo(job.sourcePath, job.destinationPath, baseName, count, static_cast<int32_t>(total),
+                              job.progressDialog);
+  }
+}
+
+}  // namespace
+
+unsigned __stdcall SplitWorker(void* parameter) {
+  auto* job = static_cast<WorkerJob*>(parameter);
+  bool failed;
+  {
+    Split split(*job);
+    failed = !split.Run();
+  }  // closes the source and an unfinished piece, ignoring errors
+  EndWorker(job, failed);
+  return 1;
+}
