@@ -6,7 +6,10 @@
 // The one application object of the process.
 static SplitApp application;
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return application.Run(); }
+// When the dialog has closed, the process ends at once: a worker that still runs
+// (the restore dialog may be left while a restore goes on) ends with it, and
+// nothing it may still use is torn down under it first.
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { ExitProcess(static_cast<UINT>(application.Run())); }
 
 // The C++ runtime's error paths drag in a demangler, the exception classes and a
 // second string implementation. The program throws only its own file errors and

@@ -1,8 +1,33 @@
-// The restore dialog: the program's main window in restore mode.
+// The restore dialog: the program's main window in restore mode. It asks for the
+// folder of the restored file and runs each restore in a progress window.
 #pragma once
 #include "framework/Dialog.h"
+#include "ui/MainWindowFrame.h"
 
 class RestoreDialog : public fw::Dialog {
  public:
   explicit RestoreDialog(HWND parent);
+
+ protected:
+  bool OnInitDialog() override;
+  void OnOK() override;
+  DECLARE_MESSAGE_MAP()
+
+ private:
+  void OnDestinationChange();
+  void OnBrowse();
+  void OnAbout();
+  LRESULT OnSysCommand(WPARAM command, LPARAM);
+  LRESULT OnPaint(WPARAM, LPARAM);
+  LRESULT OnQueryDragIcon(WPARAM, LPARAM);
+  LRESULT OnProgressClosed(WPARAM, LPARAM dialog);
+  LRESULT OnWorkDone(WPARAM, LPARAM);
+  LRESULT OnWorkFailed(WPARAM, LPARAM);
+  LRESULT OnAutoStart(WPARAM, LPARAM);
+  LRESULT OnDestroy(WPARAM, LPARAM);
+  void CheckDestination();
+
+  HWND restoreButton = nullptr;
+  ProgressDialogList progressDialogs;
+  HICON icon;
 };

@@ -84,14 +84,51 @@ HWND RunningProgram::FindWindowByCaption(const std::string& caption, DWORD timeo
   return search.found;
 }
 
+HWND RunningProgram::FindMessageBox(DWORD timeoutMs, HWND except) const {
+  HWND found = nullptr;
+  WaitFor(
+      [&] {
+        found = nullptr;
+        for (HWND window = GetTopWindow(nullptr); window && !found; window = GetWindow(window, GW_HWNDNEXT)) {
+          DWORD owner = 0;
+          GetWindowThreadProcessId(window, &owner);
+          if (owner == processId && window != except && IsWindowVisible(window) &&
+              WindowText(window) == "Parvola 95" && GetDlgItem(window, 0xFFFF))
+            found = window;
+        }
+        return found != nullptr;
+      },
+      timeoutMs);
+  return found;
+}
+
 bool RunningProgram::WaitForExit(DWORD timeoutMs) const {
   return process && WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0;
 }
 
 std::string WindowText(HWND window) {
+  // WM_GETTEXT reaches the controls of other processes too, unlike GetWindowText.
   char text[1024];
-  int length = GetWindowTextA(window, text, sizeof(text));
-  return std::string(text, length > 0 ? static_cast<size_t>(length) : 0);
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                           5000, &length))
+    return std::string();
+  return std::string(text, length < sizeof(text) ? length : 0);
+}
+
+std::string MessageBoxText(HWND box) { return WindowText(GetDlgItem(box, 0xFFFF)); }
+
+void PressButton(HWND dialog, int button) {
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+}
+
+void AnswerMessageBox(HWND box, int button) {
+  PressButton(box, button);
+  WaitFor([&] { return !IsWindow(box); });
+}
+
+void SetControlText(HWND dialog, int control, const std::string& text) {
+  SendMessageA(GetDlgItem(dialog, control), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 }  // namespace test

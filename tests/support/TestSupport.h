@@ -33,6 +33,8 @@ class RunningProgram {
   DWORD ProcessId() const { return processId; }
   // The first visible top-level window of the process whose caption matches (any when empty).
   HWND FindWindowByCaption(const std::string& caption = std::string(), DWORD timeoutMs = 15000) const;
+  // A message box of the program (caption "Parvola 95") other than the given windows.
+  HWND FindMessageBox(DWORD timeoutMs = 15000, HWND except = nullptr) const;
   // Waits for the process to end; returns false on time-out.
   bool WaitForExit(DWORD timeoutMs = 15000) const;
 
@@ -42,5 +44,12 @@ class RunningProgram {
 };
 
 std::string WindowText(HWND window);
+// The text of a message box, and its answer by button (IDOK, IDYES, IDRETRY, ...).
+std::string MessageBoxText(HWND box);
+void PressButton(HWND dialog, int button);
+// Presses a button of a message box and waits until the box has gone.
+void AnswerMessageBox(HWND box, int button);
+// Types a text into a dialog's control as the user would change it (WM_SETTEXT).
+void SetControlText(HWND dialog, int control, const std::string& text);
 
 }  // namespace test

@@ -1,0 +1,126 @@
+#include "ui/ProgressDialog.h"
+
+#include <commctrl.h>
+
+#include "app/SplitApp.h"
+#include "framework/Texts.h"
+#include "res/resource.h"
+#include "restore/RestoreWorker.h"
+#include "split/SplitWorker.h"
+#include "ui/Messages.h"
+#include "ui/ProgressTexts.h"
+
+BEGIN_MESSAGE_MAP(ProgressDialog, fw::Dialog)
+  ON_MESSAGE(WM_ANIMATION_STOP, OnAnimationStop)
+  ON_MESSAGE(WM_ANIMATION_PLAY, OnAnimationPlay)
+  ON_MESSAGE(WM_PROGRESS_POS, OnProgressPos)
+  ON_MESSAGE(WM_SHOW_FROM, OnShowFrom)
+  ON_MESSAGE(WM_SHOW_TO, OnShowTo)
+  ON_MESSAGE(WM_SHOW_TIME_LEFT, OnShowTimeLeft)
+  ON_MESSAGE(WM_CLOSE, OnClose)
+  ON_MESSAGE(WM_SYSCOMMAND, OnSysCommand)
+  ON_BUTTON(IDC_BREAK, OnBreak)
+END_MESSAGE_MAP()
+
+ProgressDialog::ProgressDialog(std::string sourcePath, std::string destinationPath, int32_t sizeOption,
+                               uint32_t extrasFlags, HWND owner)
+    : fw::Dialog(IDD_PROGRESS, owner),
+      sourcePath(std::move(sourcePath)),
+      destinationPath(std::move(destinationPath)),
+      sizeOption(sizeOption),
+      extrasFlags(extrasFlags) {}
+
+ProgressDialog::~ProgressDialog() {
+  if (stopEvent) CloseHandle(stopEvent);
+}
+
+bool ProgressDialog::OnInitDialog() {
+  if (CommandLine().hideProgress) SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE);
+  SendItemMessage(IDC_ANIMATION, ACM_OPENA, reinterpret_cast<WPARAM>(fw::ResourceModule()),
+                  reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(IDR_PROGRESS_ANIMATION)));
+  OnAnimationPlay(0, 0);
+  SendItemMessage(IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, 1000);
+  SendItemMessage(IDC_PROGRESS_BAR, PBM_SETPOS, 0);
+  StartJob();
+  return true;
+}
+
+void ProgressDialog::StartJob() {
+  stopEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  job.progressDialog = Handle();
+  job.stopEvent = stopEvent;
+  job.destinationPath = destinationPath;
+  if (IsRestore()) {
+    // The restore window keeps this caption in both languages.
+    SetWindowTextA(Handle(), "Wiederherstellen");
+    job.sourcePath = CommandLine().fileArgument;
+    job.mode = 0;
+  } else {
+    job.sourcePath = sourcePath;
+    job.mode = 1;
+    job.pieceSize = sizeOption;
+    job.extrasFlags = extrasFlags;
+  }
+  // A worker that cannot start ends the job at once, as a failed one.
+  if (!stopEvent || !StartWorker(job, IsRestore() ? RestoreWorker : SplitWorker)) {
+    PostMessageA(Handle(), WM_CLOSE, 0, 0);
+    PostMessageA(Parent(), WM_WORK_FAILED, 0, 0);
+  }
+}
+
+LRESULT ProgressDialog::OnAnimationStop(WPARAM, LPARAM) {
+  SendItemMessage(IDC_ANIMATION, ACM_STOP);
+  return 0;
+}
+
+LRESULT ProgressDialog::OnAnimationPlay(WPARAM, LPARAM) {
+  SendItemMessage(IDC_ANIMATION, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
+  return 0;
+}
+
+LRESULT ProgressDialog::OnProgressPos(WPARAM position, LPARAM) {
+  SendItemMessage(IDC_PROGRESS_BAR, PBM_SETPOS, static_cast<uint32_t>(position));
+  return 0;
+}
+
+LRESULT ProgressDialog::OnShowFrom(WPARAM, LPARAM path) {
+  SetItemText(IDC_FROM_LINE, PathLine(reinterpret_cast<const char*>(path), IDS_FROM_WHOLE, IDS_FROM_SHORTENED));
+  return 0;
+}
+
+LRESULT ProgressDialog::OnShowTo(WPARAM, LPARAM path) {
+  SetItemText(IDC_TO_LINE, PathLine(reinterpret_cast<const char*>(path), IDS_TO_WHOLE, IDS_TO_SHORTENED));
+  return 0;
+}
+
+LRESULT ProgressDialog::OnShowTimeLeft(WPARAM seconds, LPARAM) {
+  std::string text = RemainingTimeText(static_cast<uint32_t>(seconds));
+  if (!text.empty()) SetItemText(IDC_TIME_LINE, text);
+  return 0;
+}
+
+// The worker's close request: the owner destroys and deletes this window.
+LRESULT ProgressDialog::OnClose(WPARAM, LPARAM) {
+  SendItemMessage(IDC_ANIMATION, ACM_OPENA, 0, 0);
+  ShowWindow(Handle(), SW_HIDE);
+  PostMessageA(Parent(), WM_PROGRESS_CLOSED, 0, reinterpret_cast<LPARAM>(this));
+  return 0;
+}
+
+LRESULT ProgressDialog::OnSysCommand(WPARAM command, LPARAM) {
+  if ((command & 0xFFF0) == SC_CLOSE)
+    RequestStop();
+  else
+    PassToDefault();
+  return 0;
+}
+
+void ProgressDialog::OnBreak() { RequestStop(); }
+
+// Escape asks to stop as well: the window only closes when the worker ends.
+void ProgressDialog::OnCancel() { RequestStop(); }
+
+void ProgressDialog::RequestStop() {
+  OnAnimationStop(0, 0);
+  SetEvent(stopEvent);
+}

@@ -1,0 +1,43 @@
+// The small window beside a running split or restore: animation, From and To,
+// progress bar and remaining time. It starts the worker and asks it to stop.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "framework/Dialog.h"
+#include "split/WorkerJob.h"
+
+class ProgressDialog : public fw::Dialog {
+ public:
+  // An empty source path selects restore mode.
+  ProgressDialog(std::string sourcePath, std::string destinationPath, int32_t sizeOption, uint32_t extrasFlags,
+                 HWND owner);
+  ~ProgressDialog() override;
+
+  bool IsRestore() const { return sourcePath.empty(); }
+
+ protected:
+  bool OnInitDialog() override;
+  void OnCancel() override;
+  DECLARE_MESSAGE_MAP()
+
+ private:
+  LRESULT OnAnimationStop(WPARAM, LPARAM);
+  LRESULT OnAnimationPlay(WPARAM, LPARAM);
+  LRESULT OnProgressPos(WPARAM position, LPARAM);
+  LRESULT OnShowFrom(WPARAM, LPARAM path);
+  LRESULT OnShowTo(WPARAM, LPARAM path);
+  LRESULT OnShowTimeLeft(WPARAM seconds, LPARAM);
+  LRESULT OnClose(WPARAM, LPARAM);
+  LRESULT OnSysCommand(WPARAM command, LPARAM);
+  void OnBreak();
+  void RequestStop();
+  void StartJob();
+
+  WorkerJob job;
+  HANDLE stopEvent = nullptr;
+  const std::string sourcePath;
+  const std::string destinationPath;
+  const int32_t sizeOption;
+  const uint32_t extrasFlags;
+};
