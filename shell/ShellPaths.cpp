@@ -3,6 +3,14 @@
 #include <windows.h>
 #include <shlobj.h>
 
+namespace {
+
+// The shell's shortcut object. Its number is written out here rather than taken
+// from the system's GUID library, which would bring every GUID it knows along.
+const CLSID SHELL_LINK_CLASS = {0x00021401, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
+}  // namespace
+
 std::string DesktopFolderPath() {
   char path[MAX_PATH] = "";
   if (SHGetSpecialFolderPathA(nullptr, path, CSIDL_DESKTOP, FALSE) && path[0]) return path;
@@ -16,10 +24,10 @@ std::string ResolveShortcut(const std::string& path) {
   bool initialised = SUCCEEDED(CoInitialize(nullptr));
   std::string resolved = path;
   IShellLinkA* link = nullptr;
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+  if (SUCCEEDED(CoCreateInstance(SHELL_LINK_CLASS, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IShellLinkA),
                                  reinterpret_cast<void**>(&link)))) {
     IPersistFile* file = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+    if (SUCCEEDED(link->QueryInterface(__uuidof(IPersistFile), reinterpret_cast<void**>(&file)))) {
       WCHAR widePath[MAX_PATH];
       char target[MAX_PATH] = "";
       if (MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, widePath, MAX_PATH) > 0 &&
