@@ -1,7 +1,6 @@
 // The real split dialog in the test process, as the program would run it with a
 // given command line: created modeless-style on the test thread and shown, so
-// that a test can type into its fields, click, pump and read back. The program's
-// registry entries are put back as they were afterwards.
+// that a test can type into its fields, click, pump and read back.
 #pragma once
 #include <memory>
 #include <string>
@@ -9,29 +8,10 @@
 
 #include "app/SplitApp.h"
 #include "support/Journal.h"
+#include "support/ProgramRegistry.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestSupport.h"
 #include "ui/SplitDialog.h"
-
-constexpr const char* SETTINGS_KEY = "Software\\Olvanta\\Parvola 95";
-
-// The program's per-user settings and shell entries, saved and emptied for one test.
-class ProgramRegistry {
- public:
-  ProgramRegistry();
-  void StoreInt(const char* name, int value) const;
-  void StoreText(const char* name, const std::string& value) const;
-  static int StoredInt(const char* name);  // -12345 when missing
-  static std::string StoredText(const char* name);  // "<missing>" when missing
-  // The unnamed value of a key under the classes root, or "<missing>".
-  static std::string ClassesText(const char* keyName);
-
- private:
-  test::SavedRegistryKey settings{HKEY_CURRENT_USER, "Software\\Olvanta"};
-  test::SavedRegistryKey extension{HKEY_CLASSES_ROOT, ".split"};
-  test::SavedRegistryKey fileType{HKEY_CLASSES_ROOT, "ParvolaFile"};
-  test::SavedRegistryKey splitVerb{HKEY_CLASSES_ROOT, "*\\shell\\Split"};
-};
 
 class OpenSplitDialog {
  public:
