@@ -15,12 +15,44 @@ Dialog::~Dialog() {
   }
 }
 
+// The modal run disables the owner, creates the window and runs the loop below
+// until EndDialog; the window is shown when the queue first runs empty, unless
+// its initialisation has shown it already (an unattended run starts minimised).
 INT_PTR Dialog::DoModal() {
   const DLGTEMPLATE* dialogTemplate = FindDialogTemplate(templateId);
   if (!dialogTemplate) return -1;
+  bool disableOwner = parent && IsWindowEnabled(parent);
+  if (disableOwner) EnableWindow(parent, FALSE);
   modal = true;
-  return DialogBoxIndirectParamA(ResourceModule(), dialogTemplate, parent, StaticProcedure,
-                                 reinterpret_cast<LPARAM>(this));
+  modalEnded = false;
+  modalResult = -1;
+  if (CreateDialogIndirectParamA(ResourceModule(), dialogTemplate, parent, StaticProcedure,
+                                 reinterpret_cast<LPARAM>(this)))
+    RunModalLoop();
+  // The owner comes back before the dialog goes, so that it is activated again.
+  if (disableOwner) EnableWindow(parent, TRUE);
+  if (window) ::DestroyWindow(window);
+  return modalResult;
+}
+
+void Dialog::RunModalLoop() {
+  bool shown = false;
+  MSG message;
+  while (!modalEnded && window) {
+    if (!shown && !PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {
+      if (!IsWindowVisible(window)) ShowWindow(window, SW_SHOWNORMAL);
+      shown = true;
+    }
+    BOOL got = GetMessageA(&message, nullptr, 0, 0);
+    if (got <= 0) {
+      if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));  // for the loop outside
+      break;
+    }
+    if (!IsDialogMessageA(window, &message)) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+  }
 }
 
 bool Dialog::Create(HWND owner) {
@@ -37,10 +69,13 @@ void Dialog::DestroyWindow() {
 }
 
 void Dialog::EndDialog(INT_PTR result) {
-  if (modal)
-    ::EndDialog(window, result);
-  else
+  if (modal) {
+    modalResult = result;
+    modalEnded = true;
+    PostMessageA(window, WM_NULL, 0, 0);  // wakes the loop when this runs inside a sent message
+  } else {
     DestroyWindow();
+  }
 }
 
 bool Dialog::OnInitDialog() { return true; }

@@ -54,11 +54,14 @@ class Dialog {
  private:
   static INT_PTR CALLBACK StaticProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR Procedure(UINT message, WPARAM wParam, LPARAM lParam);
+  void RunModalLoop();
 
   unsigned templateId;
   HWND parent;
   HWND window = nullptr;
   bool modal = false;
+  bool modalEnded = false;
+  INT_PTR modalResult = -1;
 };
 
 // Command codes of WM_COMMAND and notification codes of WM_NOTIFY for a control.

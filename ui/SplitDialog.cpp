@@ -1,5 +1,365 @@
 #include "ui/SplitDialog.h"
 
-#include "res/resource.h"
+#include <algorithm>
+#include <commctrl.h>
+#include <shellapi.h>
 
-SplitDialog::SplitDialog(HWND parent) : fw::Dialog(IDD_SPLIT, parent) {}
+#include "app/SplitApp.h"
+#include "app/UserMessage.h"
+#include "framework/Texts.h"
+#include "res/resource.h"
+#include "shell/ShellPaths.h"
+#include "shell/ShellRegistration.h"
+#include "shell/SystemPage.h"
+#include "split/SizeRules.h"
+#include "ui/AboutDialog.h"
+#include "ui/ExtrasPage.h"
+#include "ui/FilesPage.h"
+#include "ui/Messages.h"
+#include "ui/ProgressDialog.h"
+#include "ui/SizePage.h"
+
+BEGIN_MESSAGE_MAP(SplitDialog, fw::Dialog)
+  ON_MESSAGE(WM_SYSCOMMAND, OnSysCommand)
+  ON_MESSAGE(WM_PAINT, OnPaint)
+  ON_MESSAGE(WM_QUERYDRAGICON, OnQueryDragIcon)
+  ON_MESSAGE(WM_DROPFILES, OnDropFiles)
+  ON_NOTIFY(TCN_SELCHANGE, IDC_TAB, OnTabChange)
+  ON_BUTTON(IDC_ABOUT, OnAbout)
+  ON_MESSAGE(WM_SET_SOURCE, OnSetSource)
+  ON_MESSAGE(WM_SET_DESTINATION, OnSetDestination)
+  ON_MESSAGE(WM_SET_SIZE_OPTION, OnSetSizeOption)
+  ON_MESSAGE(WM_SET_EXTRAS, OnSetExtras)
+  ON_MESSAGE(WM_SET_REGISTRATION, OnSetRegistration)
+  ON_MESSAGE(WM_PROGRESS_CLOSED, OnProgressClosed)
+  ON_MESSAGE(WM_WORK_DONE, OnWorkDone)
+  ON_MESSAGE(WM_WORK_FAILED, OnWorkFailed)
+  ON_MESSAGE(WM_AUTO_START, OnAutoStart)
+  ON_MESSAGE(WM_DESTROY, OnDestroy)
+END_MESSAGE_MAP()
+
+namespace {
+
+constexpr int PAGE_COUNT = 4;
+// Per tab: its title and the control that takes the focus when it is selected.
+constexpr unsigned TAB_TITLES[PAGE_COUNT] = {IDS_TAB_FILES, IDS_TAB_SIZE, IDS_TAB_EXTRAS, IDS_TAB_SYSTEM};
+constexpr int FIRST_CONTROLS[PAGE_COUNT] = {IDC_SOURCE_EDIT, IDC_FLOPPY_144, IDC_EXTRA_PROGRAM_COPY,
+                                            IDC_REGISTER_EXTENSION};
+
+// Where the pages stand in the dialog, in dialog units: inside the tab control.
+constexpr int PAGE_LEFT = 10;
+constexpr int PAGE_TOP = 20;
+
+constexpr uint32_t REGISTER_ALL = REGISTER_EXTENSION | REGISTER_SPLIT_VERB | REGISTER_RESTORE_VERB;
+
+}  // namespace
+
+SplitDialog::SplitDialog(HWND parent)
+    : fw::Dialog(IDD_SPLIT, parent),
+      icon(LoadIconA(fw::ResourceModule(), MAKEINTRESOURCEA(IDI_APPLICATION_ICON))) {
+  const SplitCommandLine& commandLine = CommandLine();
+  sourcePath = ResolveShortcut(commandLine.fileArgument);
+  LoadSettings();
+  if (!commandLine.unattended) ApplyShellRegistration(registrationFlags);
+  if (!commandLine.destinationArgument.empty()) destinationPath = commandLine.destinationArgument;
+  if (commandLine.floppy144) sizeOption = SIZE_FLOPPY_144;
+  if (commandLine.floppy720) sizeOption = SIZE_FLOPPY_720;
+  if (commandLine.pieceCount || commandLine.pieceBytes || commandLine.pieceKilobytes ||
+      commandLine.pieceMegabytes)
+    sizeOption = SIZE_FROM_COMMAND_LINE;
+  if (commandLine.copyProgram || commandLine.writeInfoFile || commandLine.writeBatchFile)
+    extrasFlags = (commandLine.copyProgram ? EXTRA_PROGRAM_COPY : 0) |
+                  (commandLine.writeInfoFile ? EXTRA_INFO_FILE : 0) |
+                  (commandLine.writeBatchFile ? EXTRA_BATCH_FILE : 0);
+}
+
+SplitDialog::~SplitDialog() = default;
+
+void SplitDialog::LoadSettings() {
+  if (const fw::App* app = fw::App::Current()) {
+    destinationPath = app->GetProfileString("DefaultDestination", DesktopFolderPath());
+    sizeOption = app->GetProfileInt("DefaultSize", SIZE_FLOPPY_144);
+    extrasFlags = static_cast<uint32_t>(app->GetProfileInt("DefaultOptions", EXTRA_INFO_FILE));
+    registrationFlags = static_cast<uint32_t>(app->GetProfileInt("DefaultRegistry", REGISTER_ALL));
+  }
+  SaveSettings();
+}
+
+void SplitDialog::SaveSettings() const {
+  const fw::App* app = fw::App::Current();
+  if (!app) return;
+  app->WriteProfileString("DefaultDestination", destinationPath);
+  app->WriteProfileInt("DefaultSize", sizeOption);
+  app->WriteProfileInt("DefaultOptions", static_cast<int>(extrasFlags));
+  app->WriteProfileInt("DefaultRegistry", static_cast<int>(registrationFlags));
+}
+
+bool SplitDialog::OnInitDialog() {
+  fw::Dialog::OnInitDialog();
+  DragAcceptFiles(Handle(), TRUE);
+  splitButton = Item(IDOK);
+  exitButton = Item(IDCANCEL);
+  tabControl = Item(IDC_TAB);
+
+  filesPage = std::make_unique<FilesPage>(Handle());
+  sizePage = std::make_unique<SizePage>(Handle());
+  extrasPage = std::make_unique<ExtrasPage>(Handle());
+  systemPage = std::make_unique<SystemPage>(Handle());
+  SetUpSystemMenu();
+  SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  CreatePages();
+
+  sizePage->SetChoice(sizeOption == SIZE_FLOPPY_144 ? 0 : sizeOption == SIZE_FLOPPY_720 ? 1 : 2);
+  // Both report at once; a usable source makes the Size page recompute.
+  filesPage->SetSource(sourcePath);
+  filesPage->SetDestination(destinationPath);
+  filesPage->SetSizeOption(sizeOption);
+  filesPage->SetExtras(extrasFlags);
+  SetFocus(filesPage->SourceEdit());
+  extrasPage->SetFlags(extrasFlags);
+  systemPage->SetFlags(registrationFlags);
+
+  if (CommandLine().unattended) {
+    SendMessageA(Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    PostMessageA(Handle(), WM_AUTO_START, 0, 0);
+  }
+  return false;  // the focus is set
+}
+
+fw::Dialog* SplitDialog::Page(int index) const {
+  switch (index) {
+    case 0: return filesPage.get();
+    case 1: return sizePage.get();
+    case 2: return extrasPage.get();
+    case 3: return systemPage.get();
+    default: return nullptr;
+  }
+}
+
+// Each page becomes a child dialog inside the tab control. It goes to the top of
+// the z-order: below the tab control it would be painted over.
+void SplitDialog::CreatePages() {
+  RECT origin = {PAGE_LEFT, PAGE_TOP, 0, 0};
+  MapDialogRect(Handle(), &origin);
+  for (int index = 0; index < PAGE_COUNT; ++index) {
+    std::string title = fw::LoadText(TAB_TITLES[index]);
+    TCITEMA item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = title.data();
+    SendMessageA(tabControl, TCM_INSERTITEMA, index, reinterpret_cast<LPARAM>(&item));
+    fw::Dialog* page = Page(index);
+    page->Create(Handle());
+    SetWindowPos(page->Handle(), HWND_TOP, origin.left, origin.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+  SendMessageA(tabControl, TCM_SETCURSEL, 0, 0);
+}
+
+void SplitDialog::SetUpSystemMenu() const {
+  HMENU menu = GetSystemMenu(Handle(), FALSE);
+  if (!menu) return;
+  std::string about = fw::LoadText(IDS_ABOUT_MENU);
+  if (!about.empty()) {
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu, MF_STRING, IDC_ABOUT, about.c_str());
+  }
+  DeleteMenu(menu, SC_SIZE, MF_BYCOMMAND);
+  DeleteMenu(menu, SC_MAXIMIZE, MF_BYCOMMAND);
+  EnableSystemMenuItem(SC_RESTORE, false);
+}
+
+void SplitDialog::EnableSystemMenuItem(UINT command, bool enable) const {
+  EnableMenuItem(GetSystemMenu(Handle(), FALSE), command, MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
+}
+
+void SplitDialog::UpdateSplitButton() const {
+  EnableWindow(splitButton, sourceValid && destinationValid && sizeValid);
+}
+
+LRESULT SplitDialog::OnTabChange(NMHDR*) {
+  int selected = static_cast<int>(SendMessageA(tabControl, TCM_GETCURSEL, 0, 0));
+  fw::Dialog* shown = Page(selected);
+  if (!shown) return 0;
+  for (int index = 0; index < PAGE_COUNT; ++index)
+    if (index != selected) ShowWindow(Page(index)->Handle(), SW_HIDE);
+  ShowWindow(shown->Handle(), SW_SHOW);
+  HWND first = shown->Item(FIRST_CONTROLS[selected]);
+  SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
+  return 0;
+}
+
+// Split: one more progress dialog with copies of the current choice. Enter
+// reaches here even while the Split button is disabled; nothing starts then.
+void SplitDialog::OnOK() {
+  if (!IsWindowEnabled(splitButton)) return;
+  auto progress =
+      std::make_unique<ProgressDialog>(sourcePath, destinationPath, sizeOption, extrasFlags, Handle());
+  if (!progress->Create(Handle())) return;
+  ShowWindow(progress->Handle(), SW_SHOWNORMAL);
+  progressDialogs.push_back(std::move(progress));
+  EnableWindow(exitButton, FALSE);
+}
+
+// The dialog stays open while work runs, whatever asks it to close.
+void SplitDialog::OnCancel() {
+  if (progressDialogs.empty()) fw::Dialog::OnCancel();
+}
+
+void SplitDialog::OnAbout() { ShowAboutBox(Handle()); }
+
+LRESULT SplitDialog::OnSysCommand(WPARAM command, LPARAM) {
+  switch (command & 0xFFF0) {
+    case IDC_ABOUT:
+      ShowAboutBox(Handle());
+      return 0;
+    case SC_MINIMIZE:
+      EnableSystemMenuItem(SC_RESTORE, true);
+      EnableSystemMenuItem(SC_MINIMIZE, false);
+      break;
+    case SC_RESTORE:
+      EnableSystemMenuItem(SC_RESTORE, false);
+      EnableSystemMenuItem(SC_MINIMIZE, true);
+      break;
+    case SC_CLOSE:
+      if (!progressDialogs.empty()) return 0;
+      break;
+  }
+  PassToDefault();
+  return 0;
+}
+
+// Minimised, the dialog shows its icon in the middle of its client area.
+LRESULT SplitDialog::OnPaint(WPARAM, LPARAM) {
+  if (!IsIconic(Handle())) {
+    PassToDefault();
+    return 0;
+  }
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(Handle(), &paint);
+  SendMessageA(Handle(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  RECT client;
+  GetClientRect(Handle(), &client);
+  int x = (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2;
+  int y = (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2;
+  DrawIcon(dc, x, y, icon);
+  EndPaint(Handle(), &paint);
+  return 0;
+}
+
+LRESULT SplitDialog::OnQueryDragIcon(WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(icon); }
+
+// One dropped file becomes the source; a drop of several files changes nothing.
+// A path too long for the field would be cut to the name of another file, so it
+// changes nothing either.
+LRESULT SplitDialog::OnDropFiles(WPARAM drop, LPARAM) {
+  HDROP files = reinterpret_cast<HDROP>(drop);
+  if (DragQueryFileA(files, 0xFFFFFFFF, nullptr, 0) == 1 && DragQueryFileA(files, 0, nullptr, 0) < MAX_PATH) {
+    char path[MAX_PATH] = "";
+    DragQueryFileA(files, 0, path, MAX_PATH);
+    filesPage->SetSource(ResolveShortcut(path));
+  }
+  DragFinish(files);
+  return 0;
+}
+
+// Progress windows first, in the order they were started, then the pages.
+LRESULT SplitDialog::OnDestroy(WPARAM, LPARAM) {
+  while (!progressDialogs.empty()) {
+    std::unique_ptr<ProgressDialog> progress = std::move(progressDialogs.front());
+    progressDialogs.erase(progressDialogs.begin());
+    progress->DestroyWindow();
+  }
+  filesPage.reset();
+  sizePage.reset();
+  extrasPage.reset();
+  systemPage.reset();
+  PassToDefault();
+  return 0;
+}
+
+LRESULT SplitDialog::OnSetSource(WPARAM length, LPARAM text) {
+  sourceValid = static_cast<uint32_t>(length) != NO_SOURCE;
+  if (sourceValid) {
+    sourcePath = reinterpret_cast<const char*>(text);
+    int32_t sourceSize = static_cast<int32_t>(static_cast<uint32_t>(length));
+    sizePage->SetSourceSize(sourceSize);
+    if (sizeOption == SIZE_FROM_COMMAND_LINE) {
+      const SplitCommandLine& commandLine = CommandLine();
+      sizePage->SetChoice(2);
+      int32_t pieceSize = CommandLineSize(sourceSize, commandLine.pieceCount, commandLine.pieceBytes,
+                                          commandLine.pieceKilobytes, commandLine.pieceMegabytes);
+      sizePage->Recompute();
+      sizePage->SetSize(pieceSize);
+    } else {
+      sizePage->Recompute();
+    }
+  }
+  UpdateSplitButton();
+  return 0;
+}
+
+LRESULT SplitDialog::OnSetDestination(WPARAM usable, LPARAM text) {
+  destinationValid = usable != 0;
+  if (destinationValid) destinationPath = reinterpret_cast<const char*>(text);
+  UpdateSplitButton();
+  return 0;
+}
+
+LRESULT SplitDialog::OnSetSizeOption(WPARAM valid, LPARAM option) {
+  sizeValid = valid != 0;
+  sizeOption = static_cast<int32_t>(option);
+  filesPage->SetSizeOption(sizeOption);
+  UpdateSplitButton();
+  return 0;
+}
+
+LRESULT SplitDialog::OnSetExtras(WPARAM flags, LPARAM) {
+  extrasFlags = static_cast<uint32_t>(flags);
+  filesPage->SetExtras(extrasFlags);
+  return 0;
+}
+
+LRESULT SplitDialog::OnSetRegistration(WPARAM flags, LPARAM) {
+  registrationFlags = static_cast<uint32_t>(flags);
+  ApplyShellRegistration(registrationFlags);
+  SaveSettings();
+  return 0;
+}
+
+// A progress dialog that is not in the list was deleted already: nothing twice.
+LRESULT SplitDialog::OnProgressClosed(WPARAM, LPARAM progress) {
+  auto found = std::find_if(progressDialogs.begin(), progressDialogs.end(), [&](const auto& entry) {
+    return reinterpret_cast<LPARAM>(entry.get()) == progress;
+  });
+  if (found != progressDialogs.end()) {
+    std::unique_ptr<ProgressDialog> closed = std::move(*found);
+    progressDialogs.erase(found);
+    closed->DestroyWindow();
+  }
+  if (progressDialogs.empty()) EnableWindow(exitButton, TRUE);
+  return 0;
+}
+
+LRESULT SplitDialog::OnWorkDone(WPARAM, LPARAM) {
+  SetFocus(Handle());
+  if (CommandLine().unattended)
+    PostMessageA(Handle(), WM_CLOSE, 0, 0);
+  else
+    ShowUserText(IDS_SPLIT_DONE, MB_OK | MB_ICONINFORMATION);
+  return 0;
+}
+
+LRESULT SplitDialog::OnWorkFailed(WPARAM, LPARAM) {
+  if (CommandLine().unattended) PostMessageA(Handle(), WM_CLOSE, 0, 0);
+  return 0;
+}
+
+// Unattended: split at once, or wait for the user when the command line left
+// something unusable.
+LRESULT SplitDialog::OnAutoStart(WPARAM, LPARAM) {
+  if (IsWindowEnabled(splitButton))
+    OnOK();
+  else
+    SendMessageA(Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+  return 0;
+}

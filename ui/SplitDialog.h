@@ -1,8 +1,77 @@
-// The split dialog: the program's main window outside restore mode.
+// The split dialog: the program's main window outside restore mode. A tab
+// control carries the Files, Size / Numbers, Extras and System pages; the dialog
+// keeps what they report, enables Split when source, destination and size are
+// usable, starts each split in a progress dialog of its own and holds the
+// per-user defaults.
 #pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "framework/Dialog.h"
+
+class FilesPage;
+class SizePage;
+class ExtrasPage;
+class SystemPage;
+class ProgressDialog;
 
 class SplitDialog : public fw::Dialog {
  public:
   explicit SplitDialog(HWND parent);
+  ~SplitDialog() override;
+
+ protected:
+  bool OnInitDialog() override;
+  void OnOK() override;      // Split
+  void OnCancel() override;  // Exit and Escape
+
+ private:
+  DECLARE_MESSAGE_MAP()
+  // The four defaults under the program's per-user key.
+  void LoadSettings();
+  void SaveSettings() const;
+
+  void CreatePages();
+  // The page of a tab (0 Files, 1 Size, 2 Extras, 3 System).
+  fw::Dialog* Page(int index) const;
+  void SetUpSystemMenu() const;
+  void UpdateSplitButton() const;
+  void EnableSystemMenuItem(UINT command, bool enable) const;
+
+  LRESULT OnTabChange(NMHDR*);
+  void OnAbout();
+  LRESULT OnSysCommand(WPARAM command, LPARAM);
+  LRESULT OnPaint(WPARAM, LPARAM);
+  LRESULT OnQueryDragIcon(WPARAM, LPARAM);
+  LRESULT OnDropFiles(WPARAM drop, LPARAM);
+  LRESULT OnDestroy(WPARAM, LPARAM);
+  LRESULT OnSetSource(WPARAM length, LPARAM text);
+  LRESULT OnSetDestination(WPARAM usable, LPARAM text);
+  LRESULT OnSetSizeOption(WPARAM valid, LPARAM option);
+  LRESULT OnSetExtras(WPARAM flags, LPARAM);
+  LRESULT OnSetRegistration(WPARAM flags, LPARAM);
+  LRESULT OnProgressClosed(WPARAM, LPARAM progress);
+  LRESULT OnWorkDone(WPARAM, LPARAM);
+  LRESULT OnWorkFailed(WPARAM, LPARAM);
+  LRESULT OnAutoStart(WPARAM, LPARAM);
+
+  std::string sourcePath;
+  std::string destinationPath;
+  int32_t sizeOption = 0;
+  uint32_t extrasFlags = 0;
+  HWND splitButton = nullptr;
+  HWND exitButton = nullptr;
+  HWND tabControl = nullptr;
+  HICON icon = nullptr;
+  std::vector<std::unique_ptr<ProgressDialog>> progressDialogs;  // in the order they were started
+  std::unique_ptr<FilesPage> filesPage;
+  std::unique_ptr<SizePage> sizePage;
+  std::unique_ptr<ExtrasPage> extrasPage;
+  std::unique_ptr<SystemPage> systemPage;
+  bool sourceValid = false;
+  bool destinationValid = false;
+  bool sizeValid = true;
+  uint32_t registrationFlags = 0;
 };

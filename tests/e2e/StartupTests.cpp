@@ -1,6 +1,7 @@
 #include <doctest/doctest.h>
 
 #include "res/resource.h"
+#include "support/ProgramRegistry.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -9,6 +10,7 @@ const char* const TRACE_FILE = "C:\\Parvola95.log";
 
 // Starts the program, finds its dialog, checks which one it is and closes it.
 void CheckStartsDialog(const std::string& arguments, int identifyingControl, int otherControl) {
+  ProgramRegistry registry;  // the split dialog stores its settings and registers the program
   test::RunningProgram program(arguments);
   REQUIRE(program.Started());
   HWND dialog = program.FindWindowByCaption("Parvola 95 (Olvanta)");

@@ -1,5 +1,7 @@
 #include "support/Journal.h"
 
+#include <commctrl.h>
+
 #include "framework/Texts.h"
 #include "ui/Messages.h"
 
@@ -38,7 +40,28 @@ LRESULT CALLBACK RecordingProcedure(HWND window, UINT message, WPARAM wParam, LP
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
+LRESULT CALLBACK SpyProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                               DWORD_PTR journal) {
+  if (message >= WM_SET_SOURCE && message <= WM_AUTO_START) {
+    bool withText = message == WM_SET_SOURCE || message == WM_SET_DESTINATION;
+    std::string name = MessageName(message);
+    uint32_t first = static_cast<uint32_t>(wParam);
+    reinterpret_cast<Journal*>(journal)->Add(
+        withText ? fw::Format("%s %u %s", name.c_str(), first, reinterpret_cast<const char*>(lParam))
+                 : fw::Format("%s %u %d", name.c_str(), first, static_cast<int>(lParam)));
+  }
+  return DefSubclassProc(window, message, wParam, lParam);
+}
+
 }  // namespace
+
+MessageSpy::MessageSpy(HWND window, Journal& journal) : window(window) {
+  SetWindowSubclass(window, SpyProcedure, 1, reinterpret_cast<DWORD_PTR>(&journal));
+}
+
+MessageSpy::~MessageSpy() {
+  if (IsWindow(window)) RemoveWindowSubclass(window, SpyProcedure, 1);
+}
 
 RecordingWindow::RecordingWindow(Journal& journal) {
   WNDCLASSA windowClass = {};

@@ -36,6 +36,21 @@ class RecordingWindow {
   HWND window = nullptr;
 };
 
+// Watches a window of the calling thread (a dialog under test): while the spy
+// lives, each private message the window receives is added to the journal with
+// its parameters before the window handles it, as "WM_SET_EXTRAS 3 0"; the two
+// messages that carry a text show it, as "WM_SET_DESTINATION 1 C:".
+class MessageSpy {
+ public:
+  MessageSpy(HWND window, Journal& journal);
+  ~MessageSpy();
+  MessageSpy(const MessageSpy&) = delete;
+  MessageSpy& operator=(const MessageSpy&) = delete;
+
+ private:
+  HWND window;
+};
+
 // Pumps the calling thread's messages until the handle is signalled or the timeout
 // (milliseconds) has passed; true when it was signalled.
 bool PumpUntilSignalled(HANDLE handle, DWORD timeout);

@@ -132,3 +132,81 @@ void SetControlText(HWND dialog, int control, const std::string& text) {
 }
 
 }  // namespace test
+
+namespace test {
+
+HWND FindControl(HWND ancestor, int id) {
+  struct Search {
+    int id;
+    HWND found;
+  } search = {id, nullptr};
+  EnumChildWindows(
+      ancestor,
+      [](HWND window, LPARAM context) -> BOOL {
+        auto* wanted = reinterpret_cast<Search*>(context);
+        if (GetDlgCtrlID(window) != wanted->id) return TRUE;
+        wanted->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+namespace {
+
+SavedRegistryKey::Tree ReadTree(HKEY key) {
+  SavedRegistryKey::Tree tree;
+  char name[16384];
+  DWORD nameSize, type, dataSize;
+  for (DWORD index = 0;; ++index) {
+    nameSize = sizeof(name);
+    dataSize = 0;
+    if (RegEnumValueA(key, index, name, &nameSize, nullptr, &type, nullptr, &dataSize)) break;
+    std::string data(dataSize, '\0');
+    nameSize = sizeof(name);
+    auto* bytes = reinterpret_cast<BYTE*>(data.data());
+    RegEnumValueA(key, index, name, &nameSize, nullptr, &type, bytes, &dataSize);
+    data.resize(dataSize);
+    tree.values.push_back({std::string(name, nameSize), type, data});
+  }
+  for (DWORD index = 0;; ++index) {
+    nameSize = sizeof(name);
+    if (RegEnumKeyExA(key, index, name, &nameSize, nullptr, nullptr, nullptr, nullptr)) break;
+    HKEY inner;
+    if (RegOpenKeyExA(key, name, 0, KEY_READ, &inner) != ERROR_SUCCESS) continue;
+    tree.keys.emplace_back(std::string(name, nameSize), ReadTree(inner));
+    RegCloseKey(inner);
+  }
+  return tree;
+}
+
+void WriteTree(HKEY root, const std::string& path, const SavedRegistryKey::Tree& tree) {
+  HKEY key;
+  if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr))
+    return;
+  for (const auto& value : tree.values) {
+    auto* bytes = reinterpret_cast<const BYTE*>(value.data.data());
+    const char* name = value.name.empty() ? nullptr : value.name.c_str();
+    RegSetValueExA(key, name, 0, value.type, bytes, static_cast<DWORD>(value.data.size()));
+  }
+  RegCloseKey(key);
+  for (const auto& [name, inner] : tree.keys) WriteTree(root, path + "\\" + name, inner);
+}
+
+}  // namespace
+
+SavedRegistryKey::SavedRegistryKey(HKEY root, std::string path) : root(root), path(std::move(path)) {
+  HKEY key;
+  existed = RegOpenKeyExA(root, this->path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS;
+  if (!existed) return;
+  saved = ReadTree(key);
+  RegCloseKey(key);
+}
+
+SavedRegistryKey::~SavedRegistryKey() {
+  RegDeleteTreeA(root, path.c_str());
+  RegDeleteKeyA(root, path.c_str());
+  if (existed) WriteTree(root, path, saved);
+}
+
+}  // namespace test

@@ -52,4 +52,33 @@ void AnswerMessageBox(HWND box, int button);
 // Types a text into a dialog's control as the user would change it (WM_SETTEXT).
 void SetControlText(HWND dialog, int control, const std::string& text);
 
+// A control anywhere below a window (inside its child dialogs too), or nullptr.
+HWND FindControl(HWND ancestor, int id);
+
+// A registry key with everything below it, as it was at construction; put back
+// (or removed again, when it did not exist) at destruction.
+class SavedRegistryKey {
+ public:
+  SavedRegistryKey(HKEY root, std::string path);
+  ~SavedRegistryKey();
+  SavedRegistryKey(const SavedRegistryKey&) = delete;
+  SavedRegistryKey& operator=(const SavedRegistryKey&) = delete;
+
+  struct Value {
+    std::string name;
+    DWORD type;
+    std::string data;
+  };
+  struct Tree {
+    std::vector<Value> values;
+    std::vector<std::pair<std::string, Tree>> keys;
+  };
+
+ private:
+  HKEY root;
+  std::string path;
+  bool existed;
+  Tree saved;
+};
+
 }  // namespace test

@@ -1,0 +1,80 @@
+#include "splitdialog/OpenSplitDialog.h"
+
+#include <commctrl.h>
+#include <doctest/doctest.h>
+
+#include "framework/Texts.h"
+#include "res/resource.h"
+
+OpenSplitDialog::OpenSplitDialog(std::vector<std::string> arguments, LANGID language) {
+  INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  fw::ChooseLanguage(language);
+  arguments.insert(arguments.begin(), test::ProgramPath());
+  app.SetArguments(arguments);
+  app.SetRegistryKey("Olvanta");
+  app.commandLine.SetArguments(arguments);
+  app.commandLine.Parse();
+  dialog = std::make_unique<SplitDialog>(nullptr);
+  REQUIRE(dialog->Create(nullptr));
+  spy = std::make_unique<MessageSpy>(Handle(), journal);
+  ShowWindow(Handle(), SW_SHOWNORMAL);
+  Pump();
+}
+
+OpenSplitDialog::~OpenSplitDialog() {
+  test::WaitFor([&] { return ProgressWindows() == 0; });
+  if (Handle()) DestroyWindow(Handle());
+}
+
+HWND OpenSplitDialog::Control(int id) const {
+  HWND control = test::FindControl(Handle(), id);
+  REQUIRE_MESSAGE(control != nullptr, "no control ", id);
+  return control;
+}
+
+bool OpenSplitDialog::Checked(int id) const {
+  return SendMessageA(Control(id), BM_GETCHECK, 0, 0) != BST_UNCHECKED;
+}
+
+void OpenSplitDialog::Type(int id, const std::string& text) const {
+  SetWindowTextA(Control(id), text.c_str());
+  Pump();
+}
+
+void OpenSplitDialog::Click(int id) const {
+  SendMessageA(Control(id), BM_CLICK, 0, 0);
+  Pump();
+}
+
+void OpenSplitDialog::SelectTab(int index) const {
+  HWND tab = Control(IDC_TAB);
+  SendMessageA(tab, TCM_SETCURSEL, index, 0);
+  NMHDR header = {tab, IDC_TAB, static_cast<UINT>(TCN_SELCHANGE)};
+  SendMessageA(Handle(), WM_NOTIFY, IDC_TAB, reinterpret_cast<LPARAM>(&header));
+  Pump();
+}
+
+void OpenSplitDialog::Pump() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
+int OpenSplitDialog::ProgressWindows() const {
+  struct Count {
+    HWND owner;
+    int windows;
+  } count = {Handle(), 0};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM context) -> BOOL {
+        auto* counted = reinterpret_cast<Count*>(context);
+        if (GetWindow(window, GW_OWNER) == counted->owner && IsWindowVisible(window)) ++counted->windows;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&count));
+  return count.windows;
+}

@@ -1,0 +1,358 @@
+#include <doctest/doctest.h>
+
+#include <shlobj.h>
+
+#include "res/resource.h"
+#include "shell/ShellPaths.h"
+#include "split/SizeRules.h"
+#include "splitdialog/OpenSplitDialog.h"
+#include "ui/Messages.h"
+
+namespace {
+
+// The last report of this name that the dialog received, or "" when none came.
+std::string LastReport(const Journal& journal, const std::string& name) {
+  std::string last;
+  for (const std::string& entry : journal.Entries())
+    if (entry.rfind(name + ' ', 0) == 0) last = entry;
+  return last;
+}
+
+// A file of this length whose bytes are never written (the file system keeps it sparse).
+void MakeLongFile(const std::string& path, int64_t length) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  REQUIRE(file != INVALID_HANDLE_VALUE);
+  LARGE_INTEGER end;
+  end.QuadPart = length;
+  CHECK(SetFilePointerEx(file, end, nullptr, FILE_BEGIN));
+  CHECK(SetEndOfFile(file));
+  CloseHandle(file);
+}
+
+// Drops files on the dialog as the shell does.
+void Drop(const OpenSplitDialog& dialog, const std::vector<std::string>& paths) {
+  std::string names;
+  for (const std::string& path : paths) names += path + '\0';
+  names += '\0';
+  HGLOBAL drop = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size());
+  auto* header = static_cast<DROPFILES*>(GlobalLock(drop));
+  header->pFiles = sizeof(DROPFILES);
+  memcpy(reinterpret_cast<char*>(header) + sizeof(DROPFILES), names.data(), names.size());
+  GlobalUnlock(drop);
+  SendMessageA(dialog.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+}
+
+void MakeShortcut(const std::string& shortcut, const std::string& target) {
+  CoInitialize(nullptr);
+  IShellLinkA* link = nullptr;
+  REQUIRE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                     reinterpret_cast<void**>(&link))));
+  link->SetPath(target.c_str());
+  IPersistFile* file = nullptr;
+  REQUIRE(SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))));
+  WCHAR widePath[MAX_PATH];
+  MultiByteToWideChar(CP_ACP, 0, shortcut.c_str(), -1, widePath, MAX_PATH);
+  CHECK(SUCCEEDED(file->Save(widePath, TRUE)));
+  file->Release();
+  link->Release();
+  CoUninitialize();
+}
+
+const std::string SIZE_SENTENCE = "The file will be splited so, that the split files ";
+
+}  // namespace
+
+TEST_CASE("Split is enabled exactly when the source and the destination can be used") {
+  ProgramRegistry registry;
+  TempFolder folder;
+  const std::string source = folder / "REPORT.DOC";
+  WriteWholeFile(source, test::PatternBytes(5000));
+  registry.StoreText("DefaultDestination", folder.Path());
+  OpenSplitDialog dialog;
+  CHECK_FALSE(dialog.Enabled(IDOK));
+  CHECK(LastReport(dialog.journal, "WM_SET_SOURCE").empty());
+
+  SUBCASE("a readable source enables Split, a missing one disables it again") {
+    dialog.Type(IDC_SOURCE_EDIT, source);
+    CHECK(LastReport(dialog.journal, "WM_SET_SOURCE") == "WM_SET_SOURCE 5000 " + source);
+    CHECK(dialog.Enabled(IDOK));
+    dialog.Type(IDC_SOURCE_EDIT, source + "X");
+    CHECK(LastReport(dialog.journal, "WM_SET_SOURCE") == "WM_SET_SOURCE 4294967295 " + source + "X");
+    CHECK_FALSE(dialog.Enabled(IDOK));
+  }
+  SUBCASE("sources that cannot be split are reported as no source") {
+    std::string unusable;
+    HANDLE writer = INVALID_HANDLE_VALUE;
+    SUBCASE("a folder") { unusable = folder.Path(); }
+    SUBCASE("a file another program writes") {
+      unusable = source;
+      writer = CreateFileA(source.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+      REQUIRE(writer != INVALID_HANDLE_VALUE);
+    }
+    SUBCASE("2 GiB, one byte too long for the size of a split") {
+      unusable = folder / "TWO.GIB";
+      MakeLongFile(unusable, int64_t{1} << 31);
+    }
+    SUBCASE("4 GiB and 100 bytes, which a 32-bit length would take for 100 bytes") {
+      unusable = folder / "FOUR.GIB";
+      MakeLongFile(unusable, (int64_t{1} << 32) + 100);
+    }
+    dialog.Type(IDC_SOURCE_EDIT, unusable);
+    CHECK(LastReport(dialog.journal, "WM_SET_SOURCE") == "WM_SET_SOURCE 4294967295 " + unusable);
+    CHECK_FALSE(dialog.Enabled(IDOK));
+    if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+  }
+  SUBCASE("the longest source that fits, 2 GiB less one byte") {
+    const std::string longest = folder / "LONGEST.BIN";
+    MakeLongFile(longest, INT32_MAX);
+    dialog.Type(IDC_SOURCE_EDIT, longest);
+    CHECK(LastReport(dialog.journal, "WM_SET_SOURCE") == "WM_SET_SOURCE 2147483647 " + longest);
+    CHECK(dialog.Enabled(IDOK));
+  }
+  SUBCASE("destinations") {
+    dialog.Type(IDC_SOURCE_EDIT, source);
+    dialog.Type(IDC_DESTINATION_EDIT, folder / "MISSING");
+    CHECK(LastReport(dialog.journal, "WM_SET_DESTINATION") == "WM_SET_DESTINATION 0 " + folder / "MISSING");
+    CHECK_FALSE(dialog.Enabled(IDOK));
+    dialog.Type(IDC_DESTINATION_EDIT, folder.Path() + "\\");
+    CHECK(LastReport(dialog.journal, "WM_SET_DESTINATION") == "WM_SET_DESTINATION 1 " + folder.Path());
+    CHECK(dialog.Enabled(IDOK));
+    dialog.Type(IDC_DESTINATION_EDIT, source);  // a file where a folder should be
+    CHECK(LastReport(dialog.journal, "WM_SET_DESTINATION") == "WM_SET_DESTINATION 0 " + source);
+    CHECK_FALSE(dialog.Enabled(IDOK));
+    dialog.Type(IDC_DESTINATION_EDIT, "C:\\");
+    CHECK(LastReport(dialog.journal, "WM_SET_DESTINATION") == "WM_SET_DESTINATION 1 C:");
+    CHECK(dialog.Enabled(IDOK));
+    dialog.Type(IDC_DESTINATION_EDIT, "");
+    CHECK(LastReport(dialog.journal, "WM_SET_DESTINATION") == "WM_SET_DESTINATION 0 ");
+    CHECK_FALSE(dialog.Enabled(IDOK));
+  }
+  SUBCASE("a path longer than a path can be is not cut down to another file's name") {
+    dialog.Type(IDC_SOURCE_EDIT, source + std::string(300, ' '));
+    CHECK_FALSE(dialog.Enabled(IDOK));
+  }
+}
+
+TEST_CASE("the Files page sums up the size and the extras; Extras clicks report the whole set") {
+  ProgramRegistry registry;
+  OpenSplitDialog dialog;
+  CHECK(dialog.Text(IDC_SIZE_SENTENCE) == SIZE_SENTENCE + "fit on to 1.44 MB floppies.");
+  CHECK(dialog.Text(IDC_EXTRAS_SENTENCE) ==
+        "I will write a file for restoring the original by Parvola 95 to the last disk.");
+  dialog.SelectTab(2);
+  CHECK_FALSE(dialog.Checked(IDC_EXTRA_PROGRAM_COPY));
+  CHECK(dialog.Checked(IDC_EXTRA_INFO_FILE));
+  CHECK_FALSE(dialog.Checked(IDC_EXTRA_BATCH_FILE));
+
+  dialog.Click(IDC_EXTRA_PROGRAM_COPY);
+  CHECK(LastReport(dialog.journal, "WM_SET_EXTRAS") == "WM_SET_EXTRAS 3 0");
+  dialog.Click(IDC_EXTRA_PROGRAM_COPY);
+  CHECK(LastReport(dialog.journal, "WM_SET_EXTRAS") == "WM_SET_EXTRAS 2 0");
+  dialog.Click(IDC_EXTRA_INFO_FILE);
+  CHECK(LastReport(dialog.journal, "WM_SET_EXTRAS") == "WM_SET_EXTRAS 0 0");
+  CHECK(dialog.Text(IDC_EXTRAS_SENTENCE) == "I will write nothing special to the last disk.");
+  for (int box : {IDC_EXTRA_PROGRAM_COPY, IDC_EXTRA_INFO_FILE, IDC_EXTRA_BATCH_FILE}) dialog.Click(box);
+  CHECK(LastReport(dialog.journal, "WM_SET_EXTRAS") == "WM_SET_EXTRAS 7 0");
+  CHECK(dialog.Text(IDC_EXTRAS_SENTENCE) ==
+        "I will write Parvola 95 and a file for restoring the original by Parvola 95 and a BAT file for "
+        "restoring the original by MS DOS to the last disk.");
+}
+
+TEST_CASE("stored defaults are shown on the pages") {
+  ProgramRegistry registry;
+  registry.StoreInt("DefaultSize", SIZE_FLOPPY_720);
+  registry.StoreInt("DefaultOptions", EXTRA_PROGRAM_COPY | EXTRA_BATCH_FILE);
+  registry.StoreInt("DefaultRegistry", REGISTER_RESTORE_VERB);
+  OpenSplitDialog dialog;
+  CHECK(dialog.Checked(IDC_FLOPPY_720));
+  CHECK_FALSE(dialog.Checked(IDC_FLOPPY_144));
+  CHECK(dialog.Text(IDC_SIZE_SENTENCE) == SIZE_SENTENCE + "fit on to 720 KB floppies.");
+  CHECK(dialog.Checked(IDC_EXTRA_PROGRAM_COPY));
+  CHECK_FALSE(dialog.Checked(IDC_EXTRA_INFO_FILE));
+  CHECK(dialog.Checked(IDC_EXTRA_BATCH_FILE));
+  // The restore verb alone stays chosen, but cannot be changed without the file type.
+  CHECK_FALSE(dialog.Checked(IDC_REGISTER_EXTENSION));
+  CHECK_FALSE(dialog.Checked(IDC_REGISTER_SPLIT_VERB));
+  CHECK(dialog.Checked(IDC_REGISTER_RESTORE_VERB));
+  CHECK_FALSE(dialog.Enabled(IDC_REGISTER_RESTORE_VERB));
+  dialog.SelectTab(3);
+  dialog.Click(IDC_APPLY);
+  CHECK(LastReport(dialog.journal, "WM_SET_REGISTRATION") == "WM_SET_REGISTRATION 4 0");
+}
+
+TEST_CASE("a size from the command line chooses the custom size once the source is known") {
+  ProgramRegistry registry;
+  TempFolder folder;
+  WriteWholeFile(folder / "REPORT.DOC", test::PatternBytes(100000));
+  OpenSplitDialog dialog({"/s", folder / "REPORT.DOC", "/nk", "64"});
+  CHECK(dialog.Checked(IDC_CUSTOM_SIZE));
+  CHECK(dialog.Text(IDC_SOURCE_EDIT) == folder / "REPORT.DOC");
+}
+
+TEST_CASE("the System page ties the restore verb to the file type") {
+  ProgramRegistry registry;
+  SUBCASE("English") {
+    OpenSplitDialog dialog;
+    dialog.SelectTab(3);
+    for (int box : {IDC_REGISTER_EXTENSION, IDC_REGISTER_SPLIT_VERB, IDC_REGISTER_RESTORE_VERB})
+      CHECK(dialog.Checked(box));
+    CHECK(dialog.Enabled(IDC_REGISTER_RESTORE_VERB));
+    dialog.Click(IDC_REGISTER_EXTENSION);
+    CHECK_FALSE(dialog.Checked(IDC_REGISTER_RESTORE_VERB));
+    CHECK_FALSE(dialog.Enabled(IDC_REGISTER_RESTORE_VERB));
+    dialog.Click(IDC_REGISTER_EXTENSION);
+    CHECK(dialog.Enabled(IDC_REGISTER_RESTORE_VERB));
+    CHECK_FALSE(dialog.Checked(IDC_REGISTER_RESTORE_VERB));
+    CHECK(LastReport(dialog.journal, "WM_SET_REGISTRATION").empty());  // only Apply reports
+  }
+  SUBCASE("German: the second line of the restore verb's text goes gray with it") {
+    OpenSplitDialog dialog({}, OpenSplitDialog::GERMAN);
+    dialog.SelectTab(3);
+    HWND page = GetParent(dialog.Control(IDC_REGISTER_RESTORE_VERB));
+    HWND secondLine = FindWindowExA(page, nullptr, "Static", "herstellungsdateien registrieren.");
+    REQUIRE(secondLine != nullptr);
+    CHECK(IsWindowEnabled(secondLine));
+    dialog.Click(IDC_REGISTER_EXTENSION);
+    CHECK_FALSE(IsWindowEnabled(secondLine));
+  }
+}
+
+TEST_CASE("settings: the first start stores the defaults, only Apply stores the choices") {
+  ProgramRegistry registry;
+  TempFolder folder;
+  OpenSplitDialog dialog;
+  CHECK(ProgramRegistry::StoredText("DefaultDestination") == DesktopFolderPath());
+  CHECK(ProgramRegistry::StoredInt("DefaultSize") == -1);
+  CHECK(ProgramRegistry::StoredInt("DefaultOptions") == 2);
+  CHECK(ProgramRegistry::StoredInt("DefaultRegistry") == 7);
+  CHECK(dialog.Text(IDC_DESTINATION_EDIT) == DesktopFolderPath());
+  CHECK(ProgramRegistry::ClassesText(".split") == "ParvolaFile");
+  const std::string program = test::ProgramPath();
+  CHECK(ProgramRegistry::ClassesText("ParvolaFile\\shell\\UnSplit\\command") == program + " /u \"%1\"");
+  CHECK(ProgramRegistry::ClassesText("*\\shell\\Split\\command") == program + " /s \"%1\"");
+
+  dialog.Type(IDC_DESTINATION_EDIT, folder.Path());
+  dialog.SelectTab(2);
+  dialog.Click(IDC_EXTRA_BATCH_FILE);
+  CHECK(ProgramRegistry::StoredText("DefaultDestination") == DesktopFolderPath());
+  CHECK(ProgramRegistry::StoredInt("DefaultOptions") == 2);
+
+  dialog.SelectTab(3);
+  dialog.Click(IDC_REGISTER_SPLIT_VERB);
+  dialog.Click(IDC_APPLY);
+  CHECK(ProgramRegistry::StoredText("DefaultDestination") == folder.Path());
+  CHECK(ProgramRegistry::StoredInt("DefaultSize") == -1);
+  CHECK(ProgramRegistry::StoredInt("DefaultOptions") == 6);
+  CHECK(ProgramRegistry::StoredInt("DefaultRegistry") == 5);
+  CHECK(ProgramRegistry::ClassesText("*\\shell\\Split") == "<missing>");
+  CHECK(ProgramRegistry::ClassesText(".split") == "ParvolaFile");
+}
+
+TEST_CASE("tabs show one page at a time and give the focus to its first control") {
+  ProgramRegistry registry;
+  OpenSplitDialog dialog;
+  const int firstControls[] = {IDC_SOURCE_EDIT, IDC_FLOPPY_144, IDC_EXTRA_PROGRAM_COPY,
+                               IDC_REGISTER_EXTENSION};
+  CHECK(GetFocus() == dialog.Control(IDC_SOURCE_EDIT));
+  for (int selected : {2, 1, 3, 0}) {
+    CAPTURE(selected);
+    dialog.SelectTab(selected);
+    for (int page = 0; page < 4; ++page)
+      CHECK((IsWindowVisible(dialog.Control(firstControls[page])) != FALSE) == (page == selected));
+    CHECK(GetFocus() == dialog.Control(firstControls[selected]));
+  }
+}
+
+TEST_CASE("dropped files: exactly one becomes the source") {
+  ProgramRegistry registry;
+  TempFolder folder;
+  WriteWholeFile(folder / "ONE.DOC", "one");
+  WriteWholeFile(folder / "TWO.DOC", "two");
+  OpenSplitDialog dialog;
+  SUBCASE("two files change nothing") {
+    Drop(dialog, {folder / "ONE.DOC", folder / "TWO.DOC"});
+    CHECK(dialog.Text(IDC_SOURCE_EDIT).empty());
+  }
+  SUBCASE("one file") {
+    Drop(dialog, {folder / "TWO.DOC"});
+    CHECK(dialog.Text(IDC_SOURCE_EDIT) == folder / "TWO.DOC");
+    CHECK(LastReport(dialog.journal, "WM_SET_SOURCE") == "WM_SET_SOURCE 3 " + folder / "TWO.DOC");
+  }
+  SUBCASE("a shortcut gives its target") {
+    MakeShortcut(folder / "ONE.lnk", folder / "ONE.DOC");
+    Drop(dialog, {folder / "ONE.lnk"});
+    CHECK(dialog.Text(IDC_SOURCE_EDIT) == folder / "ONE.DOC");
+  }
+}
+
+TEST_CASE("while work runs the dialog cannot be closed") {
+  ProgramRegistry registry;
+  TempFolder folder;
+  WriteWholeFile(folder / "REPORT.DOC", test::PatternBytes(5000));
+  registry.StoreText("DefaultDestination", folder.Path());
+  OpenSplitDialog dialog;
+
+  SUBCASE("Enter while Split is disabled starts nothing") {
+    SendMessageA(dialog.Handle(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    CHECK(dialog.ProgressWindows() == 0);
+    CHECK(dialog.Enabled(IDCANCEL));
+  }
+  dialog.Type(IDC_SOURCE_EDIT, folder / "REPORT.DOC");
+  REQUIRE(dialog.Enabled(IDOK));
+
+  SUBCASE("Escape, Exit and the system menu's Close are refused; the split is reported once") {
+    SendMessageA(dialog.Control(IDOK), BM_CLICK, 0, 0);
+    CHECK(dialog.ProgressWindows() == 1);
+    CHECK_FALSE(dialog.Enabled(IDCANCEL));
+    SendMessageA(dialog.Handle(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    SendMessageA(dialog.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    SendMessageA(dialog.Handle(), WM_PROGRESS_CLOSED, 0, 0x1234);  // no progress window of its own
+    CHECK(IsWindow(dialog.Handle()));
+    CHECK_FALSE(dialog.Enabled(IDCANCEL));
+
+    REQUIRE(test::WaitFor([&] { return dialog.Enabled(IDCANCEL); }));
+    CHECK(dialog.ProgressWindows() == 0);
+    std::vector<ShownMessage> shown = dialog.messages.Shown();
+    REQUIRE(shown.size() == 1);
+    CHECK(shown[0].textId == IDS_SPLIT_DONE);
+    CHECK(shown[0].buttons == MB_OK);
+    CHECK(shown[0].icon == MB_ICONINFORMATION);
+    SendMessageA(dialog.Handle(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    CHECK_FALSE(IsWindow(dialog.Handle()));
+  }
+  SUBCASE("two splits at once: Exit comes back only when both have ended") {
+    SendMessageA(dialog.Control(IDOK), BM_CLICK, 0, 0);
+    SendMessageA(dialog.Control(IDOK), BM_CLICK, 0, 0);
+    CHECK(dialog.ProgressWindows() == 2);
+    bool exitTooEarly = false;
+    CHECK(test::WaitFor([&] {
+      int running = dialog.ProgressWindows();
+      exitTooEarly = exitTooEarly || (running > 0 && dialog.Enabled(IDCANCEL));
+      return running == 0 && dialog.Enabled(IDCANCEL);
+    }));
+    CHECK_FALSE(exitTooEarly);
+  }
+}
+
+TEST_CASE("the system menu: About item, no Size or Maximize, Minimize and Restore take turns") {
+  ProgramRegistry registry;
+  OpenSplitDialog dialog;
+  HMENU menu = GetSystemMenu(dialog.Handle(), FALSE);
+  char about[64] = "";
+  GetMenuStringA(menu, IDC_ABOUT, about, sizeof(about), MF_BYCOMMAND);
+  CHECK(std::string(about) == "&About Parvola 95...");
+  CHECK(GetMenuState(menu, SC_SIZE, MF_BYCOMMAND) == static_cast<UINT>(-1));
+  CHECK(GetMenuState(menu, SC_MAXIMIZE, MF_BYCOMMAND) == static_cast<UINT>(-1));
+  auto grayed = [&](UINT command) { return (GetMenuState(menu, command, MF_BYCOMMAND) & MF_GRAYED) != 0; };
+  CHECK(grayed(SC_RESTORE));
+  CHECK_FALSE(grayed(SC_MINIMIZE));
+  SendMessageA(dialog.Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  CHECK(IsIconic(dialog.Handle()));
+  CHECK_FALSE(grayed(SC_RESTORE));
+  CHECK(grayed(SC_MINIMIZE));
+  SendMessageA(dialog.Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+  CHECK_FALSE(IsIconic(dialog.Handle()));
+  CHECK(grayed(SC_RESTORE));
+  CHECK_FALSE(grayed(SC_MINIMIZE));
+}

@@ -1,0 +1,76 @@
+// Drives a running Parvola 95 for tools/screenshots.sh, one step per call:
+//   ShootDialogs.exe tab N     select page N (0 Files ... 3 System) of the split dialog
+//   ShootDialogs.exe about     open the about box
+//   ShootDialogs.exe box       show the message box of a finished split
+//   ShootDialogs.exe dismiss   close the about box or message box again
+//   ShootDialogs.exe exit      end the program
+// Tabs are selected with the arrow keys, as a user would: the tab control then
+// tells the dialog itself, which a notification sent from another process cannot.
+#include <string>
+#include <windows.h>
+#include <commctrl.h>
+
+#include "res/resource.h"
+#include "ui/Messages.h"
+
+namespace {
+
+HWND FindSplitDialog() {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    if (HWND dialog = FindWindowA("#32770", "Parvola 95 (Olvanta)")) return dialog;
+    Sleep(100);
+  }
+  return nullptr;
+}
+
+// Every other visible dialog window of the program (the about box, a message box).
+void DismissOthers(HWND splitDialog) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(splitDialog, &process);
+  struct Search {
+    HWND splitDialog;
+    DWORD process;
+  } search = {splitDialog, process};
+  EnumWindows(
+      [](HWND window, LPARAM context) -> BOOL {
+        auto* wanted = reinterpret_cast<Search*>(context);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        char className[16] = "";
+        GetClassNameA(window, className, sizeof(className));
+        if (owner == wanted->process && window != wanted->splitDialog && IsWindowVisible(window) &&
+            std::string(className) == "#32770")
+          PostMessageA(window, WM_COMMAND, IDOK, 0);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  std::string command = __argc > 1 ? __argv[1] : "";
+  HWND dialog = FindSplitDialog();
+  if (!dialog) return 1;
+  if (command == "tab" && __argc > 2) {
+    int page = atoi(__argv[2]);
+    HWND tab = GetDlgItem(dialog, IDC_TAB);
+    // Stand beside the page and step onto it, until the step has arrived.
+    for (int attempt = 0; attempt < 10 && SendMessageA(tab, TCM_GETCURSEL, 0, 0) != page; ++attempt) {
+      SendMessageA(tab, TCM_SETCURSEL, page == 0 ? 1 : page - 1, 0);
+      PostMessageA(tab, WM_KEYDOWN, page == 0 ? VK_LEFT : VK_RIGHT, 0);
+      Sleep(300);
+    }
+  } else if (command == "about") {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_ABOUT, BN_CLICKED), 0);
+  } else if (command == "box") {
+    PostMessageA(dialog, WM_WORK_DONE, 0, 0);
+  } else if (command == "dismiss") {
+    DismissOthers(dialog);
+  } else if (command == "exit") {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  } else {
+    return 2;
+  }
+  return 0;
+}

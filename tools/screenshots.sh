@@ -1,0 +1,69 @@
+#!/bin/bash
+# Screenshots of the running program, as a person sees it, in English and German:
+#   tools/screenshots.sh [output folder]   (default build/x86_64/screenshots)
+# For each language it starts Parvola95.exe on a sample source in a Wine virtual
+# desktop and writes split-files-<lang>.png, split-size-<lang>.png,
+# split-extras-<lang>.png, split-system-<lang>.png, about-<lang>.png and
+# message-<lang>.png. tools/ShootDialogs.cpp drives the program between shots.
+set -e
+parvola_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+source "$parvola_root/tools/setup.sh"
+parvola_install_missing
+parvola_build x86_64 >/dev/null
+build="$parvola_root/build/x86_64"
+out="${1:-$build/screenshots}"
+mkdir -p "$out"
+
+# Wine takes the user interface language from the locale, which must exist.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  if ! command -v localedef >/dev/null; then
+    sudo=""; [ "$(id -u)" -ne 0 ] && sudo=sudo
+    $sudo apt-get update -qq && DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq locales >&2
+  fi
+  localedef -i de_DE -f UTF-8 de_DE.UTF-8
+fi
+
+x86_64-w64-mingw32-g++ -std=c++20 -Os -Wall -Wextra -Werror -DWINVER=0x0601 -D_WIN32_WINNT=0x0601 -DNOMINMAX \
+  -I"$parvola_root" -I"$parvola_root/res" -static -mwindows \
+  "$parvola_root/tools/ShootDialogs.cpp" -lcomctl32 -luser32 -o "$build/ShootDialogs.exe"
+
+parvola_ensure_display
+export PARVOLA_BUILD_DIR="$build"
+wine="$parvola_root/tools/wine-run.sh"
+desktop="explorer /desktop=shots,1024x768"
+program="$($wine winepath -w "$build/Parvola95.exe" 2>/dev/null | tr -d '\r')"
+
+shoot() {  # name: the whole virtual desktop, trimmed to what stands on it
+  sleep 1.5
+  import -window root -crop 1024x768+0+0 +repage "$out/$1.png"
+  convert "$out/$1.png" -trim +repage "$out/$1.png"
+  echo "$out/$1.png"
+}
+drive() { $wine $desktop "$build/ShootDialogs.exe" "$@"; }
+
+for language in en de; do
+  if [ $language = de ]; then export LC_ALL=de_DE.UTF-8; else export LC_ALL=C.UTF-8; fi
+  # The program's own file is the sample source; the destination is the temporary folder.
+  $wine $desktop "$build/Parvola95.exe" /s "$program" "C:\\windows\\temp" &
+  runner=$!
+  sleep 4
+  shoot split-files-$language
+  page=1
+  for name in size extras system; do
+    drive tab $page
+    shoot split-$name-$language
+    page=$((page + 1))
+  done
+  drive tab 0
+  drive about
+  shoot about-$language
+  drive dismiss
+  drive box
+  shoot message-$language
+  drive dismiss
+  drive exit
+  wait $runner || true
+  # Each language starts its own Wine session: the locale is read at start.
+  WINEPREFIX="${WINEPREFIX:-$build/wine}" /usr/lib/wine/wineserver -w
+done
+unset LC_ALL

@@ -1,0 +1,163 @@
+#include "ui/FilesPage.h"
+
+#include <commdlg.h>
+
+#include "framework/File.h"
+#include "framework/Texts.h"
+#include "res/resource.h"
+#include "split/SizeRules.h"
+#include "ui/FolderBrowser.h"
+#include "ui/Messages.h"
+
+namespace {
+
+constexpr size_t MAX_PATH_CHARS = 259;
+
+// The length of a file that can be opened for reading while others may only
+// read it, or NO_SOURCE. A length of 2 GiB or more cannot travel as the signed
+// 32-bit source size, so such a file counts as unusable rather than being
+// reported with a wrapped length.
+uint32_t SourceLength(const std::string& path) {
+  if (path.empty()) return NO_SOURCE;
+  fw::File file;
+  if (!file.Open(path, fw::File::READ_SHARE_READ)) return NO_SOURCE;
+  try {
+    uint64_t length = file.Length();
+    return length <= INT32_MAX ? static_cast<uint32_t>(length) : NO_SOURCE;
+  } catch (const fw::FileError&) {
+    return NO_SOURCE;
+  }
+}
+
+// Causes that say the folder itself is not there or cannot be named: a missing
+// folder or drive, a malformed name, a network path that leads nowhere, or a
+// file standing where a folder should be. Any other cause (no such file, access
+// denied, a floppy drive without a disk) leaves the folder usable.
+bool IsBadPathCause(DWORD cause) {
+  switch (cause) {
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_DIRECTORY:
+    case ERROR_FILENAME_EXCED_RANGE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Probes a file inside the folder without creating anything.
+bool IsUsableFolder(const std::string& folder) {
+  fw::File probe;
+  DWORD cause = 0;
+  if (probe.Open(folder + "\\dummy.dmy", fw::File::READ_SHARE_READ, &cause)) return true;
+  return !IsBadPathCause(cause);
+}
+
+std::string SizeSentence(int32_t sizeOption) {
+  std::string sentence = fw::LoadText(IDS_SIZE_SENTENCE);
+  if (sizeOption == SIZE_FLOPPY_144 || sizeOption == SIZE_FROM_COMMAND_LINE)
+    sentence += fw::LoadText(IDS_SIZE_FLOPPY_144);
+  else if (sizeOption == SIZE_FLOPPY_720)
+    sentence += fw::LoadText(IDS_SIZE_FLOPPY_720);
+  else
+    sentence += fw::FormatText(IDS_SIZE_BYTES, sizeOption);
+  return sentence;
+}
+
+std::string ExtrasSentence(uint32_t extrasFlags) {
+  static constexpr struct {
+    uint32_t flag;
+    unsigned text;
+  } ITEMS[] = {{EXTRA_PROGRAM_COPY, IDS_EXTRAS_PROGRAM},
+               {EXTRA_INFO_FILE, IDS_EXTRAS_INFO_FILE},
+               {EXTRA_BATCH_FILE, IDS_EXTRAS_BATCH_FILE}};
+  std::string sentence = fw::LoadText(IDS_EXTRAS_SENTENCE);
+  bool first = true;
+  for (const auto& item : ITEMS) {
+    if (!(extrasFlags & item.flag)) continue;
+    if (!first) sentence += fw::LoadText(IDS_EXTRAS_AND);
+    sentence += fw::LoadText(item.text);
+    first = false;
+  }
+  if (first) sentence += fw::LoadText(IDS_EXTRAS_NOTHING);
+  return sentence + fw::LoadText(IDS_EXTRAS_END);
+}
+
+}  // namespace
+
+BEGIN_MESSAGE_MAP(FilesPage, fw::Dialog)
+  ON_EDIT_CHANGE(IDC_SOURCE_EDIT, OnSourceChange)
+  ON_EDIT_CHANGE(IDC_DESTINATION_EDIT, OnDestinationChange)
+  ON_BUTTON(IDC_SOURCE_BROWSE, OnBrowseSource)
+  ON_BUTTON(IDC_DESTINATION_BROWSE, OnBrowseDestination)
+END_MESSAGE_MAP()
+
+FilesPage::FilesPage(HWND parent) : fw::Dialog(IDD_FILES_PAGE, parent) {}
+
+void FilesPage::SetSource(const std::string& path) { SetItemText(IDC_SOURCE_EDIT, path); }
+void FilesPage::SetDestination(const std::string& path) { SetItemText(IDC_DESTINATION_EDIT, path); }
+
+void FilesPage::SetSizeOption(int32_t option) {
+  sizeOption = option;
+  ShowSentences();
+}
+
+void FilesPage::SetExtras(uint32_t flags) {
+  extrasFlags = flags;
+  ShowSentences();
+}
+
+HWND FilesPage::SourceEdit() const { return Item(IDC_SOURCE_EDIT); }
+
+bool FilesPage::ReadPathField(int id, std::string& path) const {
+  path = ItemText(id, MAX_PATH_CHARS + 1);
+  return path.size() <= MAX_PATH_CHARS;
+}
+
+// Sent, not posted: the text lives in this call only.
+void FilesPage::OnSourceChange() {
+  std::string path;
+  uint32_t length = ReadPathField(IDC_SOURCE_EDIT, path) ? SourceLength(path) : NO_SOURCE;
+  SendMessageA(Parent(), WM_SET_SOURCE, length, reinterpret_cast<LPARAM>(path.c_str()));
+}
+
+void FilesPage::OnDestinationChange() {
+  std::string folder;
+  bool usable = ReadPathField(IDC_DESTINATION_EDIT, folder) && !folder.empty();
+  if (usable) {
+    if (folder.back() == '\\') folder.pop_back();  // the drive root A:\ becomes A:
+    usable = IsUsableFolder(folder);
+  }
+  SendMessageA(Parent(), WM_SET_DESTINATION, usable ? 1 : 0, reinterpret_cast<LPARAM>(folder.c_str()));
+}
+
+void FilesPage::OnBrowseSource() {
+  // The filter text separates its parts with bars; the dialog wants NULs.
+  std::string filter = fw::LoadText(IDS_SOURCE_FILTER);
+  for (char& c : filter)
+    if (c == '|') c = '\0';
+  char file[MAX_PATH] = "";
+  OPENFILENAMEA request = {};
+  request.lStructSize = sizeof(request);
+  request.hwndOwner = Handle();
+  request.lpstrFilter = filter.c_str();
+  request.lpstrFile = file;
+  request.nMaxFile = sizeof(file);
+  request.Flags = OFN_HIDEREADONLY;
+  if (GetOpenFileNameA(&request)) SetSource(file);
+}
+
+void FilesPage::OnBrowseDestination() {
+  char folder[MAX_PATH] = "";
+  if (FolderBrowser(Handle(), fw::LoadText(IDS_CHOOSE_FOLDER)).Browse(folder) == FolderBrowser::CHOSEN)
+    SetDestination(folder);
+}
+
+void FilesPage::ShowSentences() {
+  SetItemText(IDC_SIZE_SENTENCE, SizeSentence(sizeOption));
+  SetItemText(IDC_EXTRAS_SENTENCE, ExtrasSentence(extrasFlags));
+}
