@@ -32,6 +32,13 @@ std::string RunningProgramPath() {
   return std::string(path, length < MAX_PATH ? length : 0);
 }
 
+// The program as the first word of a verb's command line. A path with a blank is
+// quoted: unquoted, the system would try "C:\Program.exe" before the real program.
+std::string CommandProgram(const std::string& programPath) {
+  if (programPath.find(' ') == std::string::npos) return programPath;
+  return "\"" + programPath + "\"";
+}
+
 }  // namespace
 
 void ApplyShellRegistration(uint32_t registrationFlags) {
@@ -52,10 +59,10 @@ void ApplyShellRegistration(uint32_t registrationFlags, const std::string& progr
   if (registrationFlags & REGISTER_RESTORE_VERB) {
     SetClassesText("ParvolaFile\\shell", "UnSplit");
     SetClassesText("ParvolaFile\\shell\\UnSplit", fw::LoadText(IDS_RESTORE_VERB));
-    SetClassesText("ParvolaFile\\shell\\UnSplit\\command", programPath + " /u \"%1\"");
+    SetClassesText("ParvolaFile\\shell\\UnSplit\\command", CommandProgram(programPath) + " /u \"%1\"");
   }
   if (registrationFlags & REGISTER_SPLIT_VERB) {
     SetClassesText("*\\shell\\Split", fw::LoadText(IDS_SPLIT_VERB));
-    SetClassesText("*\\shell\\Split\\command", programPath + " /s \"%1\"");
+    SetClassesText("*\\shell\\Split\\command", CommandProgram(programPath) + " /s \"%1\"");
   }
 }

@@ -74,6 +74,13 @@ TEST_CASE("shell registration writes and removes exactly what the flags ask") {
     CHECK(ClassesText("ParvolaFile\\DefaultIcon") == "D:\\New\\Parvola95.exe,2");
     CHECK(ClassesText("*\\shell\\Split\\command") == "D:\\New\\Parvola95.exe /s \"%1\"");
   }
+  SUBCASE("a program path with a blank is quoted in the commands, so no other program runs") {
+    ApplyShellRegistration(7, "C:\\Program Files\\Parvola\\Parvola95.exe");
+    CHECK(ClassesText("*\\shell\\Split\\command") == "\"C:\\Program Files\\Parvola\\Parvola95.exe\" /s \"%1\"");
+    CHECK(ClassesText("ParvolaFile\\shell\\UnSplit\\command") ==
+          "\"C:\\Program Files\\Parvola\\Parvola95.exe\" /u \"%1\"");
+    CHECK(ClassesText("ParvolaFile\\DefaultIcon") == "C:\\Program Files\\Parvola\\Parvola95.exe,2");
+  }
   SUBCASE("German texts in a German run") {
     fw::ChooseLanguage(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN));
     ApplyShellRegistration(7, PROGRAM);
