@@ -98,7 +98,8 @@ bool Split::Admit(uint64_t length) {
     reports.ShowBox(IDS_PIECE_SIZE_INVALID, FAILURE_BOX);
     return false;
   }
-  uint64_t pieces = (length + static_cast<uint64_t>(job.pieceSize) - 1) / static_cast<uint64_t>(job.pieceSize);
+  uint64_t pieces =
+      (length + static_cast<uint64_t>(job.pieceSize) - 1) / static_cast<uint64_t>(job.pieceSize);
   if (pieces > MAX_PIECE_COUNT) {
     std::string text = fw::FormatText(IDS_TOO_MANY_PIECES, job.sourcePath.c_str(), static_cast<int>(pieces));
     reports.ShowFormattedBox(IDS_TOO_MANY_PIECES, text, FAILURE_BOX);
@@ -182,8 +183,8 @@ bool Split::WriteExtra(uint32_t flag) {
     case EXTRA_BATCH_FILE:
       return WriteRestoreBatch(job.sourcePath, job.destinationPath, baseName, count, job.progressDialog);
     default:
-      return WriteRestoreInfo(job.sourcePath, job.destinationPath, baseName, count, static_cast<int32_t>(total),
-                              job.progressDialog);
+      return WriteRestoreInfo(job.sourcePath, job.destinationPath, baseName, count,
+                              static_cast<int32_t>(total), job.progressDialog);
   }
 }
 

@@ -22,6 +22,11 @@ ScriptedMessages::~ScriptedMessages() {
   DeleteCriticalSection(&lock);
 }
 
+void ScriptedMessages::WhenShown(unsigned textId, std::function<void()> newAction) {
+  actionTextId = textId;
+  action = std::move(newAction);
+}
+
 std::vector<ShownMessage> ScriptedMessages::Shown() const {
   EnterCriticalSection(&lock);
   std::vector<ShownMessage> copy = shown;
@@ -52,5 +57,6 @@ int ScriptedMessages::Answer(unsigned textId, const std::string& text, unsigned 
   }
   LeaveCriticalSection(&self.lock);
   if (self.journal) self.journal->Add(fw::Format("box %u", textId));
+  if (self.action && textId == self.actionTextId) self.action();
   return answer;
 }

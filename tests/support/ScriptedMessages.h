@@ -2,6 +2,7 @@
 // lives, every box is recorded (text number, text, buttons, icon) instead of shown.
 // Boxes with a choice take the scripted answers in order; an OK box answers IDOK.
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 #include <windows.h>
@@ -23,6 +24,10 @@ class ScriptedMessages {
   ScriptedMessages(const ScriptedMessages&) = delete;
   ScriptedMessages& operator=(const ScriptedMessages&) = delete;
 
+  // Runs action on the showing thread each time box textId is shown, before it is
+  // answered: what the user does while the box is up (inserts a disk, closes a file).
+  void WhenShown(unsigned textId, std::function<void()> action);
+
   std::vector<ShownMessage> Shown() const;
   // Boxes with a choice that found no scripted answer left (they were answered No or Cancel).
   int Unanswered() const;
@@ -36,4 +41,6 @@ class ScriptedMessages {
   int unanswered = 0;
   std::vector<ShownMessage> shown;
   Journal* journal;
+  unsigned actionTextId = 0;
+  std::function<void()> action;
 };

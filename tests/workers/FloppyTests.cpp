@@ -1,0 +1,75 @@
+// Splitting onto and restoring onto drive A:, a floppy drive to the program.
+#include <doctest/doctest.h>
+
+#include "WorkerStage.h"
+#include "restore/RestoreWorker.h"
+#include "split/PieceNames.h"
+#include "split/SplitWorker.h"
+#include "support/ScriptedMessages.h"
+#include "support/TestSupport.h"
+#include "ui/Messages.h"
+
+using Entries = std::vector<std::string>;
+
+namespace {
+
+// Every write followed by a flush, and nothing else.
+bool EachWriteFlushed(const std::string& calls) {
+  std::string pairs;
+  for (size_t index = 0; index < calls.size() / 2; ++index) pairs += "WF";
+  return !calls.empty() && calls == pairs;
+}
+
+}  // namespace
+
+TEST_CASE("only A: and B: are floppy drives") {
+  for (const char* floppy : {"A:", "a:", "A:\\", "b:\\backup", "B:"}) CHECK(IsFloppyDestination(floppy));
+  for (const char* other : {"C:\\", "c:", "", "a", "\\\\server\\a:", "AB:", "Z:\\a:"})
+    CHECK_FALSE(IsFloppyDestination(other));
+}
+
+TEST_CASE("on drive A: every piece after the first waits for a new disk, and every write is flushed") {
+  WorkerStage stage;
+  TempFolder folder;
+  FloppyDrive floppy;
+  const std::string data = test::PatternBytes(100000, 3);
+  WriteWholeFile(folder / "REPORT.DOC", data);
+  ScriptedMessages boxes({}, &stage.journal);
+
+  SUBCASE("split: a prompt before .001 and .002, none before the extras") {
+    FileCallCounter calls;
+    CHECK(stage.Run(SplitWorker, stage.Job(folder / "REPORT.DOC", "A:\\", 40000, EXTRA_INFO_FILE)) ==
+          ENDED_DONE);
+    CHECK(ReadWholeFile("A:\\REPORT.000") + ReadWholeFile("A:\\REPORT.001") +
+              ReadWholeFile("A:\\REPORT.002") ==
+          data);
+    CHECK(FileExists("A:\\REPORT.Split"));
+    Entries prompted;
+    for (const std::string& entry : stage.Entries())
+      if (entry.find("WM_SHOW_TO") != std::string::npos || entry.starts_with("box") ||
+          entry.find("ANIMATION") != std::string::npos)
+        prompted.push_back(entry);
+    const Entries prompt = {"send WM_ANIMATION_STOP", "box 147", "send WM_ANIMATION_PLAY"};
+    CHECK(prompted == Entries{"send WM_SHOW_TO A:\\REPORT.000", prompt[0], prompt[1], prompt[2],
+                              "send WM_SHOW_TO A:\\REPORT.001", prompt[0], prompt[1], prompt[2],
+                              "send WM_SHOW_TO A:\\REPORT.002"});
+    CHECK(Box(boxes).text == "Please insert the next floppydisk");
+    CHECK(Box(boxes).buttons == MB_OK);
+    CHECK(Box(boxes).icon == MB_ICONEXCLAMATION);
+    // Six chunks, each written and flushed; then the info file, written once and not flushed.
+    std::string pieces = calls.Calls();
+    CHECK(pieces.size() == 13);
+    CHECK(pieces.ends_with("FW"));
+    CHECK(EachWriteFlushed(pieces.substr(0, 12)));
+  }
+
+  SUBCASE("restore: the rebuilt file on A: is flushed after every block") {
+    MakeFolder(folder / "out");
+    REQUIRE(stage.Run(SplitWorker, stage.Job(folder / "REPORT.DOC", folder / "out", 40000,
+                                             EXTRA_INFO_FILE)) == ENDED_DONE);
+    FileCallCounter calls;
+    CHECK(stage.Run(RestoreWorker, stage.Job(folder / "out\\REPORT.Split", "a:")) == ENDED_DONE);
+    CHECK(ReadWholeFile("A:\\REPORT.DOC") == data);
+    CHECK(EachWriteFlushed(calls.Calls()));
+  }
+}

@@ -1,0 +1,143 @@
+// The restore worker on pieces written by the split worker, on its own thread.
+#include <doctest/doctest.h>
+
+#include "WorkerStage.h"
+#include "res/resource.h"
+#include "restore/RestoreWorker.h"
+#include "split/SplitWorker.h"
+#include "support/ScriptedMessages.h"
+#include "support/TestSupport.h"
+#include "ui/Messages.h"
+
+using Entries = std::vector<std::string>;
+
+TEST_CASE("a restore rebuilds the split file from its pieces") {
+  TempFolder folder;
+  MakeFolder(folder / "out");
+  MakeFolder(folder / "back");
+  const std::string data = test::PatternBytes(100000, 7);
+  WriteWholeFile(folder / "REPORT.PART.DOC", data);
+  {
+    WorkerStage splitting;
+    ScriptedMessages noBoxes({}, &splitting.journal);
+    const uint32_t extras = EXTRA_PROGRAM_COPY | EXTRA_BATCH_FILE | EXTRA_INFO_FILE;
+    REQUIRE(splitting.Run(SplitWorker, splitting.Job(folder / "REPORT.PART.DOC", folder / "out", 40000,
+                                                     extras)) == ENDED_DONE);
+  }
+  const std::string piece = folder / "out\\REPORT.PART";
+  const std::string restored = folder / "back\\REPORT.PART.DOC";
+  WorkerStage stage;
+  const WorkerJob job = stage.Job(piece + ".Split", folder / "back\\");
+
+  SUBCASE("byte for byte, the pieces read in order from the info file's folder") {
+    ScriptedMessages boxes({}, &stage.journal);
+    CHECK(stage.Run(RestoreWorker, job) == ENDED_DONE);
+    CHECK(ReadWholeFile(restored) == data);
+    CHECK(First(stage.Entries()) == "send WM_SHOW_TO " + restored);
+    CHECK(stage.Only("WM_SHOW_TO").size() == 1);
+    CHECK(stage.Only("WM_SHOW_FROM") == Entries{"send WM_SHOW_FROM " + piece + ".000",
+                                                "send WM_SHOW_FROM " + piece + ".001",
+                                                "send WM_SHOW_FROM " + piece + ".002"});
+    CHECK(Last(stage.Only("WM_PROGRESS_POS")) == "post WM_PROGRESS_POS 1000");
+    CHECK(boxes.Shown().empty());
+  }
+
+  SUBCASE("the info file named without its extension, and an empty piece in between") {
+    ScriptedMessages boxes({}, &stage.journal);
+    WriteWholeFile(piece + ".001", "");
+    WriteWholeFile(piece + ".002", data.substr(40000));
+    CHECK(stage.Run(RestoreWorker, stage.Job(piece, folder / "back")) == ENDED_DONE);
+    CHECK(ReadWholeFile(restored) == data);
+  }
+
+  SUBCASE("a missing piece: its disk is asked for; Retry once it is back goes on there") {
+    REQUIRE(MoveFileA((piece + ".001").c_str(), (folder / "kept").c_str()));
+    ScriptedMessages boxes({IDRETRY}, &stage.journal);
+    boxes.WhenShown(IDS_INSERT_DISK_WITH,
+                    [&] { MoveFileA((folder / "kept").c_str(), (piece + ".001").c_str()); });
+    CHECK(stage.Run(RestoreWorker, job) == ENDED_DONE);
+    CHECK(ReadWholeFile(restored) == data);
+    CHECK(stage.Dialogue() == Entries{"send WM_ANIMATION_STOP", "box 155", "send WM_ANIMATION_PLAY"});
+    REQUIRE(boxes.Shown().size() == 1);
+    CHECK(Box(boxes).text == "Please insert the floppydisk which contains\nthe file '" + piece + ".001'.");
+    CHECK(Box(boxes).buttons == MB_RETRYCANCEL);
+    CHECK(Box(boxes).icon == MB_ICONEXCLAMATION);
+  }
+
+  SUBCASE("a missing piece and Cancel: what was copied stays") {
+    DeleteFileA((piece + ".001").c_str());
+    ScriptedMessages boxes({IDCANCEL}, &stage.journal);
+    CHECK(stage.Run(RestoreWorker, job) == ENDED_FAILED);
+    CHECK(ReadWholeFile(restored) == data.substr(0, 40000));
+    CHECK(stage.Only("box") == Entries{"box 155"});
+  }
+
+  SUBCASE("pieces holding more or fewer bytes than recorded: text 157, the output keeps them") {
+    for (size_t lastPiece : {20001u, 19999u}) {
+      CAPTURE(lastPiece);
+      WriteWholeFile(piece + ".002", test::PatternBytes(lastPiece));
+      WorkerStage checking;
+      ScriptedMessages boxes({IDYES}, &checking.journal);
+      CHECK(checking.Run(RestoreWorker, checking.Job(piece + ".Split", folder / "back")) == ENDED_FAILED);
+      CHECK(ReadWholeFile(restored).size() == 80000 + lastPiece);
+      CHECK(Box(boxes, -1).text == "The size of the created file is not correct!");
+      CHECK(Last(checking.Only("box")) == "box 157");
+    }
+  }
+
+  SUBCASE("Break, then Yes: the first block stays, nothing more is asked") {
+    ScriptedMessages boxes({IDYES}, &stage.journal);
+    stage.Break();
+    CHECK(stage.Run(RestoreWorker, job) == ENDED_FAILED);
+    CHECK(ReadWholeFile(restored) == data.substr(0, 32768));
+    CHECK(stage.Dialogue() == Entries{"box 156"});
+    CHECK(Box(boxes).text == "The restoring is not complete yet.\nWould you abort anyway?");
+    CHECK(Box(boxes).buttons == MB_YESNO);
+    CHECK(Box(boxes).icon == MB_ICONEXCLAMATION);
+  }
+
+  SUBCASE("Break, then No: the animation plays again and the restore goes on") {
+    ScriptedMessages boxes({IDNO}, &stage.journal);
+    stage.Break();
+    CHECK(stage.Run(RestoreWorker, job) == ENDED_DONE);
+    CHECK(ReadWholeFile(restored) == data);
+    CHECK(stage.Dialogue() == Entries{"box 156", "post WM_ANIMATION_PLAY"});
+  }
+
+  SUBCASE("overwriting an existing file declined: no piece is read") {
+    WriteWholeFile(restored, "old");
+    ScriptedMessages boxes({IDNO}, &stage.journal);
+    CHECK(stage.Run(RestoreWorker, job) == ENDED_FAILED);
+    CHECK(ReadWholeFile(restored) == "old");
+    CHECK(stage.Only("WM_SHOW_FROM").empty());
+  }
+}
+
+TEST_CASE("an info file that cannot be used is refused before anything is created") {
+  TempFolder folder;
+  MakeFolder(folder / "back");
+  const std::string info = folder / "DATA.Split";
+  for (std::string content : {std::string(), std::string("<ORIGINALNAME>DATA.BIN\r\n<#FILES>3\r\n"),
+                              std::string("<ORIGINALNAME>DATA.BIN\r\n<#FILES>1001\r\n<SIZE>1001")}) {
+    CAPTURE(content);
+    if (!content.empty()) WriteWholeFile(info, content);
+    WorkerStage stage;
+    ScriptedMessages boxes({}, &stage.journal);
+    CHECK(stage.Run(RestoreWorker, stage.Job(info, folder / "back")) == ENDED_FAILED);
+    CHECK(stage.Entries() ==
+          Entries{"send WM_ANIMATION_STOP", "box 154", "post WM_CLOSE", "post WM_WORK_FAILED"});
+    CHECK(Box(boxes).text == "Error while reading the Parvola 95 - Info file!");
+    CHECK(Box(boxes).icon == MB_ICONSTOP);
+    CHECK(FilesIn(folder / "back").empty());
+  }
+}
+
+TEST_CASE("a thousand pieces are still restored: the first one is asked for") {
+  WorkerStage stage;
+  TempFolder folder;
+  WriteWholeFile(folder / "DATA.Split", "<ORIGINALNAME>DATA.BIN\r\n<#FILES>1000\r\n<SIZE>1000");
+  ScriptedMessages boxes({IDCANCEL}, &stage.journal);
+  CHECK(stage.Run(RestoreWorker, stage.Job(folder / "DATA.Split", folder.Path())) == ENDED_FAILED);
+  CHECK(stage.Only("box") == Entries{"box 155"});
+  CHECK(Box(boxes).text.find(folder / "DATA.000") != std::string::npos);
+}
