@@ -2,7 +2,9 @@
 //   ShootDialogs.exe tab N     select page N (0 Files ... 3 System) of the split dialog
 //   ShootDialogs.exe about     open the about box
 //   ShootDialogs.exe box       show the message box of a finished split
-//   ShootDialogs.exe dismiss   close the about box or message box again
+//   ShootDialogs.exe split     press Split (the progress window opens beside the dialog)
+//   ShootDialogs.exe break     press Break in the progress window (the question follows)
+//   ShootDialogs.exe dismiss   close the about box or message box again (Yes to a question)
 //   ShootDialogs.exe exit      end the program
 // Tabs are selected with the arrow keys, as a user would: the tab control then
 // tells the dialog itself, which a notification sent from another process cannot.
@@ -15,13 +17,15 @@
 
 namespace {
 
-HWND FindSplitDialog() {
+HWND FindDialog(const char* caption) {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    if (HWND dialog = FindWindowA("#32770", "Parvola 95 (Olvanta)")) return dialog;
+    if (HWND dialog = FindWindowA("#32770", caption)) return dialog;
     Sleep(100);
   }
   return nullptr;
 }
+
+HWND FindSplitDialog() { return FindDialog("Parvola 95 (Olvanta)"); }
 
 // Every other visible dialog window of the program (the about box, a message box).
 void DismissOthers(HWND splitDialog) {
@@ -39,8 +43,8 @@ void DismissOthers(HWND splitDialog) {
         char className[16] = "";
         GetClassNameA(window, className, sizeof(className));
         if (owner == wanted->process && window != wanted->splitDialog && IsWindowVisible(window) &&
-            std::string(className) == "#32770")
-          PostMessageA(window, WM_COMMAND, IDOK, 0);
+            std::string(className) == "#32770" && !GetDlgItem(window, IDC_BREAK))
+          PostMessageA(window, WM_COMMAND, GetDlgItem(window, IDYES) ? IDYES : IDOK, 0);
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&search));
@@ -65,10 +69,20 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_ABOUT, BN_CLICKED), 0);
   } else if (command == "box") {
     PostMessageA(dialog, WM_WORK_DONE, 0, 0);
+  } else if (command == "split") {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  } else if (command == "break" && __argc > 2) {
+    HWND progress = FindDialog(__argv[2]);
+    if (!progress) return 1;
+    PostMessageA(progress, WM_COMMAND, MAKEWPARAM(IDC_BREAK, BN_CLICKED), 0);
   } else if (command == "dismiss") {
     DismissOthers(dialog);
   } else if (command == "exit") {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    // Exit is refused while a progress window is still closing: ask until it goes.
+    for (int attempt = 0; attempt < 50 && IsWindow(dialog); ++attempt) {
+      PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+      Sleep(200);
+    }
   } else {
     return 2;
   }

@@ -3,8 +3,10 @@
 #   tools/screenshots.sh [output folder]   (default build/x86_64/screenshots)
 # For each language it starts Parvola95.exe on a sample source in a Wine virtual
 # desktop and writes split-files-<lang>.png, split-size-<lang>.png,
-# split-extras-<lang>.png, split-system-<lang>.png, about-<lang>.png and
-# message-<lang>.png. tools/ShootDialogs.cpp drives the program between shots.
+# split-extras-<lang>.png, split-system-<lang>.png, about-<lang>.png,
+# message-<lang>.png, progress-<lang>.png (a split of a large file under way),
+# break-<lang>.png (its Break question) and restore-<lang>.png.
+# tools/ShootDialogs.cpp drives the program between shots.
 set -e
 parvola_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$parvola_root/tools/setup.sh"
@@ -43,8 +45,14 @@ drive() { $wine $desktop "$build/ShootDialogs.exe" "$@"; }
 
 for language in en de; do
   if [ $language = de ]; then export LC_ALL=de_DE.UTF-8; else export LC_ALL=C.UTF-8; fi
-  # The program's own file is the sample source; the destination is the temporary folder.
-  $wine $desktop "$build/Parvola95.exe" /s "$program" "C:\\windows\\temp" &
+  # A large sample source (sparse, so it costs no disk) keeps the split busy for the
+  # progress shot; the pieces go to a folder of their own, removed afterwards.
+  samples="$build/screenshot-samples"
+  rm -rf "$samples" && mkdir -p "$samples/pieces"
+  truncate -s 1G "$samples/Holiday video.avi"
+  source_file="$($wine winepath -w "$samples/Holiday video.avi" 2>/dev/null | tr -d '\r')"
+  pieces="$($wine winepath -w "$samples/pieces" 2>/dev/null | tr -d '\r')"
+  $wine $desktop "$build/Parvola95.exe" /s "$source_file" /nm 100 "$pieces" &
   runner=$!
   sleep 4
   shoot split-files-$language
@@ -61,6 +69,20 @@ for language in en de; do
   drive box
   shoot message-$language
   drive dismiss
+  if [ $language = de ]; then progress_caption=Splitten; else progress_caption=Splitting; fi
+  drive split
+  shoot progress-$language
+  drive break "$progress_caption"
+  shoot break-$language
+  drive dismiss
+  sleep 1
+  drive exit
+  wait $runner || true
+  rm -rf "$samples"
+  $wine $desktop "$build/Parvola95.exe" /u "C:\\REPORT.Split" "C:\\windows\\temp" &
+  runner=$!
+  sleep 4
+  shoot restore-$language
   drive exit
   wait $runner || true
   # Each language starts its own Wine session: the locale is read at start.

@@ -117,6 +117,9 @@ LRESULT ProgressDialog::OnSysCommand(WPARAM command, LPARAM) {
 
 void ProgressDialog::OnBreak() { RequestStop(); }
 
+// Enter reaches Break, the default button; a plain OK command has nothing to end.
+void ProgressDialog::OnOK() {}
+
 // Escape asks to stop as well: the window only closes when the worker ends.
 void ProgressDialog::OnCancel() { RequestStop(); }
 

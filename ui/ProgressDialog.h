@@ -18,6 +18,7 @@ class ProgressDialog : public fw::Dialog {
 
  protected:
   bool OnInitDialog() override;
+  void OnOK() override;
   void OnCancel() override;
   DECLARE_MESSAGE_MAP()
 

@@ -104,6 +104,12 @@ TEST_CASE("the progress window shows what the worker reports") {
     CHECK(SendMessageA(bar, PBM_GETPOS, 0, 0) == 500);
   }
   SUBCASE("a split keeps its caption") { CHECK(test::WindowText(window) == "Splitting"); }
+  SUBCASE("OK and Escape commands never end the window while its worker runs") {
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    CHECK(IsWindow(window));
+    CHECK(IsWindowVisible(window));
+  }
 
   // The worker ends: the window asks its owner to delete it and never deletes itself.
   REQUIRE(test::WaitFor([&] { return Finished(owner); }));
