@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include "split/WorkerJob.h"
+#include "support/FloppyDrive.h"
 #include "support/Journal.h"
 #include "support/ScriptedMessages.h"
 
@@ -69,14 +70,3 @@ class FileCallCounter {
   size_t start;  // calls counted by earlier counters
 };
 
-// Makes drive A: a fresh, empty folder while it lives, as a floppy drive looks to
-// the program; the drive's previous mapping returns afterwards.
-class FloppyDrive {
- public:
-  FloppyDrive();
-  ~FloppyDrive();
-  static std::string Root() { return "A:\\"; }
-
- private:
-  std::string unixFolder;
-};
