@@ -1,7 +1,8 @@
 #include "app/SplitCommandLine.h"
 
 #include <climits>
-#include <windows.h>
+
+#include "app/LongFileName.h"
 
 namespace {
 
@@ -31,11 +32,8 @@ std::string LongComponentName(const std::string& prefix, const std::string& comp
   if (component.empty() || component == "." || component == ".." ||
       component.find_first_of("*?") != std::string::npos)
     return component;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(prefix.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return component;
-  FindClose(search);
-  return found.cFileName;
+  std::string longName;
+  return FindLongFileName(prefix, longName) ? longName : component;
 }
 
 }  // namespace
