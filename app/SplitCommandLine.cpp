@@ -109,6 +109,16 @@ bool SplitCommandLine::NextFreeArgument(std::string& text) {
 }
 
 bool SplitCommandLine::Validate() {
+  // Expanded first, so that the checks below see the file argument the dialogs
+  // get: a path that is no drive path expands to nothing, and a mode or an
+  // unattended run must not start on nothing.
+  if (fileArgument.size() > 3) {
+    std::string expanded = ExpandLongPath(fileArgument);
+    if (expanded.size() > MAX_PATH_CHARS)
+      valid = 0;  // kept as written: the short form still names the same file
+    else
+      fileArgument = expanded;
+  }
   int sizeChoices = floppy144 + floppy720 + (pieceCount != 0) + (pieceBytes != 0) + (pieceKilobytes != 0) +
                     (pieceMegabytes != 0);
   if (sizeChoices > 1) {
@@ -134,13 +144,6 @@ bool SplitCommandLine::Validate() {
   if (hideProgress && !unattended) {
     hideProgress = 0;
     valid = 0;
-  }
-  if (fileArgument.size() > 3) {
-    std::string expanded = ExpandLongPath(fileArgument);
-    if (expanded.size() > MAX_PATH_CHARS)
-      valid = 0;  // kept as written: the short form still names the same file
-    else
-      fileArgument = expanded;
   }
   return valid != 0;
 }

@@ -207,6 +207,22 @@ TEST_CASE("hostile command lines stay inside their buffers") {
     CHECK(commandLine.valid == 0);
     CHECK(commandLine.destinationArgument == "C:\\OUT");
   }
+  SUBCASE("a file argument that expands to nothing starts no mode and no unattended run") {
+    // Found by fuzzing: a relative file argument before a run of repeated switches.
+    std::vector<std::string> found(96, "-u");
+    found.insert(found.begin(), "-9223372036854775808");
+    SplitCommandLine fuzzed = Parsed(found);
+    CHECK(fuzzed.fileArgument.empty());
+    CHECK(fuzzed.restoreMode == 0);
+    CHECK(fuzzed.valid == 0);
+    SplitCommandLine restore = Parsed({"/u", "REPORT.Split"});
+    CHECK(restore.restoreMode == 0);
+    SplitCommandLine unattended = Parsed({"/nd", "/na", "/s", "\\\\server\\share\\report.doc"});
+    CHECK(unattended.fileArgument.empty());
+    CHECK(unattended.splitMode == 0);
+    CHECK(unattended.unattended == 0);
+    CHECK(unattended.hideProgress == 0);
+  }
   SUBCASE("a file argument of exactly 259 characters is kept") {
     std::string path = "Q:\\" + std::string(256, 'y');
     CHECK(Parsed({"/s", path}).fileArgument == path);
