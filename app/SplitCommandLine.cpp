@@ -1,7 +1,8 @@
 #include "app/SplitCommandLine.h"
 
 #include <climits>
-#include <windows.h>
+
+#include "app/LongFileName.h"
 
 namespace {
 
@@ -31,11 +32,8 @@ std::string LongComponentName(const std::string& prefix, const std::string& comp
   if (component.empty() || component == "." || component == ".." ||
       component.find_first_of("*?") != std::string::npos)
     return component;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(prefix.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return component;
-  FindClose(search);
-  return found.cFileName;
+  std::string longName;
+  return FindLongFileName(prefix, longName) ? longName : component;
 }
 
 }  // namespace
@@ -111,6 +109,16 @@ bool SplitCommandLine::NextFreeArgument(std::string& text) {
 }
 
 bool SplitCommandLine::Validate() {
+  // Expanded first, so that the checks below see the file argument the dialogs
+  // get: a path that is no drive path expands to nothing, and a mode or an
+  // unattended run must not start on nothing.
+  if (fileArgument.size() > 3) {
+    std::string expanded = ExpandLongPath(fileArgument);
+    if (expanded.size() > MAX_PATH_CHARS)
+      valid = 0;  // kept as written: the short form still names the same file
+    else
+      fileArgument = expanded;
+  }
   int sizeChoices = floppy144 + floppy720 + (pieceCount != 0) + (pieceBytes != 0) + (pieceKilobytes != 0) +
                     (pieceMegabytes != 0);
   if (sizeChoices > 1) {
@@ -136,13 +144,6 @@ bool SplitCommandLine::Validate() {
   if (hideProgress && !unattended) {
     hideProgress = 0;
     valid = 0;
-  }
-  if (fileArgument.size() > 3) {
-    std::string expanded = ExpandLongPath(fileArgument);
-    if (expanded.size() > MAX_PATH_CHARS)
-      valid = 0;  // kept as written: the short form still names the same file
-    else
-      fileArgument = expanded;
   }
   return valid != 0;
 }

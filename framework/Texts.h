@@ -1,7 +1,8 @@
 // Numbered texts and dialog templates in the language chosen at start.
 #pragma once
-#include <string>
 #include <windows.h>
+
+#include "framework/NumberedTexts.h"
 
 namespace fw {
 
@@ -10,15 +11,6 @@ namespace fw {
 LANGID ChosenLanguage();
 // Overrides the choice (tests use it to check both tables in one run).
 void ChooseLanguage(LANGID language);
-
-// The text with this number in the chosen language (code page 1252 bytes);
-// the empty text when the table has no such number.
-std::string LoadText(unsigned id);
-
-// printf-style formatting of a numbered text.
-std::string FormatText(unsigned id, ...);
-// printf-style formatting of any format text.
-std::string Format(const char* format, ...);
 
 // The dialog template with this number in the chosen language, or nullptr.
 const DLGTEMPLATE* FindDialogTemplate(unsigned id);

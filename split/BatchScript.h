@@ -14,6 +14,9 @@ struct BatchTexts {
   std::string restored;      // an echo line, an empty line and ":end"
 };
 
+// The script's texts from the string table, in the chosen language.
+BatchTexts LoadBatchTexts();
+
 // The script that restores the file name (extension included) from pieceCount pieces
 // named baseName.000, baseName.001, ... Lines end in CR LF; the last line, ":end",
 // has no line end. Names that the command interpreter would split or take for an

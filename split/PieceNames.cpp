@@ -1,7 +1,7 @@
 #include "split/PieceNames.h"
 
 std::string FileNameOf(const std::string& path) {
-  size_t slash = path.rfind('\\');
+  size_t slash = path.find_last_of("\\/:");
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 

@@ -6,6 +6,9 @@
 #include <string>
 
 // The part of the path after its last backslash (the whole path when it has none).
+// A slash separates folders as well, and a colon ends a drive (C:REPORT.DOC), so
+// both end the folder part too: the name never holds one, and the info file
+// written for it reads back.
 std::string FileNameOf(const std::string& path);
 
 // The file name up to, not including, its last "." (the whole name when it has none):

@@ -1,16 +1,9 @@
 #include "split/RestoreBatch.h"
 
-#include "framework/Texts.h"
-#include "res/resource.h"
+#include "framework/File.h"
 #include "split/GuardedFile.h"
 #include "split/PieceNames.h"
 #include "split/TracedStep.h"
-
-BatchTexts LoadBatchTexts() {
-  return BatchTexts{fw::LoadText(IDS_BATCH_USAGE), fw::LoadText(IDS_BATCH_EXISTS),
-                    fw::LoadText(IDS_BATCH_RESTORING), fw::LoadText(IDS_BATCH_INSERT),
-                    fw::LoadText(IDS_BATCH_RESTORED)};
-}
 
 bool WriteRestoreBatch(std::string sourcePath, std::string destination, std::string baseName,
                        int32_t pieceCount, HWND owner) {

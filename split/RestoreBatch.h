@@ -7,9 +7,6 @@
 
 #include "split/BatchScript.h"
 
-// The script's texts from the string table, in the chosen language.
-BatchTexts LoadBatchTexts();
-
 // Writes the batch file for the pieces of sourcePath in destination (no trailing
 // backslash); owner is passed on to the guarded creation. True when the file was
 // created, written and closed.

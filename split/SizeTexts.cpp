@@ -1,6 +1,6 @@
 // The byte-count and file-count labels of the Size page, kept apart from the
 // window-free size rules because they read the string table.
-#include "framework/Texts.h"
+#include "framework/NumberedTexts.h"
 #include "res/resource.h"
 #include "split/SizeRules.h"
 

@@ -11,8 +11,11 @@ bool RemainingTimeEstimate::Update(int64_t done, int64_t total, int64_t nowSecon
   // The ratio is held in single precision: the estimate is a rough figure anyway.
   float ratio = static_cast<float>(total - done) / static_cast<float>(done);
   float product = static_cast<float>(elapsed) * ratio;
-  // Far beyond anything shown (the window ignores 100 hours and more), but never undefined.
-  int32_t estimate = product >= 2147483520.0f ? INT32_MAX : static_cast<int32_t>(product);
+  // Far beyond anything shown (the window ignores 100 hours and more), but never undefined:
+  // a clock set back during the job makes the elapsed time, and the product, negative.
+  int32_t estimate = product >= 2147483520.0f   ? INT32_MAX
+                     : product <= -2147483648.0f ? INT32_MIN
+                                                 : static_cast<int32_t>(product);
   int64_t threshold = total / done;
   int64_t difference = static_cast<int64_t>(estimate) - lastShown;
   if (difference < 0) difference = -difference;

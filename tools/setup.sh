@@ -2,24 +2,45 @@
 # fresh Debian machine, and provides a display for the dialogs.
 # Only 64-bit Wine: these machines cannot run 32-bit code.
 
-parvola_packages="cmake make mingw-w64 wine wine64 xvfb x11-utils x11-apps imagemagick doctest-dev"
+parvola_packages="cmake make mingw-w64 wine wine64 xvfb x11-utils x11-apps imagemagick doctest-dev clang libclang-rt-<clang major>-dev"
 
 parvola_install_missing() {
   local missing=()
   local tool
   for tool in cmake:cmake make:make x86_64-w64-mingw32-g++:mingw-w64 i686-w64-mingw32-g++:mingw-w64 \
               /usr/lib/wine/wine64:wine64 /usr/lib/wine/wineserver:wine Xvfb:xvfb xwininfo:x11-utils \
-              xwd:x11-apps convert:imagemagick /usr/include/doctest/doctest.h:doctest-dev; do
+              xwd:x11-apps convert:imagemagick /usr/include/doctest/doctest.h:doctest-dev clang++:clang; do
     local probe="${tool%%:*}" package="${tool##*:}"
     if [[ "$probe" == /* ]]; then [ -e "$probe" ] && continue; else command -v "$probe" >/dev/null && continue; fi
     missing+=("$package")
   done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  echo "Installing: ${missing[*]}" >&2
+  [ ${#missing[@]} -gt 0 ] && parvola_apt_install $(printf '%s\n' "${missing[@]}" | sort -u)
+  parvola_install_clang_runtime
+}
+
+parvola_apt_install() {
+  echo "Installing: $*" >&2
   local sudo=""
   [ "$(id -u)" -ne 0 ] && sudo=sudo
   $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $(printf '%s\n' "${missing[@]}" | sort -u) >&2
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "$@" >&2
+}
+
+# The sanitizer and libFuzzer runtimes of the installed clang (Debian: libclang-rt-<major>-dev),
+# for the native build of the window-free logic and the fuzz targets.
+parvola_install_clang_runtime() {
+  command -v clang++ >/dev/null || parvola_apt_install clang
+  local runtime
+  runtime="$(clang++ -print-resource-dir)/lib/linux/libclang_rt.fuzzer-$(uname -m).a"
+  [ -e "$runtime" ] || parvola_apt_install "libclang-rt-$(clang++ -dumpversion | cut -d. -f1)-dev"
+}
+
+# Builds the window-free logic for this machine with the sanitizers and runs its unit
+# tests (build/native); any sanitizer report fails them.
+parvola_native_tests() {
+  local dir="$parvola_root/build/native"
+  [ -f "$dir/CMakeCache.txt" ] || cmake -S "$parvola_root/native" -B "$dir" -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+  cmake --build "$dir" -j "$(nproc)" && ctest --test-dir "$dir" --output-on-failure
 }
 
 # Starts a private Xvfb when there is no display; it ends with the calling script.

@@ -1,6 +1,6 @@
 #include "ui/ProgressTexts.h"
 
-#include "framework/Texts.h"
+#include "framework/NumberedTexts.h"
 #include "res/resource.h"
 
 namespace {

@@ -15,6 +15,12 @@ BEGIN_MESSAGE_MAP(SizePage, fw::Dialog)
   ON_MESSAGE(WM_HSCROLL, OnHorizontalScroll)
 END_MESSAGE_MAP()
 
+// The size rules take the scroll codes exactly as WM_HSCROLL delivers them.
+static_assert(SCROLL_LINE_LEFT == SB_LINELEFT && SCROLL_LINE_RIGHT == SB_LINERIGHT);
+static_assert(SCROLL_PAGE_LEFT == SB_PAGELEFT && SCROLL_PAGE_RIGHT == SB_PAGERIGHT);
+static_assert(SCROLL_THUMB_RELEASED == SB_THUMBPOSITION && SCROLL_THUMB_DRAGGED == SB_THUMBTRACK);
+static_assert(SCROLL_TO_LEFT_END == SB_LEFT && SCROLL_TO_RIGHT_END == SB_RIGHT && SCROLL_END == SB_ENDSCROLL);
+
 namespace {
 
 // The radio buttons in the order of the choice index.

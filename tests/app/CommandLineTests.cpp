@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "app/SplitCommandLine.h"
-#include "support/TestSupport.h"
 
 namespace {
 
@@ -208,78 +207,24 @@ TEST_CASE("hostile command lines stay inside their buffers") {
     CHECK(commandLine.valid == 0);
     CHECK(commandLine.destinationArgument == "C:\\OUT");
   }
+  SUBCASE("a file argument that expands to nothing starts no mode and no unattended run") {
+    // Found by fuzzing: a relative file argument before a run of repeated switches.
+    std::vector<std::string> found(95, "-u");
+    found.insert(found.begin(), "-9223372036854775808");
+    SplitCommandLine fuzzed = Parsed(found);
+    CHECK(fuzzed.fileArgument.empty());
+    CHECK(fuzzed.restoreMode == 0);
+    CHECK(fuzzed.valid == 0);
+    SplitCommandLine restore = Parsed({"/u", "REPORT.Split"});
+    CHECK(restore.restoreMode == 0);
+    SplitCommandLine unattended = Parsed({"/nd", "/na", "/s", "\\\\server\\share\\report.doc"});
+    CHECK(unattended.fileArgument.empty());
+    CHECK(unattended.splitMode == 0);
+    CHECK(unattended.unattended == 0);
+    CHECK(unattended.hideProgress == 0);
+  }
   SUBCASE("a file argument of exactly 259 characters is kept") {
     std::string path = "Q:\\" + std::string(256, 'y');
     CHECK(Parsed({"/s", path}).fileArgument == path);
-  }
-}
-
-TEST_CASE("long path expansion") {
-  TempFolder folder;
-  std::string longFolder = folder / "Quarterly Reports 2026";
-  REQUIRE(CreateDirectoryA(longFolder.c_str(), nullptr));
-  std::string longFile = longFolder + "\\Annual summary of sales.document";
-  WriteWholeFile(longFile, "content");
-  char shortPath[MAX_PATH];
-  REQUIRE(GetShortPathNameA(longFile.c_str(), shortPath, MAX_PATH) > 0);
-  char longBase[MAX_PATH];
-  REQUIRE(GetLongPathNameA(folder.Path().c_str(), longBase, MAX_PATH) > 0);
-  std::string expectedLong = std::string(longBase) + "\\Quarterly Reports 2026\\Annual summary of sales.document";
-
-  SUBCASE("short components become the long file-system names, extension included") {
-    REQUIRE(std::string(shortPath) != expectedLong);
-    SplitCommandLine commandLine = Parsed({"/s", shortPath});
-    CHECK(commandLine.fileArgument == expectedLong);
-    CHECK(commandLine.splitMode == 1);
-  }
-  SUBCASE("the drive letter and colon stay as written") {
-    std::string lower = shortPath;
-    lower[0] = static_cast<char>(tolower(lower[0]));
-    CHECK(SplitCommandLine().ExpandLongPath(lower).substr(0, 2) == lower.substr(0, 2));
-  }
-  SUBCASE("components that do not exist are kept as written") {
-    std::string missing = longFolder + "\\NOFILE~1.TXT";
-    CHECK(SplitCommandLine().ExpandLongPath(missing) ==
-          std::string(longBase) + "\\Quarterly Reports 2026\\NOFILE~1.TXT");
-  }
-  SUBCASE("wildcards are not resolved into some other file") {
-    std::string pattern = longFolder + "\\*.document";
-    CHECK(SplitCommandLine().ExpandLongPath(pattern).substr(std::string(longBase).size()) ==
-          "\\Quarterly Reports 2026\\*.document");
-  }
-  SUBCASE("a trailing backslash stays a trailing backslash") {
-    std::string expanded = SplitCommandLine().ExpandLongPath(longFolder + "\\");
-    CHECK(expanded == std::string(longBase) + "\\Quarterly Reports 2026\\");
-  }
-  SUBCASE("a drive root is not expanded; network and relative paths become empty") {
-    CHECK(Parsed({"/s", "C:\\"}).fileArgument == "C:\\");
-    CHECK(Parsed({"/s", "\\\\server\\share\\report.doc"}).fileArgument.empty());
-    CHECK(Parsed({"/s", "report.doc"}).fileArgument.empty());
-  }
-}
-
-TEST_CASE("an expansion past 259 characters keeps the short path and is not clean") {
-  TempFolder folder;
-  std::wstring deep = L"\\\\?\\";
-  for (char c : folder.Path()) deep += static_cast<wchar_t>(c);
-  for (int level = 0; level < 5; ++level) {
-    deep += L"\\" + std::wstring(60, static_cast<wchar_t>(L'a' + level));
-    REQUIRE(CreateDirectoryW(deep.c_str(), nullptr));
-  }
-  wchar_t shortWide[1024];
-  DWORD length = GetShortPathNameW(deep.c_str(), shortWide, 1024);
-  REQUIRE(length > 4);
-  std::string shortPath;
-  for (const wchar_t* c = shortWide + 4; *c; ++c) shortPath += static_cast<char>(*c);
-  REQUIRE(shortPath.size() <= 259);
-
-  SplitCommandLine commandLine = Parsed({"/s", shortPath});
-  CHECK(commandLine.fileArgument == shortPath);
-  CHECK(commandLine.valid == 0);
-  CHECK(commandLine.splitMode == 1);
-  // The folders are too deep for the ordinary removal of the temporary folder.
-  for (int level = 4; level >= 0; --level) {
-    RemoveDirectoryW(deep.c_str());
-    deep.erase(deep.rfind(L'\\'));
   }
 }

@@ -105,7 +105,7 @@ TEST_CASE("info text: a name that could leave the restore folder or name a devic
   CHECK(Failure("<ORIGINALNAME>" + std::string("a\0b", 3) + "\r\n<#FILES>2\r\n<SIZE>5") ==
         "name: failed (name not allowed)");
   const char* const allowed[] = {"REPORT.DOC", ".profile", "x..y", "a b & c.doc", "CONSOLE.txt", "COM10",
-                                 "LPT.doc", "\xFC" "ber.txt", ""};
+                                 "LPT.doc", ("\xFC" "ber.txt"), ""};
   for (const char* name : allowed) {
     INFO("name: ", name);
     CHECK(Failure("<ORIGINALNAME>" + std::string(name) + "\r\n<#FILES>2\r\n<SIZE>5") == "parsed");

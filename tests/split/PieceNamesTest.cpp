@@ -1,5 +1,6 @@
 #include <doctest/doctest.h>
 
+#include "restore/InfoFileFormat.h"
 #include "split/PieceNames.h"
 
 TEST_CASE("names of the split file and its pieces") {
@@ -15,6 +16,18 @@ TEST_CASE("names of the split file and its pieces") {
     CHECK(FileNameOf("C:\\DATA\\REPORT.DOC") == "REPORT.DOC");
     CHECK(FileNameOf("REPORT.DOC") == "REPORT.DOC");
     CHECK(FileNameOf("C:\\DATA\\").empty());
+  }
+  SUBCASE("slashes and a drive colon end the folder part too, so the info file reads back") {
+    CHECK(FileNameOf("C:/DATA/REPORT.DOC") == "REPORT.DOC");
+    CHECK(FileNameOf("C:\\DATA/SUB\\REPORT.DOC") == "REPORT.DOC");
+    CHECK(FileNameOf("C:REPORT.DOC") == "REPORT.DOC");
+    CHECK(BaseNameOf("C:/MY.DIR/BACKUP.TAR.GZ") == "BACKUP.TAR");
+    for (const char* source : {"C:/DATA/REPORT.DOC", "C:REPORT.DOC", "DATA/REPORT.DOC"}) {
+      CAPTURE(source);
+      RestoreInfo info;
+      CHECK(ParseRestoreInfo(RestoreInfoText(FileNameOf(source), 2, 100), info).parsed);
+      CHECK(info.originalName == "REPORT.DOC");
+    }
   }
   SUBCASE("piece paths count in three digits and wrap after 999") {
     CHECK(PiecePath("A:", "REPORT", 0) == "A:\\REPORT.000");

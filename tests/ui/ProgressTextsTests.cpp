@@ -1,26 +1,26 @@
 #include <doctest/doctest.h>
 
-#include <windows.h>
-
-#include "framework/Texts.h"
 #include "res/resource.h"
+#include "support/TextLanguage.h"
 #include "ui/ProgressTexts.h"
 
 TEST_CASE("From and To lines") {
-  fw::ChooseLanguage(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+  UseEnglishTexts();
   std::string path49 = "C:\\" + std::string(46, 'a');
   std::string path50 = "C:\\" + std::string(20, 'h') + std::string(4, 'm') + std::string(23, 't');
   CHECK(PathLine(path49, IDS_FROM_WHOLE, IDS_FROM_SHORTENED) == "From '" + path49 + "'");
   CHECK(PathLine(path50, IDS_TO_WHOLE, IDS_TO_SHORTENED) ==
         "To '" + path50.substr(0, 23) + "..." + std::string(23, 't') + "'");
   CHECK(PathLine("", IDS_FROM_WHOLE, IDS_FROM_SHORTENED) == "From ''");
-  fw::ChooseLanguage(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN));
+#ifdef _WIN32
+  UseGermanTexts();
   CHECK(PathLine("A:\\REPORT.000", IDS_TO_WHOLE, IDS_TO_SHORTENED) == "Nach 'A:\\REPORT.000'");
-  fw::ChooseLanguage(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+  UseEnglishTexts();
+#endif
 }
 
 TEST_CASE("remaining-time text") {
-  fw::ChooseLanguage(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+  UseEnglishTexts();
   CHECK(RemainingTimeText(1) == "Remaining time: 1 second");
   CHECK(RemainingTimeText(59) == "Remaining time: 59 seconds");
   CHECK(RemainingTimeText(61) == "Remaining time: 1 minute 1 second");
@@ -32,7 +32,9 @@ TEST_CASE("remaining-time text") {
   CHECK(RemainingTimeText(0).empty());
   CHECK(RemainingTimeText(360000).empty());
   CHECK(RemainingTimeText(0xFFFFFFF0u).empty());  // a negative estimate read as unsigned
-  fw::ChooseLanguage(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN));
+#ifdef _WIN32
+  UseGermanTexts();
   CHECK(RemainingTimeText(3725) == "Verbleibende Zeit: 1 Stunde 2 Minuten");
-  fw::ChooseLanguage(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+  UseEnglishTexts();
+#endif
 }

@@ -1,0 +1,32 @@
+// The info-file reader fed any bytes, up to and past the 32 KiB the program
+// reads: whatever it accepts is a name that stays inside the restore folder,
+// a piece count and a size above 0, and reads back the same after writing.
+#include <string>
+#include <string_view>
+
+#include "fuzz/Require.h"
+#include "restore/InfoFileFormat.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  RestoreInfo info;
+  const InfoParse outcome = ParseRestoreInfo(std::string_view(reinterpret_cast<const char*>(data), size), info);
+  if (!outcome.parsed) {
+    REQUIRE_PROPERTY(outcome.failure != nullptr);
+    REQUIRE_PROPERTY(outcome.failedField >= INFO_NAME && outcome.failedField < INFO_FIELDS);
+    return 0;
+  }
+  const std::string& name = info.originalName;
+  REQUIRE_PROPERTY(name.find_first_of("\\/:") == std::string::npos);
+  REQUIRE_PROPERTY(name != "." && name != "..");
+  REQUIRE_PROPERTY(name.find('\0') == std::string::npos);
+  REQUIRE_PROPERTY(info.pieceCount >= 1);
+  REQUIRE_PROPERTY(info.totalSize >= 1);
+
+  RestoreInfo again;
+  const InfoParse back = ParseRestoreInfo(RestoreInfoText(name, info.pieceCount, info.totalSize), again);
+  REQUIRE_PROPERTY(back.parsed);
+  REQUIRE_PROPERTY(again.originalName == name);
+  REQUIRE_PROPERTY(again.pieceCount == info.pieceCount);
+  REQUIRE_PROPERTY(again.totalSize == info.totalSize);
+  return 0;
+}
