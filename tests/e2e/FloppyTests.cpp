@@ -1,0 +1,76 @@
+#include <doctest/doctest.h>
+
+#include "support/FloppyDrive.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+// Takes every file off the "disk" in A: into a folder, or puts a folder's files on it.
+void MoveAll(const std::string& from, const std::string& to) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((from + "\\*").c_str(), &found);
+  REQUIRE(search != INVALID_HANDLE_VALUE);
+  do {
+    std::string name = found.cFileName;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY || name[0] == '.') continue;
+    REQUIRE(MoveFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str()));
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+}
+
+// The next message box of the program, after checking how its text begins.
+HWND ExpectBox(const test::RunningProgram& program, const std::string& textStart) {
+  HWND box = program.FindMessageBox(30000);
+  REQUIRE(box);
+  CHECK(test::MessageBoxText(box).rfind(textStart, 0) == 0);
+  return box;
+}
+
+const std::string NEXT_DISK = "Please insert the next floppydisk";
+std::string DiskWith(const char* piece) {
+  return "Please insert the floppydisk which contains\nthe file 'A:\\" + std::string(piece) + "'";
+}
+
+}  // namespace
+
+TEST_CASE("split onto 720 KB floppies in A: and restore from them, swapping disks when asked") {
+  FloppyDrive drive;
+  TempFolder source, disk1, disk2, disk3, restored;
+  const std::string original = test::PatternBytes(2 * 730112 + 5000, 3);
+  WriteWholeFile(source / "REPORT.DOC", original);
+
+  {
+    test::RunningProgram split("/s \"" + (source / "REPORT.DOC") + "\" /n72 /or /nd A:\\");
+    HWND box = ExpectBox(split, NEXT_DISK);
+    MoveAll("A:", disk1.Path());
+    test::AnswerMessageBox(box, IDOK);
+    box = ExpectBox(split, NEXT_DISK);
+    MoveAll("A:", disk2.Path());
+    test::AnswerMessageBox(box, IDOK);
+    REQUIRE(split.WaitForExit(30000));
+  }
+  // Each disk holds one piece; the last one the info file too.
+  CHECK(ReadWholeFile(disk1 / "REPORT.000") == original.substr(0, 730112));
+  CHECK(ReadWholeFile(disk2 / "REPORT.001") == original.substr(730112, 730112));
+  CHECK(ReadWholeFile("A:\\REPORT.002") == original.substr(2 * 730112));
+  CHECK(ReadWholeFile("A:\\REPORT.Split") == "<ORIGINALNAME>REPORT.DOC\r\n<#FILES>3\r\n<SIZE>1465224");
+
+  // The restore starts from the last disk and asks for each disk in turn.
+  test::RunningProgram restore("/u A:\\REPORT.Split /nd \"" + restored.Path() + "\"");
+  HWND box = ExpectBox(restore, DiskWith("REPORT.000"));
+  test::AnswerMessageBox(box, IDRETRY);  // the wrong disk is still in: asked again
+  box = ExpectBox(restore, DiskWith("REPORT.000"));
+  MoveAll("A:", disk3.Path());
+  MoveAll(disk1.Path(), "A:");
+  test::AnswerMessageBox(box, IDRETRY);
+  box = ExpectBox(restore, DiskWith("REPORT.001"));
+  MoveAll("A:", disk1.Path());
+  MoveAll(disk2.Path(), "A:");
+  test::AnswerMessageBox(box, IDRETRY);
+  box = ExpectBox(restore, DiskWith("REPORT.002"));
+  MoveAll("A:", disk2.Path());
+  MoveAll(disk3.Path(), "A:");
+  test::AnswerMessageBox(box, IDRETRY);
+  REQUIRE(restore.WaitForExit(30000));
+  CHECK(ReadWholeFile(restored / "REPORT.DOC") == original);
+}
