@@ -74,3 +74,32 @@ TEST_CASE("split onto 720 KB floppies in A: and restore from them, swapping disk
   REQUIRE(restore.WaitForExit(30000));
   CHECK(ReadWholeFile(restored / "REPORT.DOC") == original);
 }
+
+TEST_CASE("a hidden progress window shrinks to nothing; without the switch it shows") {
+  FloppyDrive drive;
+  TempFolder source;
+  WriteWholeFile(source / "DATA.BIN", test::PatternBytes(730112 + 10, 9));
+  for (bool hidden : {true, false}) {
+    CAPTURE(hidden);
+    TempFolder disk1;
+    test::RunningProgram split("/s \"" + (source / "DATA.BIN") + "\" /n72 /nd " + (hidden ? "/na " : "") + "A:\\");
+    // The worker waits at the disk prompt: its progress window stands still meanwhile.
+    HWND box = ExpectBox(split, NEXT_DISK);
+    HWND progress = split.FindWindowByCaption("Splitting", 5000);
+    REQUIRE(progress);
+    RECT frame;
+    GetWindowRect(progress, &frame);
+    if (hidden) {
+      CHECK(frame.right - frame.left == 0);
+      CHECK(frame.bottom - frame.top == 0);
+    } else {
+      CHECK(frame.right - frame.left > 100);
+      CHECK(frame.bottom - frame.top > 50);
+    }
+    MoveAll("A:", disk1.Path());
+    test::AnswerMessageBox(box, IDOK);
+    REQUIRE(split.WaitForExit(30000));
+    CHECK(FileExists("A:\\DATA.001"));
+    DeleteFileA("A:\\DATA.001");
+  }
+}
