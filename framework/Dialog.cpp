@@ -139,6 +139,12 @@ std::string Dialog::ItemText(int id, int maxChars) const {
   return text;
 }
 
+bool Dialog::ReadPathField(int id, std::string& path) const {
+  const int maxPathChars = MAX_PATH - 1;
+  path = ItemText(id, maxPathChars + 1);
+  return path.size() <= static_cast<size_t>(maxPathChars);
+}
+
 void Dialog::EnableItem(int id, bool enable) const { EnableWindow(Item(id), enable); }
 bool Dialog::IsItemEnabled(int id) const { return IsWindowEnabled(Item(id)) != FALSE; }
 void Dialog::ShowItem(int id, bool show) const { ShowWindow(Item(id), show ? SW_SHOW : SW_HIDE); }

@@ -29,6 +29,9 @@ class Dialog {
   HWND Item(int id) const { return GetDlgItem(window, id); }
   void SetItemText(int id, const std::string& text) const;
   std::string ItemText(int id, int maxChars = 259) const;
+  // The text of a path field; false when it is longer than a path may be (259
+  // characters), so that it is never cut into the name of some other file.
+  bool ReadPathField(int id, std::string& path) const;
   void EnableItem(int id, bool enable) const;
   bool IsItemEnabled(int id) const;
   void ShowItem(int id, bool show) const;

@@ -7,11 +7,11 @@
 #include "res/resource.h"
 #include "split/SizeRules.h"
 #include "ui/FolderBrowser.h"
+#include "ui/MainWindowFrame.h"
 #include "ui/Messages.h"
 
 namespace {
 
-constexpr size_t MAX_PATH_CHARS = 259;
 
 // The length of a file that can be opened for reading while others may only
 // read it, or NO_SOURCE. A length of 2 GiB or more cannot travel as the signed
@@ -27,34 +27,6 @@ uint32_t SourceLength(const std::string& path) {
   } catch (const fw::FileError&) {
     return NO_SOURCE;
   }
-}
-
-// Causes that say the folder itself is not there or cannot be named: a missing
-// folder or drive, a malformed name, a network path that leads nowhere, or a
-// file standing where a folder should be. Any other cause (no such file, access
-// denied, a floppy drive without a disk) leaves the folder usable.
-bool IsBadPathCause(DWORD cause) {
-  switch (cause) {
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_DRIVE:
-    case ERROR_INVALID_NAME:
-    case ERROR_BAD_PATHNAME:
-    case ERROR_DIRECTORY:
-    case ERROR_FILENAME_EXCED_RANGE:
-    case ERROR_BAD_NETPATH:
-    case ERROR_BAD_NET_NAME:
-      return true;
-    default:
-      return false;
-  }
-}
-
-// Probes a file inside the folder without creating anything.
-bool IsUsableFolder(const std::string& folder) {
-  fw::File probe;
-  DWORD cause = 0;
-  if (probe.Open(folder + "\\dummy.dmy", fw::File::READ_SHARE_READ, &cause)) return true;
-  return !IsBadPathCause(cause);
 }
 
 std::string SizeSentence(int32_t sizeOption) {
@@ -113,11 +85,6 @@ void FilesPage::SetExtras(uint32_t flags) {
 
 HWND FilesPage::SourceEdit() const { return Item(IDC_SOURCE_EDIT); }
 
-bool FilesPage::ReadPathField(int id, std::string& path) const {
-  path = ItemText(id, MAX_PATH_CHARS + 1);
-  return path.size() <= MAX_PATH_CHARS;
-}
-
 // Sent, not posted: the text lives in this call only.
 void FilesPage::OnSourceChange() {
   std::string path;
@@ -127,11 +94,7 @@ void FilesPage::OnSourceChange() {
 
 void FilesPage::OnDestinationChange() {
   std::string folder;
-  bool usable = ReadPathField(IDC_DESTINATION_EDIT, folder) && !folder.empty();
-  if (usable) {
-    if (folder.back() == '\\') folder.pop_back();  // the drive root A:\ becomes A:
-    usable = IsUsableFolder(folder);
-  }
+  bool usable = ReadPathField(IDC_DESTINATION_EDIT, folder) && IsUsableDestination(folder, fw::File::READ_SHARE_READ);
   SendMessageA(Parent(), WM_SET_DESTINATION, usable ? 1 : 0, reinterpret_cast<LPARAM>(folder.c_str()));
 }
 

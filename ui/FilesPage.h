@@ -30,7 +30,6 @@ class FilesPage : public fw::Dialog {
   void OnBrowseDestination();
   void ShowSentences();
   // The text of a path field; false when it is longer than a path can be.
-  bool ReadPathField(int id, std::string& path) const;
 
   int32_t sizeOption = 0;
   uint32_t extrasFlags = 0;

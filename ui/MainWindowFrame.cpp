@@ -45,23 +45,21 @@ bool PaintIconWhenMinimized(HWND window, HICON icon) {
   return true;
 }
 
-bool IsUsableDestination(std::string& folder, DWORD sharing) {
+bool IsUsableDestination(std::string& folder, fw::File::Mode probeMode) {
   if (folder.empty()) return false;
   if (folder.back() == '\\') folder.pop_back();
-  std::string probe = folder + "\\dummy.dmy";
-  HANDLE file = CreateFileA(probe.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file != INVALID_HANDLE_VALUE) {
-    CloseHandle(file);
-    return true;
-  }
-  switch (GetLastError()) {
+  fw::File probe;
+  DWORD cause = 0;
+  if (probe.Open(folder + "\\dummy.dmy", probeMode, &cause)) return true;
+  switch (cause) {
     case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
     case ERROR_INVALID_NAME:
     case ERROR_BAD_PATHNAME:
-    case ERROR_INVALID_DRIVE:
+    case ERROR_DIRECTORY:
+    case ERROR_FILENAME_EXCED_RANGE:
     case ERROR_BAD_NETPATH:
     case ERROR_BAD_NET_NAME:
-    case ERROR_DIRECTORY:
       return false;
     default:
       return true;

@@ -6,6 +6,8 @@
 #include <vector>
 #include <windows.h>
 
+#include "framework/File.h"
+
 class ProgressDialog;
 
 // Appends a separator and the About item (command 16, text 101) to the system
@@ -22,7 +24,7 @@ bool PaintIconWhenMinimized(HWND window, HICON icon);
 // reading, creating nothing. Only a bad path (a folder or drive that does not
 // exist, a malformed name, a file in place of a folder) counts against it: a
 // drive without a disk or a denied access does not.
-bool IsUsableDestination(std::string& folder, DWORD sharing);
+bool IsUsableDestination(std::string& folder, fw::File::Mode probeMode);
 
 // The progress windows a main window has opened and not yet deleted.
 class ProgressDialogList {

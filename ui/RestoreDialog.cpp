@@ -30,7 +30,7 @@ RestoreDialog::RestoreDialog(HWND parent)
 bool RestoreDialog::OnInitDialog() {
   restoreButton = Item(IDOK);
   if (CommandLine().unattended) {
-    ShowWindow(Handle(), SW_MINIMIZE);
+    SendMessageA(Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
     PostMessageA(Handle(), WM_AUTO_START, 0, 0);
   }
   PrepareSystemMenu(Handle());
@@ -45,8 +45,9 @@ bool RestoreDialog::OnInitDialog() {
 void RestoreDialog::OnDestinationChange() { CheckDestination(); }
 
 void RestoreDialog::CheckDestination() {
-  std::string folder = ItemText(IDC_DESTINATION_EDIT);
-  EnableWindow(restoreButton, IsUsableDestination(folder, 0));
+  std::string folder;
+  EnableWindow(restoreButton, ReadPathField(IDC_DESTINATION_EDIT, folder) &&
+                                  IsUsableDestination(folder, fw::File::READ_SHARE_NONE));
 }
 
 void RestoreDialog::OnBrowse() {
@@ -57,7 +58,9 @@ void RestoreDialog::OnBrowse() {
 }
 
 // Restore: each press runs one more restore of the info file beside the others.
+// Enter reaches here even while Restore is disabled; nothing starts then.
 void RestoreDialog::OnOK() {
+  if (!IsWindowEnabled(restoreButton)) return;
   progressDialogs.Start(new ProgressDialog(std::string(), ItemText(IDC_DESTINATION_EDIT), 0, 0, Handle()),
                         Handle());
 }
@@ -107,7 +110,7 @@ LRESULT RestoreDialog::OnAutoStart(WPARAM, LPARAM) {
   if (IsWindowEnabled(restoreButton))
     OnOK();
   else
-    ShowWindow(Handle(), SW_RESTORE);
+    SendMessageA(Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
   return 0;
 }
 

@@ -1,6 +1,5 @@
 #include "ui/SplitDialog.h"
 
-#include <algorithm>
 #include <commctrl.h>
 #include <shellapi.h>
 
@@ -105,7 +104,7 @@ bool SplitDialog::OnInitDialog() {
   sizePage = std::make_unique<SizePage>(Handle());
   extrasPage = std::make_unique<ExtrasPage>(Handle());
   systemPage = std::make_unique<SystemPage>(Handle());
-  SetUpSystemMenu();
+  PrepareSystemMenu(Handle());
   SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
   CreatePages();
@@ -155,23 +154,6 @@ void SplitDialog::CreatePages() {
   SendMessageA(tabControl, TCM_SETCURSEL, 0, 0);
 }
 
-void SplitDialog::SetUpSystemMenu() const {
-  HMENU menu = GetSystemMenu(Handle(), FALSE);
-  if (!menu) return;
-  std::string about = fw::LoadText(IDS_ABOUT_MENU);
-  if (!about.empty()) {
-    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(menu, MF_STRING, IDC_ABOUT, about.c_str());
-  }
-  DeleteMenu(menu, SC_SIZE, MF_BYCOMMAND);
-  DeleteMenu(menu, SC_MAXIMIZE, MF_BYCOMMAND);
-  EnableSystemMenuItem(SC_RESTORE, false);
-}
-
-void SplitDialog::EnableSystemMenuItem(UINT command, bool enable) const {
-  EnableMenuItem(GetSystemMenu(Handle(), FALSE), command, MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
-}
-
 void SplitDialog::UpdateSplitButton() const {
   EnableWindow(splitButton, sourceValid && destinationValid && sizeValid);
 }
@@ -192,17 +174,14 @@ LRESULT SplitDialog::OnTabChange(NMHDR*) {
 // reaches here even while the Split button is disabled; nothing starts then.
 void SplitDialog::OnOK() {
   if (!IsWindowEnabled(splitButton)) return;
-  auto progress =
-      std::make_unique<ProgressDialog>(sourcePath, destinationPath, sizeOption, extrasFlags, Handle());
-  if (!progress->Create(Handle())) return;
-  ShowWindow(progress->Handle(), SW_SHOWNORMAL);
-  progressDialogs.push_back(std::move(progress));
-  EnableWindow(exitButton, FALSE);
+  progressDialogs.Start(new ProgressDialog(sourcePath, destinationPath, sizeOption, extrasFlags, Handle()),
+                        Handle());
+  EnableWindow(exitButton, progressDialogs.Empty());
 }
 
 // The dialog stays open while work runs, whatever asks it to close.
 void SplitDialog::OnCancel() {
-  if (progressDialogs.empty()) fw::Dialog::OnCancel();
+  if (progressDialogs.Empty()) fw::Dialog::OnCancel();
 }
 
 void SplitDialog::OnAbout() { ShowAboutBox(Handle()); }
@@ -212,37 +191,18 @@ LRESULT SplitDialog::OnSysCommand(WPARAM command, LPARAM) {
     case IDC_ABOUT:
       ShowAboutBox(Handle());
       return 0;
-    case SC_MINIMIZE:
-      EnableSystemMenuItem(SC_RESTORE, true);
-      EnableSystemMenuItem(SC_MINIMIZE, false);
-      break;
-    case SC_RESTORE:
-      EnableSystemMenuItem(SC_RESTORE, false);
-      EnableSystemMenuItem(SC_MINIMIZE, true);
-      break;
     case SC_CLOSE:
-      if (!progressDialogs.empty()) return 0;
+      if (!progressDialogs.Empty()) return 0;
       break;
   }
+  TrackMinimizeRestore(Handle(), static_cast<unsigned>(command & 0xFFF0));
   PassToDefault();
   return 0;
 }
 
 // Minimised, the dialog shows its icon in the middle of its client area.
 LRESULT SplitDialog::OnPaint(WPARAM, LPARAM) {
-  if (!IsIconic(Handle())) {
-    PassToDefault();
-    return 0;
-  }
-  PAINTSTRUCT paint;
-  HDC dc = BeginPaint(Handle(), &paint);
-  SendMessageA(Handle(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-  RECT client;
-  GetClientRect(Handle(), &client);
-  int x = (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2;
-  int y = (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2;
-  DrawIcon(dc, x, y, icon);
-  EndPaint(Handle(), &paint);
+  if (!PaintIconWhenMinimized(Handle(), icon)) PassToDefault();
   return 0;
 }
 
@@ -264,11 +224,7 @@ LRESULT SplitDialog::OnDropFiles(WPARAM drop, LPARAM) {
 
 // Progress windows first, in the order they were started, then the pages.
 LRESULT SplitDialog::OnDestroy(WPARAM, LPARAM) {
-  while (!progressDialogs.empty()) {
-    std::unique_ptr<ProgressDialog> progress = std::move(progressDialogs.front());
-    progressDialogs.erase(progressDialogs.begin());
-    progress->DestroyWindow();
-  }
+  progressDialogs.DestroyAll();
   filesPage.reset();
   sizePage.reset();
   extrasPage.reset();
@@ -328,15 +284,8 @@ LRESULT SplitDialog::OnSetRegistration(WPARAM flags, LPARAM) {
 
 // A progress dialog that is not in the list was deleted already: nothing twice.
 LRESULT SplitDialog::OnProgressClosed(WPARAM, LPARAM progress) {
-  auto found = std::find_if(progressDialogs.begin(), progressDialogs.end(), [&](const auto& entry) {
-    return reinterpret_cast<LPARAM>(entry.get()) == progress;
-  });
-  if (found != progressDialogs.end()) {
-    std::unique_ptr<ProgressDialog> closed = std::move(*found);
-    progressDialogs.erase(found);
-    closed->DestroyWindow();
-  }
-  if (progressDialogs.empty()) EnableWindow(exitButton, TRUE);
+  progressDialogs.Close(reinterpret_cast<ProgressDialog*>(progress));
+  if (progressDialogs.Empty()) EnableWindow(exitButton, TRUE);
   return 0;
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/Dialog.h"
+#include "ui/MainWindowFrame.h"
 
 class FilesPage;
 class SizePage;
@@ -36,9 +37,7 @@ class SplitDialog : public fw::Dialog {
   void CreatePages();
   // The page of a tab (0 Files, 1 Size, 2 Extras, 3 System).
   fw::Dialog* Page(int index) const;
-  void SetUpSystemMenu() const;
   void UpdateSplitButton() const;
-  void EnableSystemMenuItem(UINT command, bool enable) const;
 
   LRESULT OnTabChange(NMHDR*);
   void OnAbout();
@@ -65,7 +64,7 @@ class SplitDialog : public fw::Dialog {
   HWND exitButton = nullptr;
   HWND tabControl = nullptr;
   HICON icon = nullptr;
-  std::vector<std::unique_ptr<ProgressDialog>> progressDialogs;  // in the order they were started
+  ProgressDialogList progressDialogs;  // in the order they were started
   std::unique_ptr<FilesPage> filesPage;
   std::unique_ptr<SizePage> sizePage;
   std::unique_ptr<ExtrasPage> extrasPage;
