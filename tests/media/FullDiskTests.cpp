@@ -7,6 +7,7 @@
 #include "split/SizeRules.h"
 #include "split/SplitWorker.h"
 #include "support/ProgramRegistry.h"
+#include "support/TestSupport.h"
 #include "support/TextLanguage.h"
 #include "support/WorkerStage.h"
 #include "ui/Messages.h"
