@@ -47,7 +47,8 @@ std::string Checksum(const std::string& path) {
   uint64_t hash = Hash(nullptr, 0);
   std::vector<char> block(65536);
   DWORD count = 0;
-  while (ReadFile(file, block.data(), 65536, &count, nullptr) && count > 0) hash = Hash(block.data(), count, hash);
+  while (ReadFile(file, block.data(), 65536, &count, nullptr) && count > 0)
+    hash = Hash(block.data(), count, hash);
   CloseHandle(file);
   return fw::Format("%016llx", static_cast<unsigned long long>(hash));
 }
@@ -60,6 +61,6 @@ std::vector<std::string> FolderState(const std::string& folder) {
 }
 
 std::string StateEntry(const std::string& name, const std::string& content) {
-  return Entry(name, content.size(), fw::Format("%016llx", static_cast<unsigned long long>(
-                                                              Hash(content.data(), content.size()))));
+  return Entry(name, content.size(),
+               fw::Format("%016llx", static_cast<unsigned long long>(Hash(content.data(), content.size()))));
 }

@@ -22,7 +22,8 @@ namespace {
 constexpr uint64_t FLOPPY_144_CAPACITY = 356 * 4096;
 constexpr size_t PIECE = FLOPPY_144_PIECE_BYTES;
 
-const char* const NO_DISK = "skipped: no file system of 1.44 MB could be mounted as drive A: (mounting needs root)";
+const char* const NO_DISK =
+    "skipped: no file system of 1.44 MB could be mounted as drive A: (mounting needs root)";
 
 // A source of two full floppy pieces: the second one fills the second disk.
 struct TwoDiskSource {
@@ -56,8 +57,9 @@ TEST_CASE("the last piece fills the disk: the first extra finds it full, Retry g
     unsigned failureText;
     const char* firstFile;  // the extra that meets the full disk
   };
-  for (const Extras& extras : {Extras{EXTRA_BATCH_FILE | EXTRA_INFO_FILE, IDS_BATCH_FILE_FAILED, "REPORT.Bat"},
-                               Extras{EXTRA_INFO_FILE, IDS_INFO_FILE_FAILED, "REPORT.Split"}}) {
+  for (const Extras& extras :
+       {Extras{EXTRA_BATCH_FILE | EXTRA_INFO_FILE, IDS_BATCH_FILE_FAILED, "REPORT.Bat"},
+        Extras{EXTRA_INFO_FILE, IDS_INFO_FILE_FAILED, "REPORT.Split"}}) {
     for (bool retry : {true, false}) {
       CAPTURE(extras.firstFile);
       CAPTURE(retry);
@@ -80,7 +82,8 @@ TEST_CASE("the last piece fills the disk: the first extra finds it full, Retry g
       REQUIRE(inserted);
       CHECK(firstDisk == Entries{StateEntry("REPORT.000", source.data.substr(0, PIECE))});
       // The extra's file was created on the full disk, but not one byte of it fits.
-      CHECK(fullDisk == Entries{StateEntry("REPORT.001", source.SecondPiece()), StateEntry(extras.firstFile, "")});
+      CHECK(fullDisk ==
+            Entries{StateEntry("REPORT.001", source.SecondPiece()), StateEntry(extras.firstFile, "")});
       CHECK(stage.Only("box") == Entries{"box 147", "box " + std::to_string(extras.failureText)});
       CHECK(Box(boxes, 1).text == fw::LoadText(extras.failureText));
       CHECK(Box(boxes, 1).buttons == MB_RETRYCANCEL);
@@ -121,14 +124,16 @@ TEST_CASE("end to end: the program copy meets the full disk; Retry after a disk 
     HWND box = running.FindMessageBox();
     REQUIRE(box);
     CHECK(test::MessageBoxText(box) == fw::LoadText(IDS_NEXT_DISK));
-    CHECK(FolderState(FloppyDrive::Root()) == Entries{StateEntry("REPORT.000", source.data.substr(0, PIECE))});
+    CHECK(FolderState(FloppyDrive::Root()) ==
+          Entries{StateEntry("REPORT.000", source.data.substr(0, PIECE))});
     REQUIRE(floppy.InsertEmptyDisk());
     test::AnswerMessageBox(box, IDOK);
 
     box = running.FindMessageBox(30000);
     REQUIRE(box);
     CHECK(test::MessageBoxText(box) == fw::LoadText(IDS_PROGRAM_COPY_FAILED));
-    const Entries fullDisk = {StateEntry("Parvola95.exe", ""), StateEntry("REPORT.001", source.SecondPiece())};
+    const Entries fullDisk = {StateEntry("Parvola95.exe", ""),
+                              StateEntry("REPORT.001", source.SecondPiece())};
     CHECK(FolderState(FloppyDrive::Root()) == fullDisk);
     if (retry) REQUIRE(floppy.InsertEmptyDisk());
     test::AnswerMessageBox(box, retry ? IDRETRY : IDCANCEL);

@@ -56,7 +56,8 @@ TEST_CASE("the restore loses a piece or its output while it runs") {
     REQUIRE(removed);
     CHECK(stage.Only("box") == Entries{"box 156", "box 155"});
     CHECK(Box(boxes, 1).text == fw::FormatText(IDS_INSERT_DISK_WITH, (pieces.piece + ".001").c_str()));
-    CHECK(FolderState(pieces.folder / "back") == Entries{StateEntry("REPORT.DOC", pieces.data.substr(0, 40000))});
+    CHECK(FolderState(pieces.folder / "back") ==
+          Entries{StateEntry("REPORT.DOC", pieces.data.substr(0, 40000))});
     Entries left = before;
     left.erase(left.begin() + 1);  // REPORT.001, and nothing else, is gone
     CHECK(pieces.PiecesState() == left);
@@ -72,7 +73,8 @@ TEST_CASE("the restore loses a piece or its output while it runs") {
     REQUIRE(set);
     CHECK(stage.Only("box") == Entries{"box 156", "box 149"});
     CHECK(Box(boxes, 1).text == fw::FormatText(IDS_WRITE_INCOMPLETE, pieces.output.c_str()));
-    CHECK(FolderState(pieces.folder / "back") == Entries{StateEntry("REPORT.DOC", pieces.data.substr(0, 32768))});
+    CHECK(FolderState(pieces.folder / "back") ==
+          Entries{StateEntry("REPORT.DOC", pieces.data.substr(0, 32768))});
     CHECK(pieces.PiecesState() == before);
   }
 }

@@ -62,7 +62,8 @@ TEST_CASE("a piece that cannot be written ends the split; what was written stays
     CHECK(stage.Only("box") == Entries{"box 150", "box 149"});
     CHECK(Box(boxes, 1).text == fw::FormatText(IDS_WRITE_INCOMPLETE, firstPiece.c_str()));
     CHECK(Box(boxes, 1).icon == MB_ICONSTOP);
-    CHECK(FolderState(source.folder / "out") == Entries{StateEntry("REPORT.000", source.data.substr(0, 32768))});
+    CHECK(FolderState(source.folder / "out") ==
+          Entries{StateEntry("REPORT.000", source.data.substr(0, 32768))});
     CHECK(ReadWholeFile(source.path) == source.data);
   }
 }
@@ -90,7 +91,8 @@ TEST_CASE("a source cut short while it is split: text 148, the pieces so far sta
     size_t firstPiece;  // the bytes in REPORT.000
   };
   // The cut comes after the first block of 32,768 bytes was read and written.
-  for (const Cut& cut : {Cut{40000, {"REPORT.000", "REPORT.001"}, 40000}, Cut{20000, {"REPORT.000"}, 32768}}) {
+  for (const Cut& cut :
+       {Cut{40000, {"REPORT.000", "REPORT.001"}, 40000}, Cut{20000, {"REPORT.000"}, 32768}}) {
     CAPTURE(cut.length);
     WorkerStage stage;
     SplitSource source;

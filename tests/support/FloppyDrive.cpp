@@ -20,7 +20,8 @@ FloppyDrive::FloppyDrive(uint64_t capacity) {
   unixFolder = fw::Format("/tmp/parvola-floppy-%lu-%u", GetCurrentProcessId(), ++counter);
   const std::string folder = ShellWord(unixFolder);
   const std::string disk =
-      capacity ? "mount -t tmpfs -o size=" + std::to_string(capacity) + " parvola-floppy " + folder + " && " : "";
+      capacity ? "mount -t tmpfs -o size=" + std::to_string(capacity) + " parvola-floppy " + folder + " && "
+               : "";
   RunUnixScript("mkdir -p " + folder + " && " + disk + "touch " + folder + "/" + MARKER_NAME +
                 " && cd \"$WINEPREFIX/dosdevices\" && { [ ! -L a: ] || mv a: a:.parvola-saved; } && ln -s " +
                 folder + " a:");
@@ -31,11 +32,14 @@ FloppyDrive::FloppyDrive(uint64_t capacity) {
 FloppyDrive::~FloppyDrive() {
   const std::string folder = ShellWord(unixFolder);
   // Only this drive's own mapping is taken away; then the one it replaced returns.
-  RunUnixScript("cd \"$WINEPREFIX/dosdevices\" && { [ \"$(readlink a:)\" != " + folder +
-                " ] || rm -f a:; } && { [ -L a: ] || [ ! -L a:.parvola-saved ] || mv a:.parvola-saved a:; }\n"
-                "{ umount " + folder + " || umount -l " + folder + "; } 2>/dev/null\nrm -rf " + folder);
+  const std::string unmap = "cd \"$WINEPREFIX/dosdevices\" && { [ \"$(readlink a:)\" != " + folder +
+                            " ] || rm -f a:; } && { [ -L a: ] || [ ! -L a:.parvola-saved ] || " +
+                            "mv a:.parvola-saved a:; }\n";
+  const std::string unmount = "{ umount " + folder + " || umount -l " + folder + "; } 2>/dev/null\n";
+  RunUnixScript(unmap + unmount + "rm -rf " + folder);
 }
 
 bool FloppyDrive::InsertEmptyDisk() const {
-  return RunUnixScript("find " + ShellWord(unixFolder) + " -mindepth 1 ! -name " + MARKER_NAME + " -delete") == 0;
+  return RunUnixScript("find " + ShellWord(unixFolder) + " -mindepth 1 ! -name " + MARKER_NAME +
+                       " -delete") == 0;
 }

@@ -44,15 +44,16 @@ int RunUnixScript(const std::string& script, DWORD timeoutMs) {
     if (test::WaitFor([&] { return GetFileAttributesA(statusPath.c_str()) != INVALID_FILE_ATTRIBUTES; },
                       timeoutMs)) {
       char digits[16] = "";
-      HANDLE file = CreateFileA(statusPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                                nullptr);
+      HANDLE file =
+          CreateFileA(statusPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
       DWORD count = 0;
       if (file != INVALID_HANDLE_VALUE && ReadFile(file, digits, sizeof(digits) - 1, &count, nullptr))
         status = atoi(digits);
       if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     }
   }
-  for (const char* ending : {".sh", ".log", ".status"}) DeleteFileA(test::WindowsPathOf(base + ending).c_str());
+  for (const char* ending : {".sh", ".log", ".status"})
+    DeleteFileA(test::WindowsPathOf(base + ending).c_str());
   return status;
 }
 
