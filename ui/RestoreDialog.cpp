@@ -44,9 +44,12 @@ bool RestoreDialog::OnInitDialog() {
 
 void RestoreDialog::OnDestinationChange() { CheckDestination(); }
 
+// One character more than a path holds is read: a longer text is refused as it
+// stands, never cut short into the name of another folder.
 void RestoreDialog::CheckDestination() {
-  std::string folder = ItemText(IDC_DESTINATION_EDIT);
-  EnableWindow(restoreButton, IsUsableDestination(folder, 0));
+  std::string folder = ItemText(IDC_DESTINATION_EDIT, SplitCommandLine::MAX_PATH_CHARS + 1);
+  bool usable = folder.size() <= SplitCommandLine::MAX_PATH_CHARS && IsUsableDestination(folder, 0);
+  EnableWindow(restoreButton, usable);
 }
 
 void RestoreDialog::OnBrowse() {
