@@ -58,6 +58,7 @@ bool IsUsableDestination(std::string& folder, DWORD sharing) {
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_NAME:
     case ERROR_BAD_PATHNAME:
+    case ERROR_FILENAME_EXCED_RANGE:  // no file inside the folder could be named
     case ERROR_INVALID_DRIVE:
     case ERROR_BAD_NETPATH:
     case ERROR_BAD_NET_NAME:

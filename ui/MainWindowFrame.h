@@ -20,8 +20,8 @@ bool PaintIconWhenMinimized(HWND window, HICON icon);
 // Whether a destination folder can be used. One trailing backslash is removed
 // from the text (A:\ becomes A:); then "\dummy.dmy" inside it is opened for
 // reading, creating nothing. Only a bad path (a folder or drive that does not
-// exist, a malformed name, a file in place of a folder) counts against it: a
-// drive without a disk or a denied access does not.
+// exist, a malformed name, a file in place of a folder, a path too long to name a
+// file inside it) counts against it: a drive without a disk or a denied access does not.
 bool IsUsableDestination(std::string& folder, DWORD sharing);
 
 // The progress windows a main window has opened and not yet deleted.

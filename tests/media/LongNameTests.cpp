@@ -181,7 +181,13 @@ TEST_CASE("end to end: a restore destination typed past 259 characters keeps Res
   CHECK(IsWindowEnabled(restore));
   test::SetControlText(dialog, IDC_DESTINATION_EDIT, typed);
   CHECK_FALSE(IsWindowEnabled(restore));
+  // At 259 characters the folder exists, but no file inside it could be named.
   test::SetControlText(dialog, IDC_DESTINATION_EDIT, typed.substr(0, 259));
+  CHECK_FALSE(IsWindowEnabled(restore));
+  // Nor inside a missing folder whose probe path is too long to name.
+  test::SetControlText(dialog, IDC_DESTINATION_EDIT, back + "\\" + std::string(254 - back.size(), 'n'));
+  CHECK_FALSE(IsWindowEnabled(restore));
+  test::SetControlText(dialog, IDC_DESTINATION_EDIT, back);
   CHECK(IsWindowEnabled(restore));
   test::PressButton(dialog, IDCANCEL);
   CHECK(program.WaitForExit());
