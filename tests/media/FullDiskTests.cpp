@@ -3,7 +3,9 @@
 #include <doctest/doctest.h>
 
 #include "DiskState.h"
+#include "framework/Texts.h"
 #include "res/resource.h"
+#include "restore/RestoreWorker.h"
 #include "split/SizeRules.h"
 #include "split/SplitWorker.h"
 #include "support/ProgramRegistry.h"
@@ -151,4 +153,28 @@ TEST_CASE("end to end: the program copy meets the full disk; Retry after a disk 
     }
     source.CheckUntouched();
   }
+}
+
+TEST_CASE("a restore onto a floppy too small for the file: text 149, the disk holds what fitted") {
+  FloppyDrive floppy(FLOPPY_144_CAPACITY);
+  if (!floppy.Ready()) {
+    MESSAGE(NO_DISK);
+    return;
+  }
+  TwoDiskSource source;
+  const std::string info = source.folder / "REPORT.Split";
+  WriteWholeFile(source.folder / "REPORT.000", source.data.substr(0, PIECE));
+  WriteWholeFile(source.folder / "REPORT.001", source.SecondPiece());
+  WriteWholeFile(info, INFO_TEXT);
+  const Entries before = FolderState(source.folder.Path());
+  WorkerStage stage;
+  ScriptedMessages boxes({}, &stage.journal);
+  CHECK(stage.Run(RestoreWorker, stage.Job(info, "A:\\")) == ENDED_FAILED);
+  CHECK(stage.Only("box") == Entries{"box 149"});
+  CHECK(Box(boxes).text == fw::FormatText(IDS_WRITE_INCOMPLETE, "A:\\REPORT.DOC"));
+  const std::string kept = ReadWholeFile("A:\\REPORT.DOC");
+  CHECK(kept.size() > PIECE - 32768);
+  CHECK(kept.size() <= FLOPPY_144_CAPACITY);
+  CHECK(kept == source.data.substr(0, kept.size()));
+  CHECK(FolderState(source.folder.Path()) == before);
 }
