@@ -1,49 +1,45 @@
 #include "support/FloppyDrive.h"
 
-#include <cstdlib>
 #include <doctest/doctest.h>
 #include <windows.h>
 
 #include "framework/Texts.h"
 #include "support/TestFiles.h"
-#include "support/TestSupport.h"
+#include "support/UnixScript.h"
 
 namespace {
 
-// Runs a shell script on the Linux side of Wine (Z: is the root folder there);
-// such a process cannot be waited for, so callers watch for its effect.
-void RunLinuxScript(const std::string& unixPath, const std::string& script) {
-  WriteWholeFile(test::WindowsPathOf(unixPath), script);
-  std::string commandLine = "Z:\\bin\\sh " + unixPath;
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION info = {};
-  REQUIRE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                         &info));
-  CloseHandle(info.hThread);
-  CloseHandle(info.hProcess);
-}
-
-const char* const MARKER = "A:\\.parvola-test-floppy";
+const char* const MARKER_NAME = ".parvola-test-floppy";
 
 }  // namespace
 
-FloppyDrive::FloppyDrive() {
+FloppyDrive::FloppyDrive(uint64_t capacity) {
   static unsigned counter = 0;
   REQUIRE_MESSAGE(getenv("WINEPREFIX") != nullptr,
                   "drive A: is mapped in the Wine prefix that WINEPREFIX names");
   unixFolder = fw::Format("/tmp/parvola-floppy-%lu-%u", GetCurrentProcessId(), ++counter);
-  RunLinuxScript(unixFolder + ".sh", "mkdir -p " + unixFolder + " && touch " + unixFolder +
-                                         "/.parvola-test-floppy && cd \"$WINEPREFIX/dosdevices\" && "
-                                         "{ [ ! -L a: ] || mv a: a:.parvola-saved; } && ln -s " +
-                                         unixFolder + " a:\n");
-  REQUIRE_MESSAGE(test::WaitFor([] { return FileExists(MARKER); }), "drive A: could not be mapped");
+  const std::string folder = ShellWord(unixFolder);
+  const std::string disk =
+      capacity ? "mount -t tmpfs -o size=" + std::to_string(capacity) + " parvola-floppy " + folder + " && "
+               : "";
+  RunUnixScript("mkdir -p " + folder + " && " + disk + "touch " + folder + "/" + MARKER_NAME +
+                " && cd \"$WINEPREFIX/dosdevices\" && { [ ! -L a: ] || mv a: a:.parvola-saved; } && ln -s " +
+                folder + " a:");
+  ready = FileExists(Root() + MARKER_NAME);
+  if (!capacity) REQUIRE_MESSAGE(ready, "drive A: could not be mapped");
 }
 
 FloppyDrive::~FloppyDrive() {
-  RunLinuxScript(unixFolder + ".sh",
-                 "cd \"$WINEPREFIX/dosdevices\" && rm -f a: && "
-                 "{ [ ! -L a:.parvola-saved ] || mv a:.parvola-saved a:; }; rm -rf " +
-                     unixFolder + " " + unixFolder + ".sh\n");
-  test::WaitFor([] { return !FileExists(MARKER); });
+  const std::string folder = ShellWord(unixFolder);
+  // Only this drive's own mapping is taken away; then the one it replaced returns.
+  const std::string unmap = "cd \"$WINEPREFIX/dosdevices\" && { [ \"$(readlink a:)\" != " + folder +
+                            " ] || rm -f a:; } && { [ -L a: ] || [ ! -L a:.parvola-saved ] || " +
+                            "mv a:.parvola-saved a:; }\n";
+  const std::string unmount = "{ umount " + folder + " || umount -l " + folder + "; } 2>/dev/null\n";
+  RunUnixScript(unmap + unmount + "rm -rf " + folder);
+}
+
+bool FloppyDrive::InsertEmptyDisk() const {
+  return RunUnixScript("find " + ShellWord(unixFolder) + " -mindepth 1 ! -name " + MARKER_NAME +
+                       " -delete") == 0;
 }

@@ -22,9 +22,13 @@ ScriptedMessages::~ScriptedMessages() {
   DeleteCriticalSection(&lock);
 }
 
-void ScriptedMessages::WhenShown(unsigned textId, std::function<void()> newAction) {
-  actionTextId = textId;
-  action = std::move(newAction);
+void ScriptedMessages::WhenShown(unsigned textId, std::function<void()> action) {
+  for (auto& [shownText, existing] : actions)
+    if (shownText == textId) {
+      existing = std::move(action);
+      return;
+    }
+  actions.emplace_back(textId, std::move(action));
 }
 
 std::vector<ShownMessage> ScriptedMessages::Shown() const {
@@ -57,6 +61,7 @@ int ScriptedMessages::Answer(unsigned textId, const std::string& text, unsigned 
   }
   LeaveCriticalSection(&self.lock);
   if (self.journal) self.journal->Add(fw::Format("box %u", textId));
-  if (self.action && textId == self.actionTextId) self.action();
+  for (auto& [shownText, action] : self.actions)
+    if (shownText == textId && action) action();
   return answer;
 }

@@ -26,6 +26,7 @@ class ScriptedMessages {
 
   // Runs action on the showing thread each time box textId is shown, before it is
   // answered: what the user does while the box is up (inserts a disk, closes a file).
+  // Each text has one action; boxes of several texts may have theirs.
   void WhenShown(unsigned textId, std::function<void()> action);
 
   std::vector<ShownMessage> Shown() const;
@@ -41,6 +42,5 @@ class ScriptedMessages {
   int unanswered = 0;
   std::vector<ShownMessage> shown;
   Journal* journal;
-  unsigned actionTextId = 0;
-  std::function<void()> action;
+  std::vector<std::pair<unsigned, std::function<void()>>> actions;
 };

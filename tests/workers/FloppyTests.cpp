@@ -1,7 +1,7 @@
 // Splitting onto and restoring onto drive A:, a floppy drive to the program.
 #include <doctest/doctest.h>
 
-#include "WorkerStage.h"
+#include "support/WorkerStage.h"
 #include "restore/RestoreWorker.h"
 #include "split/PieceNames.h"
 #include "split/SplitWorker.h"

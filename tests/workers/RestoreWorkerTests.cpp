@@ -1,7 +1,7 @@
 // The restore worker on pieces written by the split worker, on its own thread.
 #include <doctest/doctest.h>
 
-#include "WorkerStage.h"
+#include "support/WorkerStage.h"
 #include "res/resource.h"
 #include "restore/RestoreWorker.h"
 #include "split/SplitWorker.h"

@@ -1,7 +1,7 @@
 // The split worker on real files, on its own thread, reporting to real windows.
 #include <doctest/doctest.h>
 
-#include "WorkerStage.h"
+#include "support/WorkerStage.h"
 #include "res/resource.h"
 #include "split/PieceNames.h"
 #include "split/ProgramCopy.h"

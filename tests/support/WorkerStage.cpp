@@ -1,4 +1,4 @@
-#include "WorkerStage.h"
+#include "support/WorkerStage.h"
 
 #include <algorithm>
 #include <commctrl.h>
