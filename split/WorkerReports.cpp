@@ -1,19 +1,20 @@
 #include "split/WorkerReports.h"
 
-#include <ctime>
-
 #include "app/UserMessage.h"
 #include "framework/Texts.h"
 #include "ui/Messages.h"
 
-namespace {
-
-int64_t NowSeconds() { return static_cast<int64_t>(time(nullptr)); }
-
-}  // namespace
+int64_t CalendarSeconds() {
+  constexpr uint64_t TICKS_PER_SECOND = 10000000;      // the system time counts 100 ns
+  constexpr int64_t SECONDS_1601_TO_1970 = 11644473600;  // and starts in 1601
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  uint64_t ticks = static_cast<uint64_t>(now.dwHighDateTime) << 32 | now.dwLowDateTime;
+  return static_cast<int64_t>(ticks / TICKS_PER_SECOND) - SECONDS_1601_TO_1970;
+}
 
 WorkerReports::WorkerReports(HWND progress, HANDLE stopEvent)
-    : progress(progress), stopEvent(stopEvent), estimate(NowSeconds()) {}
+    : progress(progress), stopEvent(stopEvent), estimate(CalendarSeconds()) {}
 
 void WorkerReports::ShowFrom(const std::string& path) {
   SendMessageA(progress, WM_SHOW_FROM, 0, reinterpret_cast<LPARAM>(path.c_str()));
@@ -33,7 +34,7 @@ void WorkerReports::Progress(int64_t done, int64_t total) {
 void WorkerReports::TimeLeft(int64_t done, int64_t total) {
   int32_t seconds = 0;
   // The window reads the seconds as an unsigned 32-bit value on every target.
-  if (estimate.Update(done, total, NowSeconds(), seconds))
+  if (estimate.Update(done, total, CalendarSeconds(), seconds))
     SendMessageA(progress, WM_SHOW_TIME_LEFT, static_cast<uint32_t>(seconds), 0);
 }
 

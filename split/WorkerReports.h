@@ -9,6 +9,11 @@
 
 #include "split/WorkProgress.h"
 
+// The calendar clock in whole seconds since 1970, as time() tells it. Read after
+// every block: the system time is taken directly, which costs a fraction of what
+// the C library's time() costs.
+int64_t CalendarSeconds();
+
 class WorkerReports {
  public:
   // Notes the start time of the job for the remaining-time estimate.

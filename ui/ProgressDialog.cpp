@@ -39,8 +39,9 @@ bool ProgressDialog::OnInitDialog() {
   SendItemMessage(IDC_ANIMATION, ACM_OPENA, reinterpret_cast<WPARAM>(fw::ResourceModule()),
                   reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(IDR_PROGRESS_ANIMATION)));
   OnAnimationPlay(0, 0);
-  SendItemMessage(IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, 1000);
-  SendItemMessage(IDC_PROGRESS_BAR, PBM_SETPOS, 0);
+  progressBar = Item(IDC_PROGRESS_BAR);
+  SendMessageA(progressBar, PBM_SETRANGE32, 0, 1000);
+  SendMessageA(progressBar, PBM_SETPOS, shownPosition, 0);
   StartJob();
   return true;
 }
@@ -78,8 +79,13 @@ LRESULT ProgressDialog::OnAnimationPlay(WPARAM, LPARAM) {
   return 0;
 }
 
+// A worker reports after every 32 KiB block, so on a file of more than 32 MB several
+// reports share one step of the bar (some thirty on 1 GiB): a position already shown
+// is not passed on again.
 LRESULT ProgressDialog::OnProgressPos(WPARAM position, LPARAM) {
-  SendItemMessage(IDC_PROGRESS_BAR, PBM_SETPOS, static_cast<uint32_t>(position));
+  if (static_cast<uint32_t>(position) == shownPosition) return 0;
+  shownPosition = static_cast<uint32_t>(position);
+  SendMessageA(progressBar, PBM_SETPOS, shownPosition, 0);
   return 0;
 }
 

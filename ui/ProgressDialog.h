@@ -37,6 +37,10 @@ class ProgressDialog : public fw::Dialog {
 
   WorkerJob job;
   HANDLE stopEvent = nullptr;
+  // The bar is addressed by its handle: a look-up by number per block would cost a
+  // walk through the dialog's children every time.
+  HWND progressBar = nullptr;
+  uint32_t shownPosition = 0;
   const std::string sourcePath;
   const std::string destinationPath;
   const int32_t sizeOption;

@@ -102,6 +102,16 @@ TEST_CASE("the progress window shows what the worker reports") {
     CHECK(SendMessageA(bar, PBM_GETPOS, 0, 0) == 0);
     SendMessageA(window, WM_PROGRESS_POS, 500, 0);
     CHECK(SendMessageA(bar, PBM_GETPOS, 0, 0) == 500);
+    // Blocks that leave the position where it was, then one that moves it back and
+    // one back to the start: the bar follows every change, in either direction.
+    SendMessageA(window, WM_PROGRESS_POS, 500, 0);
+    CHECK(SendMessageA(bar, PBM_GETPOS, 0, 0) == 500);
+    SendMessageA(window, WM_PROGRESS_POS, 499, 0);
+    CHECK(SendMessageA(bar, PBM_GETPOS, 0, 0) == 499);
+    SendMessageA(window, WM_PROGRESS_POS, 0, 0);
+    CHECK(SendMessageA(bar, PBM_GETPOS, 0, 0) == 0);
+    SendMessageA(window, WM_PROGRESS_POS, 1000, 0);
+    CHECK(SendMessageA(bar, PBM_GETPOS, 0, 0) == 1000);
   }
   SUBCASE("a split keeps its caption") { CHECK(test::WindowText(window) == "Splitting"); }
   SUBCASE("OK and Escape commands never end the window while its worker runs") {
