@@ -16,7 +16,6 @@
 namespace {
 
 constexpr uint32_t BLOCK_BYTES = 32768;
-constexpr unsigned FAILURE_BOX = MB_OK | MB_ICONSTOP;
 
 class Restore {
  public:
@@ -33,11 +32,6 @@ class Restore {
   bool CopyPiece(fw::File& piece, const std::string& path);
   bool CloseOutput();
 
-  // Shows text textId about path in a failure box; always false.
-  bool Fail(unsigned textId, const std::string& path) {
-    reports.ShowBox(textId, path, FAILURE_BOX);
-    return false;
-  }
 
   WorkerJob& job;
   WorkerReports reports;
@@ -139,7 +133,7 @@ bool Restore::CopyPiece(fw::File& piece, const std::string& path) {
           count = piece.Read(buffer.get(), BLOCK_BYTES);
           return true;
         }))
-      return Fail(IDS_READ_INCOMPLETE, path);
+      return reports.Fail(IDS_READ_INCOMPLETE, path);
     Trace().WriteText("Writing to file...");
     try {
       output.Write(buffer.get(), count);
@@ -147,7 +141,7 @@ bool Restore::CopyPiece(fw::File& piece, const std::string& path) {
       if (floppy) output.Flush();  // the disk may be changed at the next prompt
     } catch (const fw::FileError&) {
       Trace().WriteLine("failed");
-      return Fail(IDS_WRITE_INCOMPLETE, outputPath);
+      return reports.Fail(IDS_WRITE_INCOMPLETE, outputPath);
     }
     Trace().WriteLine("done");
     copied += count;
@@ -164,7 +158,7 @@ bool Restore::CloseOutput() {
     output.Close();
   } catch (const fw::FileError&) {
     Trace().WriteLine("failed");
-    return Fail(IDS_WRITE_INCOMPLETE, outputPath);
+    return reports.Fail(IDS_WRITE_INCOMPLETE, outputPath);
   }
   Trace().WriteLine("done");
   return true;

@@ -20,7 +20,6 @@ namespace {
 constexpr uint32_t BLOCK_BYTES = 32768;
 // Sizes travel as signed 32-bit values (info file, messages): larger sources cannot be split.
 constexpr uint64_t LARGEST_SOURCE = INT32_MAX;
-constexpr unsigned FAILURE_BOX = MB_OK | MB_ICONSTOP;
 
 // The extras, in the order they are written, with the text offered when one fails.
 struct Extra {
@@ -48,11 +47,6 @@ class Split {
   bool WriteExtras();
   bool WriteExtra(uint32_t flag);
 
-  // Shows text textId about path in a failure box; always false.
-  bool Fail(unsigned textId, const std::string& path) {
-    reports.ShowBox(textId, path, FAILURE_BOX);
-    return false;
-  }
 
   WorkerJob& job;
   WorkerReports reports;
@@ -77,10 +71,10 @@ bool Split::Run() {
 
   uint64_t length = 0;
   try {
-    if (!source.Open(job.sourcePath, fw::File::READ_SHARE_READ)) return Fail(IDS_CANNOT_READ, job.sourcePath);
+    if (!source.Open(job.sourcePath, fw::File::READ_SHARE_READ)) return reports.Fail(IDS_CANNOT_READ, job.sourcePath);
     length = source.Length();
   } catch (const fw::FileError&) {
-    return Fail(IDS_CANNOT_READ, job.sourcePath);
+    return reports.Fail(IDS_CANNOT_READ, job.sourcePath);
   }
   if (!Admit(length)) return false;
   total = remaining = static_cast<int64_t>(length);
@@ -92,8 +86,8 @@ bool Split::Run() {
 // of no pieces and no bytes cannot be read back), without a usable piece size, or
 // needing more pieces than three digits can name.
 bool Split::Admit(uint64_t length) {
-  if (length > LARGEST_SOURCE) return Fail(IDS_SOURCE_TOO_LARGE, job.sourcePath);
-  if (length == 0) return Fail(IDS_SOURCE_EMPTY, job.sourcePath);
+  if (length > LARGEST_SOURCE) return reports.Fail(IDS_SOURCE_TOO_LARGE, job.sourcePath);
+  if (length == 0) return reports.Fail(IDS_SOURCE_EMPTY, job.sourcePath);
   if (job.pieceSize <= 0) {
     reports.ShowBox(IDS_PIECE_SIZE_INVALID, FAILURE_BOX);
     return false;
@@ -120,7 +114,7 @@ bool Split::WritePieces() {
     try {
       piece.Close();
     } catch (const fw::FileError&) {
-      return Fail(IDS_WRITE_INCOMPLETE, path);
+      return reports.Fail(IDS_WRITE_INCOMPLETE, path);
     }
   }
   return true;
@@ -131,14 +125,14 @@ bool Split::WritePieces() {
 // starts the next piece.
 bool Split::CopyIntoPiece(const std::string& path) {
   for (int64_t written = 0; written < job.pieceSize && remaining > 0;) {
-    if (fill == 0 && !Refill()) return Fail(IDS_READ_INCOMPLETE, job.sourcePath);
+    if (fill == 0 && !Refill()) return reports.Fail(IDS_READ_INCOMPLETE, job.sourcePath);
     int64_t room = job.pieceSize - written;
     uint32_t chunk = room < fill ? static_cast<uint32_t>(room) : fill;
     try {
       piece.Write(buffer.get() + position, chunk);
       if (floppy) piece.Flush();  // the disk may be taken out right after the prompt
     } catch (const fw::FileError&) {
-      return Fail(IDS_WRITE_INCOMPLETE, path);
+      return reports.Fail(IDS_WRITE_INCOMPLETE, path);
     }
     written += chunk;
     remaining -= chunk;

@@ -57,3 +57,8 @@ int WorkerReports::ShowFormattedBox(unsigned textId, const std::string& text, un
   SendMessageA(progress, WM_ANIMATION_STOP, 0, 0);
   return ShowUserMessage(textId, text, type);
 }
+
+bool WorkerReports::Fail(unsigned textId, const std::string& path) {
+  ShowBox(textId, path, FAILURE_BOX);
+  return false;
+}

@@ -14,6 +14,9 @@
 // the C library's time() costs.
 int64_t CalendarSeconds();
 
+// The buttons and icon of a box that reports a failure.
+constexpr unsigned FAILURE_BOX = MB_OK | MB_ICONSTOP;
+
 class WorkerReports {
  public:
   // Notes the start time of the job for the remaining-time estimate.
@@ -41,6 +44,8 @@ class WorkerReports {
   int ShowBox(unsigned textId, unsigned type);
   int ShowBox(unsigned textId, const std::string& argument, unsigned type);
   int ShowFormattedBox(unsigned textId, const std::string& text, unsigned type);
+  // Reports a failure of the work: text textId about path, OK and the stop icon. Always false.
+  bool Fail(unsigned textId, const std::string& path);
 
  private:
   HWND progress;
