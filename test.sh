@@ -1,9 +1,11 @@
 #!/bin/bash
-# Builds and runs the native sanitizer tests of the window-free logic, then builds both
-# Windows targets and runs the whole test suite under Wine: ./test.sh [ctest arguments]
+# Checks the program's includes against its layers, builds and runs the native sanitizer
+# tests of the window-free logic, then builds both Windows targets and runs the whole test
+# suite under Wine: ./test.sh [ctest arguments]
 set -e
 parvola_root="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$parvola_root/tools/setup.sh"
+"$parvola_root/tools/check-layers.sh"
 parvola_install_missing
 parvola_native_tests
 parvola_build i686

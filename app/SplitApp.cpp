@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "job/TraceLog.h"
 #include "ui/RestoreDialog.h"
 #include "ui/SplitDialog.h"
 
@@ -11,33 +12,21 @@ bool SplitApp::InitInstance() {
   InitCommonControlsEx(&controls);
 
   SetRegistryKey("Olvanta");
-  traceLog.Open("C:\\Parvola95.log");
-  traceLog.WriteLine("Starting Parvola95");
+  Trace().Open("C:\\Parvola95.log");
+  Trace().WriteLine("Starting Parvola95");
 
   commandLine.SetArguments(Arguments());
   commandLine.Parse();
 
   if (commandLine.restoreMode) {
-    traceLog.WriteLine("Showing unsplit dialog");
-    RestoreDialog dialog(nullptr);
+    Trace().WriteLine("Showing unsplit dialog");
+    RestoreDialog dialog(commandLine, nullptr);
     dialog.DoModal();
   } else {
-    traceLog.WriteLine("Showing split dialog");
-    SplitDialog dialog(nullptr);
+    Trace().WriteLine("Showing split dialog");
+    SplitDialog dialog(commandLine, nullptr);
     dialog.DoModal();
   }
-  traceLog.WriteLine("Parvola95 done");
+  Trace().WriteLine("Parvola95 done");
   return false;
-}
-
-TraceLog& Trace() {
-  static TraceLog quiet;
-  SplitApp* app = SplitApp::Current();
-  return app ? app->traceLog : quiet;
-}
-
-const SplitCommandLine& CommandLine() {
-  static const SplitCommandLine empty;
-  SplitApp* app = SplitApp::Current();
-  return app ? app->commandLine : empty;
 }

@@ -1,20 +1,14 @@
 // The application object: parses the command line and runs one modal dialog.
 #pragma once
-#include "app/SplitCommandLine.h"
-#include "app/TraceLog.h"
 #include "framework/App.h"
+#include "logic/SplitCommandLine.h"
 
 class SplitApp : public fw::App {
  public:
+  // The parsed command line of this run: parsed once at start-up, then handed to
+  // the dialog, which reads its start options from it.
   SplitCommandLine commandLine;
-  TraceLog traceLog;
-
-  // The running application object (nullptr outside the program, e.g. in tests).
-  static SplitApp* Current() { return static_cast<SplitApp*>(fw::App::Current()); }
 
  protected:
   bool InitInstance() override;
 };
-
-// The command line of this run (an empty one when no application object exists).
-const SplitCommandLine& CommandLine();

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "fuzz/Require.h"
-#include "split/BatchScript.h"
-#include "split/PieceNames.h"
+#include "logic/BatchScript.h"
+#include "logic/PieceNames.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/SplitCommandLine.h"
 #include "fuzz/Require.h"
+#include "logic/SplitCommandLine.h"
 #include "native/FakeLongFileNames.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "fuzz/Require.h"
-#include "restore/InfoFileFormat.h"
+#include "logic/InfoFileFormat.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   RestoreInfo info;

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "fuzz/Require.h"
+#include "logic/ProgressTexts.h"
+#include "logic/WorkProgress.h"
 #include "res/resource.h"
-#include "split/WorkProgress.h"
-#include "ui/ProgressTexts.h"
 
 namespace {
 

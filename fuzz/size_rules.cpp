@@ -7,7 +7,7 @@
 #include <string>
 
 #include "fuzz/Require.h"
-#include "split/SizeRules.h"
+#include "logic/SizeRules.h"
 
 namespace {
 

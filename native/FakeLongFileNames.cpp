@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "app/LongFileName.h"
+#include "framework/LongFileName.h"
 
 namespace {
 

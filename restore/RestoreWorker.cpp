@@ -2,16 +2,16 @@
 
 #include <memory>
 
-#include "app/TraceLog.h"
 #include "framework/File.h"
 #include "framework/Texts.h"
+#include "job/GuardedFile.h"
+#include "job/TraceLog.h"
+#include "job/TracedStep.h"
+#include "job/WorkerJob.h"
+#include "job/WorkerReports.h"
+#include "logic/PieceNames.h"
 #include "res/resource.h"
-#include "restore/RestoreInfo.h"
-#include "split/GuardedFile.h"
-#include "split/PieceNames.h"
-#include "split/TracedStep.h"
-#include "split/WorkerJob.h"
-#include "split/WorkerReports.h"
+#include "restore/InfoFileReader.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include "framework/App.h"
 #include "framework/Texts.h"
+#include "job/Messages.h"
 #include "res/resource.h"
-#include "ui/Messages.h"
 
 namespace {
 

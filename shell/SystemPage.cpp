@@ -1,8 +1,8 @@
 #include "shell/SystemPage.h"
 
+#include "framework/FlagButtons.h"
+#include "job/Messages.h"
 #include "res/resource.h"
-#include "ui/FlagButtons.h"
-#include "ui/Messages.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 
 #include <vector>
 
-#include "app/TraceLog.h"
 #include "framework/App.h"
 #include "framework/File.h"
-#include "split/GuardedFile.h"
-#include "split/TracedStep.h"
+#include "job/GuardedFile.h"
+#include "job/TraceLog.h"
+#include "job/TracedStep.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "split/RestoreBatch.h"
 
 #include "framework/File.h"
-#include "split/GuardedFile.h"
-#include "split/PieceNames.h"
-#include "split/TracedStep.h"
+#include "job/GuardedFile.h"
+#include "job/TracedStep.h"
+#include "logic/PieceNames.h"
 
 bool WriteRestoreBatch(std::string sourcePath, std::string destination, std::string baseName,
                        int32_t pieceCount, HWND owner) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <windows.h>
 
-#include "split/BatchScript.h"
+#include "logic/BatchScript.h"
 
 // Writes the batch file for the pieces of sourcePath in destination (no trailing
 // backslash); owner is passed on to the guarded creation. True when the file was

@@ -4,16 +4,16 @@
 
 #include "framework/File.h"
 #include "framework/Texts.h"
+#include "job/GuardedFile.h"
+#include "job/Messages.h"
+#include "job/WorkerJob.h"
+#include "job/WorkerReports.h"
+#include "logic/PieceNames.h"
+#include "logic/SizeRules.h"
 #include "res/resource.h"
-#include "restore/RestoreInfo.h"
-#include "split/GuardedFile.h"
-#include "split/PieceNames.h"
+#include "split/InfoFileWriter.h"
 #include "split/ProgramCopy.h"
 #include "split/RestoreBatch.h"
-#include "split/SizeRules.h"
-#include "split/WorkerJob.h"
-#include "split/WorkerReports.h"
-#include "ui/Messages.h"
 
 namespace {
 

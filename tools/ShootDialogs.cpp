@@ -12,8 +12,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "job/Messages.h"
 #include "res/resource.h"
-#include "ui/Messages.h"
 
 namespace {
 

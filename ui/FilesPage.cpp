@@ -4,11 +4,11 @@
 
 #include "framework/File.h"
 #include "framework/Texts.h"
+#include "job/Messages.h"
+#include "logic/SizeRules.h"
 #include "res/resource.h"
-#include "split/SizeRules.h"
 #include "ui/FolderBrowser.h"
 #include "ui/MainWindowFrame.h"
-#include "ui/Messages.h"
 
 namespace {
 

@@ -2,13 +2,12 @@
 
 #include <commctrl.h>
 
-#include "app/SplitApp.h"
 #include "framework/Texts.h"
+#include "job/Messages.h"
+#include "logic/ProgressTexts.h"
 #include "res/resource.h"
 #include "restore/RestoreWorker.h"
 #include "split/SplitWorker.h"
-#include "ui/Messages.h"
-#include "ui/ProgressTexts.h"
 
 BEGIN_MESSAGE_MAP(ProgressDialog, fw::Dialog)
   ON_MESSAGE(WM_ANIMATION_STOP, OnAnimationStop)
@@ -22,20 +21,15 @@ BEGIN_MESSAGE_MAP(ProgressDialog, fw::Dialog)
   ON_BUTTON(IDC_BREAK, OnBreak)
 END_MESSAGE_MAP()
 
-ProgressDialog::ProgressDialog(std::string sourcePath, std::string destinationPath, int32_t sizeOption,
-                               uint32_t extrasFlags, HWND owner)
-    : fw::Dialog(IDD_PROGRESS, owner),
-      sourcePath(std::move(sourcePath)),
-      destinationPath(std::move(destinationPath)),
-      sizeOption(sizeOption),
-      extrasFlags(extrasFlags) {}
+ProgressDialog::ProgressDialog(const WorkerJob& request, bool hidden, HWND owner)
+    : fw::Dialog(IDD_PROGRESS, owner), job(request), hidden(hidden) {}
 
 ProgressDialog::~ProgressDialog() {
   if (stopEvent) CloseHandle(stopEvent);
 }
 
 bool ProgressDialog::OnInitDialog() {
-  if (CommandLine().hideProgress) SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (hidden) SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE);
   SendItemMessage(IDC_ANIMATION, ACM_OPENA, reinterpret_cast<WPARAM>(fw::ResourceModule()),
                   reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(IDR_PROGRESS_ANIMATION)));
   OnAnimationPlay(0, 0);
@@ -50,18 +44,8 @@ void ProgressDialog::StartJob() {
   stopEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   job.progressDialog = Handle();
   job.stopEvent = stopEvent;
-  job.destinationPath = destinationPath;
-  if (IsRestore()) {
-    // The restore window keeps this caption in both languages.
-    SetWindowTextA(Handle(), "Wiederherstellen");
-    job.sourcePath = CommandLine().fileArgument;
-    job.mode = 0;
-  } else {
-    job.sourcePath = sourcePath;
-    job.mode = 1;
-    job.pieceSize = sizeOption;
-    job.extrasFlags = extrasFlags;
-  }
+  // The restore window keeps this caption in both languages.
+  if (IsRestore()) SetWindowTextA(Handle(), "Wiederherstellen");
   // A worker that cannot start ends the job at once, as a failed one.
   if (!stopEvent || !StartWorker(job, IsRestore() ? RestoreWorker : SplitWorker)) {
     PostMessageA(Handle(), WM_CLOSE, 0, 0);

@@ -5,16 +5,17 @@
 #include <string>
 
 #include "framework/Dialog.h"
-#include "split/WorkerJob.h"
+#include "job/WorkerJob.h"
 
 class ProgressDialog : public fw::Dialog {
  public:
-  // An empty source path selects restore mode.
-  ProgressDialog(std::string sourcePath, std::string destinationPath, int32_t sizeOption, uint32_t extrasFlags,
-                 HWND owner);
+  // request: the job as the dialog asks for it (mode, paths, size and extras); this
+  // window adds itself and the stop event. hidden: the window takes no room on the
+  // screen (an unattended run that hides its progress).
+  ProgressDialog(const WorkerJob& request, bool hidden, HWND owner);
   ~ProgressDialog() override;
 
-  bool IsRestore() const { return sourcePath.empty(); }
+  bool IsRestore() const { return job.mode == JOB_RESTORE; }
 
  protected:
   bool OnInitDialog() override;
@@ -41,8 +42,5 @@ class ProgressDialog : public fw::Dialog {
   // walk through the dialog's children every time.
   HWND progressBar = nullptr;
   uint32_t shownPosition = 0;
-  const std::string sourcePath;
-  const std::string destinationPath;
-  const int32_t sizeOption;
-  const uint32_t extrasFlags;
+  const bool hidden;
 };

@@ -1,13 +1,12 @@
 #include "ui/RestoreDialog.h"
 
-#include "app/SplitApp.h"
-#include "app/UserMessage.h"
 #include "framework/Texts.h"
+#include "job/Messages.h"
+#include "job/UserMessage.h"
 #include "res/resource.h"
 #include "shell/ShellPaths.h"
 #include "ui/AboutDialog.h"
 #include "ui/FolderBrowser.h"
-#include "ui/Messages.h"
 #include "ui/ProgressDialog.h"
 
 BEGIN_MESSAGE_MAP(RestoreDialog, fw::Dialog)
@@ -24,19 +23,21 @@ BEGIN_MESSAGE_MAP(RestoreDialog, fw::Dialog)
   ON_MESSAGE(WM_DESTROY, OnDestroy)
 END_MESSAGE_MAP()
 
-RestoreDialog::RestoreDialog(HWND parent)
-    : fw::Dialog(IDD_RESTORE, parent), icon(LoadIconA(fw::ResourceModule(), MAKEINTRESOURCEA(IDI_APPLICATION_ICON))) {}
+RestoreDialog::RestoreDialog(const SplitCommandLine& startOptions, HWND parent)
+    : fw::Dialog(IDD_RESTORE, parent),
+      startOptions(startOptions),
+      icon(LoadIconA(fw::ResourceModule(), MAKEINTRESOURCEA(IDI_APPLICATION_ICON))) {}
 
 bool RestoreDialog::OnInitDialog() {
   restoreButton = Item(IDOK);
-  if (CommandLine().unattended) {
+  if (startOptions.unattended) {
     SendMessageA(Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
     PostMessageA(Handle(), WM_AUTO_START, 0, 0);
   }
   PrepareSystemMenu(Handle());
   SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-  const std::string& destination = CommandLine().destinationArgument;
+  const std::string& destination = startOptions.destinationArgument;
   // Setting the text runs the destination check before the dialog shows.
   SetItemText(IDC_DESTINATION_EDIT, destination.empty() ? DesktopFolderPath() : destination);
   return true;
@@ -61,8 +62,10 @@ void RestoreDialog::OnBrowse() {
 // Enter reaches here even while Restore is disabled; nothing starts then.
 void RestoreDialog::OnOK() {
   if (!IsWindowEnabled(restoreButton)) return;
-  progressDialogs.Start(new ProgressDialog(std::string(), ItemText(IDC_DESTINATION_EDIT), 0, 0, Handle()),
-                        Handle());
+  WorkerJob request{.sourcePath = startOptions.fileArgument,
+                    .destinationPath = ItemText(IDC_DESTINATION_EDIT),
+                    .mode = JOB_RESTORE};
+  progressDialogs.Start(new ProgressDialog(request, startOptions.hideProgress != 0, Handle()), Handle());
 }
 
 void RestoreDialog::OnAbout() { ShowAboutBox(Handle()); }
@@ -93,13 +96,13 @@ LRESULT RestoreDialog::OnProgressClosed(WPARAM, LPARAM dialog) {
 
 LRESULT RestoreDialog::OnWorkDone(WPARAM, LPARAM) {
   SetFocus(Handle());
-  if (!CommandLine().unattended) ShowUserText(IDS_FILE_RESTORED, MB_OK | MB_ICONINFORMATION);
+  if (!startOptions.unattended) ShowUserText(IDS_FILE_RESTORED, MB_OK | MB_ICONINFORMATION);
   PostMessageA(Handle(), WM_CLOSE, 0, 0);
   return 0;
 }
 
 LRESULT RestoreDialog::OnWorkFailed(WPARAM, LPARAM) {
-  if (CommandLine().unattended) {
+  if (startOptions.unattended) {
     SetFocus(Handle());
     PostMessageA(Handle(), WM_CLOSE, 0, 0);
   }

@@ -2,11 +2,13 @@
 // folder of the restored file and runs each restore in a progress window.
 #pragma once
 #include "framework/Dialog.h"
+#include "logic/SplitCommandLine.h"
 #include "ui/MainWindowFrame.h"
 
 class RestoreDialog : public fw::Dialog {
  public:
-  explicit RestoreDialog(HWND parent);
+  // startOptions: the parsed command line with the info file, which outlives the dialog.
+  RestoreDialog(const SplitCommandLine& startOptions, HWND parent);
 
  protected:
   bool OnInitDialog() override;
@@ -27,6 +29,7 @@ class RestoreDialog : public fw::Dialog {
   LRESULT OnDestroy(WPARAM, LPARAM);
   void CheckDestination();
 
+  const SplitCommandLine& startOptions;
   HWND restoreButton = nullptr;
   ProgressDialogList progressDialogs;
   HICON icon;

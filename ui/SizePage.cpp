@@ -3,8 +3,8 @@
 #include <iterator>
 
 #include "framework/Texts.h"
+#include "job/Messages.h"
 #include "res/resource.h"
-#include "ui/Messages.h"
 
 BEGIN_MESSAGE_MAP(SizePage, fw::Dialog)
   ON_BUTTON(IDC_FLOPPY_144, OnChoiceClicked)

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "framework/Dialog.h"
-#include "split/SizeRules.h"
+#include "logic/SizeRules.h"
 
 class SizePage : public fw::Dialog {
  public:

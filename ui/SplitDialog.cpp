@@ -3,18 +3,18 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include "app/SplitApp.h"
-#include "app/UserMessage.h"
+#include "framework/App.h"
 #include "framework/Texts.h"
+#include "job/Messages.h"
+#include "job/UserMessage.h"
+#include "logic/SizeRules.h"
 #include "res/resource.h"
 #include "shell/ShellPaths.h"
 #include "shell/ShellRegistration.h"
 #include "shell/SystemPage.h"
-#include "split/SizeRules.h"
 #include "ui/AboutDialog.h"
 #include "ui/ExtrasPage.h"
 #include "ui/FilesPage.h"
-#include "ui/Messages.h"
 #include "ui/ProgressDialog.h"
 #include "ui/SizePage.h"
 
@@ -53,10 +53,11 @@ constexpr uint32_t REGISTER_ALL = REGISTER_EXTENSION | REGISTER_SPLIT_VERB | REG
 
 }  // namespace
 
-SplitDialog::SplitDialog(HWND parent)
+SplitDialog::SplitDialog(const SplitCommandLine& startOptions, HWND parent)
     : fw::Dialog(IDD_SPLIT, parent),
+      startOptions(startOptions),
       icon(LoadIconA(fw::ResourceModule(), MAKEINTRESOURCEA(IDI_APPLICATION_ICON))) {
-  const SplitCommandLine& commandLine = CommandLine();
+  const SplitCommandLine& commandLine = startOptions;
   sourcePath = ResolveShortcut(commandLine.fileArgument);
   LoadSettings();
   if (!commandLine.unattended) ApplyShellRegistration(registrationFlags);
@@ -119,7 +120,7 @@ bool SplitDialog::OnInitDialog() {
   extrasPage->SetFlags(extrasFlags);
   systemPage->SetFlags(registrationFlags);
 
-  if (CommandLine().unattended) {
+  if (startOptions.unattended) {
     SendMessageA(Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
     PostMessageA(Handle(), WM_AUTO_START, 0, 0);
   }
@@ -174,8 +175,12 @@ LRESULT SplitDialog::OnTabChange(NMHDR*) {
 // reaches here even while the Split button is disabled; nothing starts then.
 void SplitDialog::OnOK() {
   if (!IsWindowEnabled(splitButton)) return;
-  progressDialogs.Start(new ProgressDialog(sourcePath, destinationPath, sizeOption, extrasFlags, Handle()),
-                        Handle());
+  WorkerJob request{.sourcePath = sourcePath,
+                    .destinationPath = destinationPath,
+                    .mode = JOB_SPLIT,
+                    .pieceSize = sizeOption,
+                    .extrasFlags = extrasFlags};
+  progressDialogs.Start(new ProgressDialog(request, startOptions.hideProgress != 0, Handle()), Handle());
   EnableWindow(exitButton, progressDialogs.Empty());
 }
 
@@ -240,7 +245,7 @@ LRESULT SplitDialog::OnSetSource(WPARAM length, LPARAM text) {
     int32_t sourceSize = static_cast<int32_t>(static_cast<uint32_t>(length));
     sizePage->SetSourceSize(sourceSize);
     if (sizeOption == SIZE_FROM_COMMAND_LINE) {
-      const SplitCommandLine& commandLine = CommandLine();
+      const SplitCommandLine& commandLine = startOptions;
       sizePage->SetChoice(2);
       int32_t pieceSize = CommandLineSize(sourceSize, commandLine.pieceCount, commandLine.pieceBytes,
                                           commandLine.pieceKilobytes, commandLine.pieceMegabytes);
@@ -291,7 +296,7 @@ LRESULT SplitDialog::OnProgressClosed(WPARAM, LPARAM progress) {
 
 LRESULT SplitDialog::OnWorkDone(WPARAM, LPARAM) {
   SetFocus(Handle());
-  if (CommandLine().unattended)
+  if (startOptions.unattended)
     PostMessageA(Handle(), WM_CLOSE, 0, 0);
   else
     ShowUserText(IDS_SPLIT_DONE, MB_OK | MB_ICONINFORMATION);
@@ -299,7 +304,7 @@ LRESULT SplitDialog::OnWorkDone(WPARAM, LPARAM) {
 }
 
 LRESULT SplitDialog::OnWorkFailed(WPARAM, LPARAM) {
-  if (CommandLine().unattended) PostMessageA(Handle(), WM_CLOSE, 0, 0);
+  if (startOptions.unattended) PostMessageA(Handle(), WM_CLOSE, 0, 0);
   return 0;
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/Dialog.h"
+#include "logic/SplitCommandLine.h"
 #include "ui/MainWindowFrame.h"
 
 class FilesPage;
@@ -20,7 +21,8 @@ class ProgressDialog;
 
 class SplitDialog : public fw::Dialog {
  public:
-  explicit SplitDialog(HWND parent);
+  // startOptions: the parsed command line, which outlives the dialog.
+  SplitDialog(const SplitCommandLine& startOptions, HWND parent);
   ~SplitDialog() override;
 
  protected:
@@ -56,6 +58,7 @@ class SplitDialog : public fw::Dialog {
   LRESULT OnWorkFailed(WPARAM, LPARAM);
   LRESULT OnAutoStart(WPARAM, LPARAM);
 
+  const SplitCommandLine& startOptions;
   std::string sourcePath;
   std::string destinationPath;
   int32_t sizeOption = 0;

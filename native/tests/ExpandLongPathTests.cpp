@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/SplitCommandLine.h"
+#include "logic/SplitCommandLine.h"
 #include "native/FakeLongFileNames.h"
 
 using Paths = std::vector<std::string>;

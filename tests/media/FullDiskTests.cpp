@@ -4,15 +4,15 @@
 
 #include "DiskState.h"
 #include "framework/Texts.h"
+#include "job/Messages.h"
+#include "logic/SizeRules.h"
 #include "res/resource.h"
 #include "restore/RestoreWorker.h"
-#include "split/SizeRules.h"
 #include "split/SplitWorker.h"
 #include "support/ProgramRegistry.h"
 #include "support/TestSupport.h"
 #include "support/TextLanguage.h"
 #include "support/WorkerStage.h"
-#include "ui/Messages.h"
 
 using Entries = std::vector<std::string>;
 

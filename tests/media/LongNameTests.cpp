@@ -4,6 +4,7 @@
 
 #include "DiskState.h"
 #include "framework/Texts.h"
+#include "job/Messages.h"
 #include "res/resource.h"
 #include "restore/RestoreWorker.h"
 #include "split/SplitWorker.h"
@@ -11,7 +12,6 @@
 #include "support/TestSupport.h"
 #include "support/UnixScript.h"
 #include "support/WorkerStage.h"
-#include "ui/Messages.h"
 
 using Entries = std::vector<std::string>;
 

@@ -3,12 +3,12 @@
 
 #include "DiskState.h"
 #include "framework/Texts.h"
+#include "job/Messages.h"
 #include "res/resource.h"
 #include "split/SplitWorker.h"
 #include "support/TestSupport.h"
 #include "support/UnixScript.h"
 #include "support/WorkerStage.h"
-#include "ui/Messages.h"
 
 using Entries = std::vector<std::string>;
 

@@ -5,12 +5,12 @@
 
 #include "framework/Texts.h"
 
+#include "job/Messages.h"
+#include "logic/SizeRules.h"
 #include "res/resource.h"
 #include "support/Journal.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestSupport.h"
-#include "ui/Messages.h"
-#include "split/SizeRules.h"
 #include "ui/ProgressDialog.h"
 
 namespace {
@@ -75,7 +75,9 @@ TEST_CASE("the progress window shows what the worker reports") {
   OwnerWindow owner;
   // The worker fails at once (no such source), but only once this thread pumps
   // messages: until then its first report waits, and the window is the test's.
-  auto* dialog = new ProgressDialog(folder / "missing.doc", folder.Path(), SIZE_FLOPPY_144, 0, owner.Handle());
+  WorkerJob request{.sourcePath = folder / "missing.doc", .destinationPath = folder.Path(), .mode = JOB_SPLIT,
+                    .pieceSize = SIZE_FLOPPY_144};
+  auto* dialog = new ProgressDialog(request, false, owner.Handle());
   REQUIRE(dialog->Create(owner.Handle()));
   HWND window = dialog->Handle();
   ShowWindow(window, SW_SHOWNORMAL);
@@ -141,7 +143,8 @@ TEST_CASE("Break and the close box only ask the worker to stop") {
     WriteWholeFile(source, test::PatternBytes(4 << 20));
     ScriptedMessages boxes({IDYES});
     OwnerWindow owner;
-    auto* dialog = new ProgressDialog(source, folder.Path(), 1 << 20, 0, owner.Handle());
+    WorkerJob request{.sourcePath = source, .destinationPath = folder.Path(), .mode = JOB_SPLIT, .pieceSize = 1 << 20};
+    auto* dialog = new ProgressDialog(request, false, owner.Handle());
     REQUIRE(dialog->Create(owner.Handle()));
     ShowWindow(dialog->Handle(), SW_SHOWNORMAL);
     // The worker waits for its first report until this thread pumps: the stop
@@ -166,8 +169,9 @@ TEST_CASE("Break and the close box only ask the worker to stop") {
 TEST_CASE("a restore window is captioned in German in every language") {
   ScriptedMessages boxes;
   OwnerWindow owner;
-  // Without an application object the restore has no info file: it fails at once.
-  auto* dialog = new ProgressDialog("", "C:\\", 0, 0, owner.Handle());
+  // The restore has no info file to read: it fails at once.
+  WorkerJob request{.sourcePath = "", .destinationPath = "C:\\", .mode = JOB_RESTORE};
+  auto* dialog = new ProgressDialog(request, false, owner.Handle());
   REQUIRE(dialog->Create(owner.Handle()));
   CHECK(test::WindowText(dialog->Handle()) == "Wiederherstellen");
   REQUIRE(test::WaitFor([&] { return Finished(owner); }));

@@ -8,8 +8,8 @@
 
 #include "framework/Texts.h"  // brings <windows.h>, which <commctrl.h> needs first
 #include <commctrl.h>
-#include "res/resource.h"
 #include "Languages.h"
+#include "res/resource.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "Languages.h"
 #include "framework/Texts.h"
 #include "res/resource.h"
-#include "Languages.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include "framework/Texts.h"
+#include "job/Messages.h"
 #include "shell/ShellRegistration.h"
-#include "ui/Messages.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 
 #include "framework/Dialog.h"
 #include "framework/Texts.h"
+#include "job/Messages.h"
 #include "res/resource.h"
 #include "support/Journal.h"
-#include "ui/Messages.h"
 #include "ui/SizePage.h"
 
 namespace {

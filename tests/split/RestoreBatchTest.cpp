@@ -1,7 +1,7 @@
 // The batch file written to disk and run under the command interpreter.
 #include <doctest/doctest.h>
 
-#include "split/PieceNames.h"
+#include "logic/PieceNames.h"
 #include "split/RestoreBatch.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestFiles.h"

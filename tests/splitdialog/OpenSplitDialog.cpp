@@ -15,7 +15,7 @@ OpenSplitDialog::OpenSplitDialog(std::vector<std::string> arguments, LANGID lang
   app.SetRegistryKey("Olvanta");
   app.commandLine.SetArguments(arguments);
   app.commandLine.Parse();
-  dialog = std::make_unique<SplitDialog>(nullptr);
+  dialog = std::make_unique<SplitDialog>(app.commandLine, nullptr);
   REQUIRE(dialog->Create(nullptr));
   spy = std::make_unique<MessageSpy>(Handle(), journal);
   ShowWindow(Handle(), SW_SHOWNORMAL);

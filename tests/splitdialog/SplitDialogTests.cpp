@@ -2,11 +2,11 @@
 
 #include <shlobj.h>
 
+#include "job/Messages.h"
+#include "logic/SizeRules.h"
 #include "res/resource.h"
 #include "shell/ShellPaths.h"
-#include "split/SizeRules.h"
 #include "splitdialog/OpenSplitDialog.h"
-#include "ui/Messages.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "framework/Texts.h"
-#include "ui/Messages.h"
+#include "job/Messages.h"
 
 void Journal::Add(std::string entry) {
   EnterCriticalSection(&lock);

@@ -1,7 +1,7 @@
 #include "support/ScriptedMessages.h"
 
-#include "app/UserMessage.h"
 #include "framework/Texts.h"
+#include "job/UserMessage.h"
 
 namespace {
 

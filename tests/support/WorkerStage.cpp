@@ -5,9 +5,9 @@
 #include <doctest/doctest.h>
 
 #include "framework/Texts.h"
+#include "job/Messages.h"
 #include "res/resource.h"
 #include "support/TestSupport.h"
-#include "ui/Messages.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 #include <windows.h>
 
-#include "split/WorkerJob.h"
+#include "job/WorkerJob.h"
 #include "support/FloppyDrive.h"
 #include "support/Journal.h"
 #include "support/ScriptedMessages.h"

@@ -1,13 +1,13 @@
 // Splitting onto and restoring onto drive A:, a floppy drive to the program.
 #include <doctest/doctest.h>
 
-#include "support/WorkerStage.h"
+#include "job/Messages.h"
+#include "logic/PieceNames.h"
 #include "restore/RestoreWorker.h"
-#include "split/PieceNames.h"
 #include "split/SplitWorker.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestSupport.h"
-#include "ui/Messages.h"
+#include "support/WorkerStage.h"
 
 using Entries = std::vector<std::string>;
 

@@ -1,13 +1,13 @@
 // The restore worker on pieces written by the split worker, on its own thread.
 #include <doctest/doctest.h>
 
-#include "support/WorkerStage.h"
+#include "job/Messages.h"
 #include "res/resource.h"
 #include "restore/RestoreWorker.h"
 #include "split/SplitWorker.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestSupport.h"
-#include "ui/Messages.h"
+#include "support/WorkerStage.h"
 
 using Entries = std::vector<std::string>;
 

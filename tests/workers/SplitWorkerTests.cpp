@@ -1,15 +1,15 @@
 // The split worker on real files, on its own thread, reporting to real windows.
 #include <doctest/doctest.h>
 
-#include "support/WorkerStage.h"
+#include "job/Messages.h"
+#include "logic/PieceNames.h"
+#include "logic/SizeRules.h"
 #include "res/resource.h"
-#include "split/PieceNames.h"
 #include "split/ProgramCopy.h"
-#include "split/SizeRules.h"
 #include "split/SplitWorker.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestSupport.h"
-#include "ui/Messages.h"
+#include "support/WorkerStage.h"
 
 using Entries = std::vector<std::string>;
 

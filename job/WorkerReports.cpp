@@ -1,0 +1,64 @@
+#include "job/WorkerReports.h"
+
+#include "framework/Texts.h"
+#include "job/Messages.h"
+#include "job/UserMessage.h"
+
+int64_t CalendarSeconds() {
+  constexpr uint64_t TICKS_PER_SECOND = 10000000;      // the system time counts 100 ns
+  constexpr int64_t SECONDS_1601_TO_1970 = 11644473600;  // and starts in 1601
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  uint64_t ticks = static_cast<uint64_t>(now.dwHighDateTime) << 32 | now.dwLowDateTime;
+  return static_cast<int64_t>(ticks / TICKS_PER_SECOND) - SECONDS_1601_TO_1970;
+}
+
+WorkerReports::WorkerReports(HWND progress, HANDLE stopEvent)
+    : progress(progress), stopEvent(stopEvent), estimate(CalendarSeconds()) {}
+
+void WorkerReports::ShowFrom(const std::string& path) {
+  SendMessageA(progress, WM_SHOW_FROM, 0, reinterpret_cast<LPARAM>(path.c_str()));
+}
+
+void WorkerReports::ShowTo(const std::string& path) {
+  SendMessageA(progress, WM_SHOW_TO, 0, reinterpret_cast<LPARAM>(path.c_str()));
+}
+
+void WorkerReports::AnimationPlay() { SendMessageA(progress, WM_ANIMATION_PLAY, 0, 0); }
+
+void WorkerReports::Progress(int64_t done, int64_t total) {
+  uint32_t position = ProgressPerMille(done, total);
+  PostMessageA(progress, WM_PROGRESS_POS, position < 1000 ? position : 1000, 0);
+}
+
+void WorkerReports::TimeLeft(int64_t done, int64_t total) {
+  int32_t seconds = 0;
+  // The window reads the seconds as an unsigned 32-bit value on every target.
+  if (estimate.Update(done, total, CalendarSeconds(), seconds))
+    SendMessageA(progress, WM_SHOW_TIME_LEFT, static_cast<uint32_t>(seconds), 0);
+}
+
+bool WorkerReports::BreakOffConfirmed(unsigned questionText) {
+  if (WaitForSingleObject(stopEvent, 0) != WAIT_OBJECT_0) return false;
+  if (ShowUserText(questionText, MB_YESNO | MB_ICONEXCLAMATION) == IDYES) return true;
+  PostMessageA(progress, WM_ANIMATION_PLAY, 0, 0);
+  return false;
+}
+
+int WorkerReports::ShowBox(unsigned textId, unsigned type) {
+  return ShowFormattedBox(textId, fw::LoadText(textId), type);
+}
+
+int WorkerReports::ShowBox(unsigned textId, const std::string& argument, unsigned type) {
+  return ShowFormattedBox(textId, fw::FormatText(textId, argument.c_str()), type);
+}
+
+int WorkerReports::ShowFormattedBox(unsigned textId, const std::string& text, unsigned type) {
+  SendMessageA(progress, WM_ANIMATION_STOP, 0, 0);
+  return ShowUserMessage(textId, text, type);
+}
+
+bool WorkerReports::Fail(unsigned textId, const std::string& path) {
+  ShowBox(textId, path, FAILURE_BOX);
+  return false;
+}

@@ -1,0 +1,54 @@
+// What a worker tells its progress window and how it talks to the user: the
+// paths it works on, the progress and remaining time after each block, the
+// break-off question when the user pressed Break, and its message boxes, each
+// with the animation stopped first. Used on the worker's own thread.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <windows.h>
+
+#include "logic/WorkProgress.h"
+
+// The calendar clock in whole seconds since 1970, as time() tells it. Read after
+// every block: the system time is taken directly, which costs a fraction of what
+// the C library's time() costs.
+int64_t CalendarSeconds();
+
+// The buttons and icon of a box that reports a failure.
+constexpr unsigned FAILURE_BOX = MB_OK | MB_ICONSTOP;
+
+class WorkerReports {
+ public:
+  // Notes the start time of the job for the remaining-time estimate.
+  WorkerReports(HWND progress, HANDLE stopEvent);
+
+  // The file being read and the file being written, sent (the window copies the text).
+  void ShowFrom(const std::string& path);
+  void ShowTo(const std::string& path);
+  // Plays the animation again after a box, sent.
+  void AnimationPlay();
+
+  // After a block: the progress per mille, posted (at most 1000 even when more than
+  // the expected bytes were done).
+  void Progress(int64_t done, int64_t total);
+  // After a block: the remaining time, sent only when the estimate moved enough.
+  void TimeLeft(int64_t done, int64_t total);
+
+  // Polls the stop event without waiting. When the user asked to break off, asks
+  // the question (Yes and No); true for Yes. After No the animation is played again
+  // (posted: the Break button stopped it).
+  bool BreakOffConfirmed(unsigned questionText);
+
+  // Stops the animation and shows text textId (with one text argument, or already
+  // formatted as text) in a box of this type; returns the button chosen.
+  int ShowBox(unsigned textId, unsigned type);
+  int ShowBox(unsigned textId, const std::string& argument, unsigned type);
+  int ShowFormattedBox(unsigned textId, const std::string& text, unsigned type);
+  // Reports a failure of the work: text textId about path, OK and the stop icon. Always false.
+  bool Fail(unsigned textId, const std::string& path);
+
+ private:
+  HWND progress;
+  HANDLE stopEvent;
+  RemainingTimeEstimate estimate;
+};

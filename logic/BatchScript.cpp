@@ -1,0 +1,144 @@
+#include "logic/BatchScript.h"
+
+#include <string_view>
+
+#include "logic/PieceNames.h"
+
+namespace {
+
+// Characters that end or split a file name in a command, or act as operators.
+constexpr const char* COMMAND_SPECIAL = " &|<>^(),;=+%";
+// Characters that act as operators in an echo line, or start a variable.
+constexpr const char* ECHO_SPECIAL = "&|<>^()%";
+
+bool NeedsQuotes(const std::string& name) { return name.find_first_of(COMMAND_SPECIAL) != std::string::npos; }
+
+// A percent sign stands for itself in a batch file only when doubled, even in quotes.
+std::string DoublePercents(const std::string& text) {
+  std::string doubled;
+  for (char letter : text) {
+    if (letter == '%') doubled += '%';
+    doubled += letter;
+  }
+  return doubled;
+}
+
+// A file name as one argument of a command; it follows %source% or %dest%, which
+// the user gives as a folder prefix.
+std::string FileArgument(const std::string& name) {
+  return NeedsQuotes(name) ? '"' + DoublePercents(name) + '"' : name;
+}
+
+// A name as literal text of an echo line.
+std::string EchoText(const std::string& name) {
+  std::string escaped;
+  for (char letter : name) {
+    if (letter == '%')
+      escaped += '%';
+    else if (std::string_view(ECHO_SPECIAL).find(letter) != std::string_view::npos)
+      escaped += '^';
+    escaped += letter;
+  }
+  return escaped;
+}
+
+// The text with its %s replaced by the value.
+std::string FillIn(const std::string& text, const std::string& value) {
+  std::string filled = text;
+  size_t placeholder = filled.find("%s");
+  if (placeholder != std::string::npos) filled.replace(placeholder, 2, value);
+  return filled;
+}
+
+class Script {
+ public:
+  // Appends text as it is.
+  Script& operator<<(const std::string& text) {
+    content += text;
+    return *this;
+  }
+  // Appends one line and its line end.
+  void Line(const std::string& text = std::string()) { content += text + "\r\n"; }
+  std::string Text() const { return content; }
+
+ private:
+  std::string content;
+};
+
+}  // namespace
+
+std::string BuildRestoreBatch(const std::string& name, const std::string& baseName, int32_t pieceCount,
+                              const BatchTexts& texts) {
+  const std::string target = "%dest%" + FileArgument(name);
+  // The script runs a copy of itself, named after the base name without its last letter.
+  const std::string shortBase = baseName.substr(0, baseName.empty() ? 0 : baseName.size() - 1);
+  const std::string copyName = FileArgument("~" + shortBase + ".bat");
+  // The piece in hand, kept in %file%, is quoted when the base name needs it.
+  const bool quotePiece = NeedsQuotes(baseName);
+  const std::string piece = quotePiece ? "%source%\"%file%\"" : "%source%%file%";
+
+  Script script;
+  script.Line("@echo off");
+  script.Line();
+  script.Line("if \"%1\" == \"\" goto start");
+  script.Line("if not \"%2\" == \"\" goto param");
+  script << FillIn(texts.usage, EchoText(baseName));
+  script.Line(EchoText(baseName) + " A:\\ C:\\TEMP\\");
+  script.Line("goto end");
+  script.Line();
+  script.Line(":param");
+  script.Line("set source=%1");
+  script.Line("set dest=%2");
+  script.Line();
+  script.Line(":start");
+  script.Line("if \"%parvola%\" == \"running\" goto run");
+  script.Line("set parvola=running");
+  script.Line("copy %source%" + FileArgument(baseName + ".bat") + " %dest%" + copyName + " > nul");
+  script.Line("call %dest%" + copyName);
+  script.Line("del %dest%" + copyName);
+  script.Line("goto cleanup");
+  script.Line();
+  script.Line(":run");
+  script.Line("set parvola=");
+  script.Line("if not exist " + target + " goto file0");
+  script << FillIn(texts.exists, EchoText(name));
+  script.Line("goto end");
+  script.Line();
+
+  for (int32_t index = 0; index < pieceCount; ++index) {
+    script << ":file" + std::to_string(index);
+    if (index == 0) script << FillIn(texts.restoring, EchoText(name));
+    script.Line();
+    std::string file = "file=" + DoublePercents(baseName) + "." + PieceDigits(static_cast<uint32_t>(index));
+    script.Line(quotePiece ? "set \"" + file + "\"" : "set " + file);
+    script.Line(index + 1 < pieceCount ? "set cont=file" + std::to_string(index + 1) : "set cont=ok");
+    script.Line("goto check");
+    script.Line();
+  }
+
+  script.Line(":check");
+  script.Line("if exist " + piece + " goto copy");
+  script << texts.insertPrompt;
+  script.Line("pause");
+  script.Line("goto check");
+  script.Line();
+  script.Line(":copy");
+  script.Line("if not exist " + target + " goto create");
+  script.Line("copy /b " + target + " + " + piece + " " + target + " > nul");
+  script.Line("goto %cont%");
+  script.Line();
+  script.Line(":create");
+  script.Line("copy /b " + piece + " " + target + " > nul");
+  script.Line("goto %cont%");
+  script.Line();
+  script.Line(":cleanup");
+  script.Line("set source=");
+  script.Line("set dest=");
+  script.Line("set file=");
+  script.Line("set cont=");
+  script.Line("goto end");
+  script.Line();
+  script.Line(":ok");
+  script << FillIn(texts.restored, EchoText(name));
+  return script.Text();
+}

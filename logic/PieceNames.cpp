@@ -1,0 +1,32 @@
+#include "logic/PieceNames.h"
+
+std::string FileNameOf(const std::string& path) {
+  size_t slash = path.find_last_of("\\/:");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string BaseNameOf(const std::string& path) {
+  std::string name = FileNameOf(path);
+  size_t dot = name.rfind('.');
+  return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+std::string PieceDigits(uint32_t index) {
+  return {static_cast<char>('0' + index / 100 % 10), static_cast<char>('0' + index / 10 % 10),
+          static_cast<char>('0' + index % 10)};
+}
+
+std::string PiecePath(const std::string& destination, const std::string& baseName, uint32_t index) {
+  return destination + '\\' + baseName + '.' + PieceDigits(index);
+}
+
+std::string NormalizeDestination(std::string destination) {
+  while (!destination.empty() && destination.back() == '\\') destination.pop_back();
+  return destination;
+}
+
+bool IsFloppyDestination(const std::string& destination) {
+  if (destination.size() < 2 || destination[1] != ':') return false;
+  char drive = destination[0];
+  return drive == 'a' || drive == 'A' || drive == 'b' || drive == 'B';
+}

@@ -1,0 +1,166 @@
+#include "logic/SplitCommandLine.h"
+
+#include <climits>
+
+#include "framework/LongFileName.h"
+
+namespace {
+
+// The thirteen switches, looked up in this order.
+struct SwitchField {
+  const char* name;
+  int SplitCommandLine::*field;
+  bool takesValue;
+};
+
+const SwitchField SWITCHES[] = {
+    {"u", &SplitCommandLine::restoreMode, false},     {"s", &SplitCommandLine::splitMode, false},
+    {"n14", &SplitCommandLine::floppy144, false},     {"n72", &SplitCommandLine::floppy720, false},
+    {"np", &SplitCommandLine::pieceCount, true},      {"nb", &SplitCommandLine::pieceBytes, true},
+    {"nk", &SplitCommandLine::pieceKilobytes, true},  {"nm", &SplitCommandLine::pieceMegabytes, true},
+    {"op", &SplitCommandLine::copyProgram, false},    {"or", &SplitCommandLine::writeInfoFile, false},
+    {"ob", &SplitCommandLine::writeBatchFile, false}, {"nd", &SplitCommandLine::unattended, false},
+    {"na", &SplitCommandLine::hideProgress, false},
+};
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+
+// The long file-system name of the last component of prefix, or the component
+// as written when the file system cannot name it (or when it is a pattern or a
+// relative step, which a directory search would resolve to something else).
+std::string LongComponentName(const std::string& prefix, const std::string& component) {
+  if (component.empty() || component == "." || component == ".." ||
+      component.find_first_of("*?") != std::string::npos)
+    return component;
+  std::string longName;
+  return FindLongFileName(prefix, longName) ? longName : component;
+}
+
+}  // namespace
+
+int SplitCommandLine::LastPosition() const {
+  int last = static_cast<int>(arguments.size()) - 1;
+  return last < MAX_POSITIONS - 1 ? last : MAX_POSITIONS - 1;
+}
+
+bool SplitCommandLine::Parse() {
+  if (arguments.size() <= 1) return true;
+  valid = 1;
+  // Positions past 99 are not tracked: such a command line is not a clean one.
+  if (static_cast<int>(arguments.size()) > MAX_POSITIONS) valid = 0;
+  for (const SwitchField& entry : SWITCHES) {
+    int position = FindSwitch(entry.name);
+    if (position == 0) continue;
+    if (!entry.takesValue)
+      this->*entry.field = 1;
+    else if (!ReadSwitchValue(position + 1, this->*entry.field))
+      valid = 0;
+  }
+  NextFreeArgument(fileArgument);
+  NextFreeArgument(destinationArgument);
+  for (int position = 1; position <= LastPosition(); ++position)
+    if (!argumentUsed[position]) valid = 0;
+  return Validate();
+}
+
+int SplitCommandLine::FindSwitch(const std::string& name) {
+  for (char lead : {'/', '-'}) {
+    std::string wanted = lead + name;
+    for (int position = 1; position <= LastPosition(); ++position) {
+      if (arguments[position] != wanted) continue;
+      if (argumentUsed[position]) return 0;
+      argumentUsed[position] = true;
+      return position;
+    }
+  }
+  return 0;
+}
+
+bool SplitCommandLine::ReadSwitchValue(int position, int& value) {
+  if (position > LastPosition() || argumentUsed[position]) return false;
+  const std::string& text = arguments[position];
+  if (text.find_first_of("/-") != std::string::npos) return false;
+  size_t index = 0;
+  while (index < text.size() && IsBlank(text[index])) ++index;
+  if (index < text.size() && text[index] == '+') ++index;
+  long long number = 0;
+  for (; index < text.size() && text[index] >= '0' && text[index] <= '9'; ++index) {
+    number = number * 10 + (text[index] - '0');
+    if (number > INT_MAX) return false;  // a value that no 32-bit size can hold is a bad value
+  }
+  value = static_cast<int>(number);
+  argumentUsed[position] = true;
+  return true;
+}
+
+bool SplitCommandLine::NextFreeArgument(std::string& text) {
+  int position = 1;
+  while (position < MAX_POSITIONS && argumentUsed[position]) ++position;
+  if (position > LastPosition()) return false;
+  argumentUsed[position] = true;
+  if (arguments[position].size() > MAX_PATH_CHARS) {
+    // Too long for a path: dropped whole rather than cut into another path.
+    text.clear();
+    valid = 0;
+    return false;
+  }
+  text = arguments[position];
+  return true;
+}
+
+bool SplitCommandLine::Validate() {
+  // Expanded first, so that the checks below see the file argument the dialogs
+  // get: a path that is no drive path expands to nothing, and a mode or an
+  // unattended run must not start on nothing.
+  if (fileArgument.size() > 3) {
+    std::string expanded = ExpandLongPath(fileArgument);
+    if (expanded.size() > MAX_PATH_CHARS)
+      valid = 0;  // kept as written: the short form still names the same file
+    else
+      fileArgument = expanded;
+  }
+  int sizeChoices = floppy144 + floppy720 + (pieceCount != 0) + (pieceBytes != 0) + (pieceKilobytes != 0) +
+                    (pieceMegabytes != 0);
+  if (sizeChoices > 1) {
+    floppy144 = floppy720 = pieceCount = pieceBytes = pieceKilobytes = pieceMegabytes = 0;
+    valid = 0;
+  }
+  if (restoreMode && splitMode) {
+    restoreMode = splitMode = 0;
+    valid = 0;
+  }
+  if (restoreMode && fileArgument.empty()) {
+    restoreMode = 0;
+    valid = 0;
+  }
+  if (splitMode && fileArgument.empty()) {
+    splitMode = 0;
+    valid = 0;
+  }
+  if (unattended && (!valid || fileArgument.empty())) {
+    unattended = 0;
+    valid = 0;
+  }
+  if (hideProgress && !unattended) {
+    hideProgress = 0;
+    valid = 0;
+  }
+  return valid != 0;
+}
+
+std::string SplitCommandLine::ExpandLongPath(const std::string& path) const {
+  std::string copy = path.substr(0, MAX_PATH_CHARS);
+  if (copy.size() < 3 || copy[1] != ':' || copy[2] != '\\') return std::string();
+  std::string result = copy.substr(0, 2);
+  size_t start = 3;
+  while (true) {
+    size_t end = copy.find('\\', start);
+    std::string component = copy.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    std::string prefix = copy.substr(0, end == std::string::npos ? copy.size() : end);
+    result += '\\';
+    result += LongComponentName(prefix, component);
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  return result;
+}

@@ -1,0 +1,26 @@
+#include "logic/WorkProgress.h"
+
+uint32_t ProgressPerMille(int64_t done, int64_t total) {
+  if (total <= 0) return 0;
+  return static_cast<uint32_t>(static_cast<double>(done) / static_cast<double>(total) * 1000.0);
+}
+
+bool RemainingTimeEstimate::Update(int64_t done, int64_t total, int64_t nowSeconds, int32_t& seconds) {
+  if (done <= 0) return false;
+  int64_t elapsed = nowSeconds - startSeconds;
+  // The ratio is held in single precision: the estimate is a rough figure anyway.
+  float ratio = static_cast<float>(total - done) / static_cast<float>(done);
+  float product = static_cast<float>(elapsed) * ratio;
+  // Far beyond anything shown (the window ignores 100 hours and more), but never undefined:
+  // a clock set back during the job makes the elapsed time, and the product, negative.
+  int32_t estimate = product >= 2147483520.0f   ? INT32_MAX
+                     : product <= -2147483648.0f ? INT32_MIN
+                                                 : static_cast<int32_t>(product);
+  int64_t threshold = total / done;
+  int64_t difference = static_cast<int64_t>(estimate) - lastShown;
+  if (difference < 0) difference = -difference;
+  if (difference <= threshold) return false;
+  lastShown = estimate;
+  seconds = estimate;
+  return true;
+}

@@ -1,0 +1,59 @@
+#include "restore/InfoFileReader.h"
+
+#include <vector>
+
+#include "framework/File.h"
+#include "job/TraceLog.h"
+#include "job/TracedStep.h"
+#include "logic/InfoFileFormat.h"
+
+namespace {
+
+// Only this much of an info file is looked at.
+constexpr uint32_t READ_LIMIT = 32768;
+
+}  // namespace
+
+bool ReadRestoreInfo(std::string path, std::string& originalName, int32_t& pieceCount, int32_t& totalSize) {
+  fw::File file;
+  Trace().WriteText("Trying to open the info file...");
+  if (!file.Open(path, fw::File::READ_SHARE_READ)) {
+    Trace().WriteText("failed...trying xxx.split...");
+    path += ".split";
+    if (!file.Open(path, fw::File::READ_SHARE_READ)) {
+      Trace().WriteLine("failed");
+      return false;
+    }
+  }
+  Trace().WriteLine("done");
+
+  std::vector<char> buffer(READ_LIMIT);
+  uint32_t length = 0;
+  if (!TracedStep("Trying to read the info file...", [&] {
+        length = file.Read(buffer.data(), READ_LIMIT);
+        return true;
+      }) ||
+      !TracedStep("Trying to close the info file...", [&] {
+        file.Close();
+        return true;
+      }))
+    return false;
+
+  RestoreInfo info;
+  InfoParse parse = ParseRestoreInfo(std::string_view(buffer.data(), length), info);
+  static const char* const FIELD_STEPS[INFO_FIELDS] = {"Trying to parse the filename...",
+                                                       "Trying to parse the # files...",
+                                                       "Trying to parse the file size..."};
+  for (int field = INFO_NAME; field < INFO_FIELDS; ++field) {
+    Trace().WriteText(FIELD_STEPS[field]);
+    if (!parse.parsed && parse.failedField == field) {
+      Trace().WriteLine(parse.failure);
+      return false;
+    }
+    Trace().WriteLine("done");
+  }
+  originalName = info.originalName;
+  pieceCount = info.pieceCount;
+  totalSize = info.totalSize;
+  return true;
+}

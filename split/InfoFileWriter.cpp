@@ -1,0 +1,25 @@
+#include "split/InfoFileWriter.h"
+
+#include "framework/File.h"
+#include "job/GuardedFile.h"
+#include "job/TracedStep.h"
+#include "logic/InfoFileFormat.h"
+#include "logic/PieceNames.h"
+
+bool WriteRestoreInfo(std::string sourcePath, std::string destination, std::string baseName,
+                      int32_t pieceCount, int32_t totalSize, HWND progress) {
+  std::string infoPath = destination + '\\' + baseName + ".Split";
+  fw::File file;
+  if (!TracedStep("Trying to create info file...",
+                  [&] { return CreateFileGuarded(infoPath, file, progress); }))
+    return false;
+  std::string text = RestoreInfoText(FileNameOf(sourcePath), pieceCount, totalSize);
+  return TracedStep("Trying to write info file...", [&] {
+           file.Write(text.data(), static_cast<uint32_t>(text.size()));
+           return true;
+         }) &&
+         TracedStep("Trying to close info file...", [&] {
+           file.Close();
+           return true;
+         });
+}

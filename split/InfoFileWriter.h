@@ -1,0 +1,11 @@
+// The restore info file on disk, as the split writes it next to the last piece.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <windows.h>
+
+// Writes destination\baseName.Split with the name of the source file, the piece count
+// and the total size; progress is passed on to the guarded creation. True when the
+// file was created, written and closed.
+bool WriteRestoreInfo(std::string sourcePath, std::string destination, std::string baseName,
+                      int32_t pieceCount, int32_t totalSize, HWND progress);

@@ -1,0 +1,202 @@
+// The text of the restore batch file.
+#include <doctest/doctest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "logic/BatchScript.h"
+#include "support/TextLanguage.h"
+
+using Lines = std::vector<std::string>;
+
+namespace {
+
+// The script for REPORT.DOC in three pieces, English, with LF for CR LF.
+const char* const REPORT_SCRIPT = R"(@echo off
+
+if "%1" == "" goto start
+if not "%2" == "" goto param
+@echo Please start with: REPORT [SourcePath DestinationPath]
+@echo    z. B. REPORT A:\ C:\TEMP\
+goto end
+
+:param
+set source=%1
+set dest=%2
+
+:start
+if "%parvola%" == "running" goto run
+set parvola=running
+copy %source%REPORT.bat %dest%~REPOR.bat > nul
+call %dest%~REPOR.bat
+del %dest%~REPOR.bat
+goto cleanup
+
+:run
+set parvola=
+if not exist %dest%REPORT.DOC goto file0
+@echo The file 'REPORT.DOC' coud not be restored.
+@echo It exists already!!!
+goto end
+
+:file0
+@echo The file 'REPORT.DOC' is being restored.
+set file=REPORT.000
+set cont=file1
+goto check
+
+:file1
+set file=REPORT.001
+set cont=file2
+goto check
+
+:file2
+set file=REPORT.002
+set cont=ok
+goto check
+
+:check
+if exist %source%%file% goto copy
+@echo Please insert the file '%file%' in %source%.
+pause
+goto check
+
+:copy
+if not exist %dest%REPORT.DOC goto create
+copy /b %dest%REPORT.DOC + %source%%file% %dest%REPORT.DOC > nul
+goto %cont%
+
+:create
+copy /b %source%%file% %dest%REPORT.DOC > nul
+goto %cont%
+
+:cleanup
+set source=
+set dest=
+set file=
+set cont=
+goto end
+
+:ok
+@echo The file 'REPORT.DOC' has been restored.
+
+:end)";
+
+std::string WithCrLf(const std::string& text) {
+  std::string converted;
+  for (char letter : text) {
+    if (letter == '\n') converted += '\r';
+    converted += letter;
+  }
+  return converted;
+}
+
+// The script's lines; every line end must be CR LF.
+Lines SplitLines(const std::string& script) {
+  Lines lines;
+  size_t start = 0;
+  for (size_t end; (end = script.find("\r\n", start)) != std::string::npos; start = end + 2)
+    lines.push_back(script.substr(start, end - start));
+  lines.push_back(script.substr(start));
+  for (const std::string& line : lines) CHECK(line.find_first_of("\r\n") == std::string::npos);
+  return lines;
+}
+
+bool HasLine(const Lines& lines, const std::string& wanted) {
+  return std::find(lines.begin(), lines.end(), wanted) != lines.end();
+}
+
+std::string Script(const std::string& name, const std::string& baseName, int32_t pieceCount) {
+  return BuildRestoreBatch(name, baseName, pieceCount, LoadBatchTexts());
+}
+
+}  // namespace
+
+TEST_CASE("restore batch text") {
+  UseEnglishTexts();
+  const std::string english = Script("REPORT.DOC", "REPORT", 3);
+
+  SUBCASE("REPORT.DOC in three pieces, English: 69 lines, 1,213 bytes, exactly") {
+    CHECK(english == WithCrLf(REPORT_SCRIPT));
+    CHECK(SplitLines(english).size() == 69);
+    CHECK(english.size() == 1213);
+  }
+
+#ifdef _WIN32
+  SUBCASE("German differs only in the lines from the string table") {
+    UseGermanTexts();
+    Lines german = SplitLines(Script("REPORT.DOC", "REPORT", 3));
+    UseEnglishTexts();
+    Lines expected = SplitLines(english);
+    expected[4] = "@echo Starten Sie mit: REPORT [Quellenpfad Zielpfad]";
+    expected[23] = "@echo Die Datei 'REPORT.DOC' konnte nicht erstellt werden,";
+    expected[24] = "@echo da sie bereits existiert!!!";
+    expected[28] = "@echo Die Datei 'REPORT.DOC' wird erstellt.";
+    expected[45] = "@echo Legen Sie bitte die Datei '%file%' in %source% ein.";
+    expected[66] = "@echo Die Datei 'REPORT.DOC' wurde wieder erstellt.";
+    CHECK(german == expected);
+  }
+#endif
+
+  SUBCASE("one piece: one section with the restoring line and cont=ok") {
+    Lines lines = SplitLines(Script("REPORT.DOC", "REPORT", 1));
+    auto section = std::find(lines.begin(), lines.end(), ":file0");
+    REQUIRE(section != lines.end());
+    CHECK(Lines(section, section + 6) == Lines{":file0", "@echo The file 'REPORT.DOC' is being restored.",
+                                               "set file=REPORT.000", "set cont=ok", "goto check", ""});
+    CHECK_FALSE(HasLine(lines, ":file1"));
+  }
+
+  SUBCASE("no pieces: no section, though the head still jumps to file0") {
+    Lines lines = SplitLines(Script("REPORT.DOC", "REPORT", 0));
+    CHECK(HasLine(lines, "if not exist %dest%REPORT.DOC goto file0"));
+    for (const std::string& line : lines) CHECK(line.rfind(":file", 0) == std::string::npos);
+    CHECK(lines.size() == 69 - 16);
+  }
+
+  SUBCASE("the running copy drops the base name's last letter") {
+    Lines eight = SplitLines(Script("ABCDEFGH.DAT", "ABCDEFGH", 1));
+    CHECK(HasLine(eight, "copy %source%ABCDEFGH.bat %dest%~ABCDEFG.bat > nul"));
+    CHECK(HasLine(eight, "call %dest%~ABCDEFG.bat"));
+    Lines one = SplitLines(Script("A.DAT", "A", 1));
+    CHECK(HasLine(one, "copy %source%A.bat %dest%~.bat > nul"));
+    CHECK(HasLine(one, "del %dest%~.bat"));
+  }
+
+  SUBCASE("labels count in plain decimal, piece names in three digits") {
+    Lines lines = SplitLines(Script("REPORT.DOC", "REPORT", 11));
+    CHECK(HasLine(lines, ":file9"));
+    CHECK(HasLine(lines, "set file=REPORT.009"));
+    CHECK(HasLine(lines, "set cont=file10"));
+    CHECK(HasLine(lines, ":file10"));
+    CHECK(HasLine(lines, "set file=REPORT.010"));
+    CHECK_FALSE(HasLine(lines, ":file11"));
+  }
+
+  SUBCASE("a name with blanks and operators is quoted in commands and escaped in echo lines") {
+    Lines lines = SplitLines(Script("my (best) & last.doc", "my (best) & last", 2));
+    CHECK(lines[4] == "@echo Please start with: my ^(best^) ^& last [SourcePath DestinationPath]");
+    CHECK(lines[5] == "@echo    z. B. my ^(best^) ^& last A:\\ C:\\TEMP\\");
+    CHECK(HasLine(lines, "copy %source%\"my (best) & last.bat\" %dest%\"~my (best) & las.bat\" > nul"));
+    CHECK(HasLine(lines, "call %dest%\"~my (best) & las.bat\""));
+    CHECK(HasLine(lines, "if not exist %dest%\"my (best) & last.doc\" goto file0"));
+    CHECK(HasLine(lines, "@echo The file 'my ^(best^) ^& last.doc' coud not be restored."));
+    CHECK(HasLine(lines, "set \"file=my (best) & last.001\""));
+    CHECK(HasLine(lines, "if exist %source%\"%file%\" goto copy"));
+    CHECK(HasLine(lines, "copy /b %dest%\"my (best) & last.doc\" + %source%\"%file%\" "
+                         "%dest%\"my (best) & last.doc\" > nul"));
+    CHECK(HasLine(lines, "copy /b %source%\"%file%\" %dest%\"my (best) & last.doc\" > nul"));
+    CHECK(HasLine(lines, "@echo The file 'my ^(best^) ^& last.doc' has been restored."));
+  }
+
+  SUBCASE("percent signs are doubled; a plain base name keeps the piece lines unquoted") {
+    Lines lines = SplitLines(Script("50%|x.doc", "50%|x", 1));
+    CHECK(HasLine(lines, "set \"file=50%%|x.000\""));
+    CHECK(HasLine(lines, "@echo The file '50%%^|x.doc' is being restored."));
+    Lines plainBase = SplitLines(Script("plain.a b", "plain", 1));
+    CHECK(HasLine(plainBase, "set file=plain.000"));
+    CHECK(HasLine(plainBase, "if exist %source%%file% goto copy"));
+    CHECK(HasLine(plainBase, "copy /b %source%%file% %dest%\"plain.a b\" > nul"));
+  }
+}

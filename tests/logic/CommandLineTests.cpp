@@ -1,0 +1,230 @@
+#include <doctest/doctest.h>
+
+#include <string>
+#include <vector>
+
+#include "logic/SplitCommandLine.h"
+
+namespace {
+
+SplitCommandLine Parsed(std::vector<std::string> arguments) {
+  arguments.insert(arguments.begin(), "C:\\PARVOLA\\PARVOLA95.EXE");
+  SplitCommandLine commandLine;
+  commandLine.SetArguments(arguments);
+  commandLine.Parse();
+  return commandLine;
+}
+
+// File arguments that name no drive path expand to nothing, so the mode tests
+// use drive paths of a folder that does not exist: they are kept as written.
+const std::string FILE_PATH = "Q:\\NOWHERE\\REPORT.DOC";
+
+}  // namespace
+
+TEST_CASE("modes") {
+  SUBCASE("no arguments leave everything empty and valid") {
+    SplitCommandLine commandLine = Parsed({});
+    CHECK(commandLine.Parse());
+    CHECK(commandLine.restoreMode == 0);
+    CHECK(commandLine.splitMode == 0);
+    CHECK(commandLine.fileArgument.empty());
+  }
+  SUBCASE("restore and split with a file") {
+    SplitCommandLine restore = Parsed({"/u", FILE_PATH});
+    CHECK(restore.restoreMode == 1);
+    CHECK(restore.fileArgument == FILE_PATH);
+    CHECK(restore.valid == 1);
+    SplitCommandLine split = Parsed({"/s", FILE_PATH});
+    CHECK(split.splitMode == 1);
+    CHECK(split.restoreMode == 0);
+  }
+  SUBCASE("restore without a file falls back to the split dialog") {
+    SplitCommandLine commandLine = Parsed({"/u"});
+    CHECK(commandLine.restoreMode == 0);
+    CHECK(commandLine.valid == 0);
+  }
+  SUBCASE("both modes clear each other but keep the file") {
+    SplitCommandLine commandLine = Parsed({"/u", "/s", FILE_PATH});
+    CHECK(commandLine.restoreMode == 0);
+    CHECK(commandLine.splitMode == 0);
+    CHECK(commandLine.fileArgument == FILE_PATH);
+    CHECK(commandLine.valid == 0);
+  }
+  SUBCASE("a dash works like a slash; capitals are free arguments") {
+    CHECK(Parsed({"-u", FILE_PATH}).restoreMode == 1);
+    SplitCommandLine capital = Parsed({"/U", FILE_PATH});
+    CHECK(capital.restoreMode == 0);
+    CHECK(capital.fileArgument == "/U");
+    CHECK(capital.destinationArgument == FILE_PATH);
+  }
+  SUBCASE("a switch glued to a name is no switch") {
+    SplitCommandLine commandLine = Parsed({"/u" + FILE_PATH});
+    CHECK(commandLine.restoreMode == 0);
+  }
+  SUBCASE("the file may come before the switch") {
+    SplitCommandLine before = Parsed({FILE_PATH, "/s"});
+    CHECK(before.splitMode == 1);
+    CHECK(before.fileArgument == FILE_PATH);
+  }
+}
+
+TEST_CASE("size switches, values and conflicts") {
+  SUBCASE("a value switch takes the next argument") {
+    SplitCommandLine commandLine = Parsed({"/np", "5", FILE_PATH});
+    CHECK(commandLine.pieceCount == 5);
+    CHECK(commandLine.valid == 1);
+    CHECK(commandLine.fileArgument == FILE_PATH);
+  }
+  SUBCASE("each size switch fills its own field") {
+    CHECK(Parsed({"/nb", "1000"}).pieceBytes == 1000);
+    CHECK(Parsed({"/nk", "64"}).pieceKilobytes == 64);
+    CHECK(Parsed({"/nm", "100"}).pieceMegabytes == 100);
+    CHECK(Parsed({"/n14"}).floppy144 == 1);
+    CHECK(Parsed({"/n72"}).floppy720 == 1);
+  }
+  SUBCASE("values are read like a C number: blanks, plus sign, leading digits") {
+    CHECK(Parsed({"/np", " 7"}).pieceCount == 7);
+    CHECK(Parsed({"/np", "+12"}).pieceCount == 12);
+    CHECK(Parsed({"/np", "5abc"}).pieceCount == 5);
+    SplitCommandLine noDigits = Parsed({"/np", "abc"});
+    CHECK(noDigits.pieceCount == 0);
+    CHECK(noDigits.valid == 1);
+  }
+  SUBCASE("a bad or missing value fails and leaves the field at 0") {
+    SplitCommandLine negative = Parsed({"/np", "-3", FILE_PATH});
+    CHECK(negative.pieceCount == 0);
+    CHECK(negative.valid == 0);
+    CHECK(negative.fileArgument == "-3");
+    SplitCommandLine switchFollows = Parsed({"/np", "/nd", FILE_PATH});
+    CHECK(switchFollows.pieceCount == 0);
+    CHECK(switchFollows.valid == 0);
+    SplitCommandLine last = Parsed({FILE_PATH, "/np"});
+    CHECK(last.pieceCount == 0);
+    CHECK(last.valid == 0);
+    SplitCommandLine withSlash = Parsed({"/nk", "6/4"});
+    CHECK(withSlash.pieceKilobytes == 0);
+  }
+  SUBCASE("a value too large for a 32-bit size is refused, not wrapped") {
+    SplitCommandLine commandLine = Parsed({"/nb", "99999999999"});
+    CHECK(commandLine.pieceBytes == 0);
+    CHECK(commandLine.valid == 0);
+    CHECK(Parsed({"/nb", "2147483647"}).pieceBytes == 2147483647);
+  }
+  SUBCASE("two size choices clear all six") {
+    SplitCommandLine commandLine = Parsed({"/n14", "/nk", "64", FILE_PATH});
+    CHECK(commandLine.floppy144 == 0);
+    CHECK(commandLine.pieceKilobytes == 0);
+    CHECK(commandLine.valid == 0);
+    SplitCommandLine twoValues = Parsed({"/np", "3", "/nm", "1"});
+    CHECK(twoValues.pieceCount == 0);
+    CHECK(twoValues.pieceMegabytes == 0);
+  }
+  SUBCASE("a value of 0 counts as absent") {
+    SplitCommandLine commandLine = Parsed({"/np", "0", "/n72"});
+    CHECK(commandLine.floppy720 == 1);
+    CHECK(commandLine.valid == 1);
+  }
+}
+
+TEST_CASE("free arguments") {
+  SUBCASE("file and destination in order, around switches") {
+    SplitCommandLine commandLine = Parsed({FILE_PATH, "/op", "C:\\OUT", "/ob", "/or"});
+    CHECK(commandLine.fileArgument == FILE_PATH);
+    CHECK(commandLine.destinationArgument == "C:\\OUT");
+    CHECK(commandLine.copyProgram == 1);
+    CHECK(commandLine.writeInfoFile == 1);
+    CHECK(commandLine.writeBatchFile == 1);
+    CHECK(commandLine.valid == 1);
+  }
+  SUBCASE("a repeated switch is an ordinary free argument") {
+    SplitCommandLine commandLine = Parsed({"/s", "/s", FILE_PATH});
+    CHECK(commandLine.splitMode == 1);
+    CHECK(commandLine.fileArgument == "/s");
+    CHECK(commandLine.destinationArgument == FILE_PATH);
+  }
+  SUBCASE("an unknown switch is a free argument") {
+    SplitCommandLine commandLine = Parsed({"/x", FILE_PATH});
+    CHECK(commandLine.fileArgument == "/x");
+  }
+  SUBCASE("a third free argument makes the line invalid but keeps the first two") {
+    SplitCommandLine commandLine = Parsed({FILE_PATH, "C:\\OUT", "EXTRA"});
+    CHECK(commandLine.valid == 0);
+    CHECK(commandLine.fileArgument == FILE_PATH);
+    CHECK(commandLine.destinationArgument == "C:\\OUT");
+  }
+}
+
+TEST_CASE("unattended and hidden progress") {
+  SUBCASE("nd with a file runs unattended, na only with it") {
+    SplitCommandLine commandLine = Parsed({"/s", FILE_PATH, "/nd", "/na", "C:\\OUT"});
+    CHECK(commandLine.unattended == 1);
+    CHECK(commandLine.hideProgress == 1);
+    CHECK(commandLine.valid == 1);
+  }
+  SUBCASE("nd without a file is cleared") {
+    SplitCommandLine commandLine = Parsed({"/nd"});
+    CHECK(commandLine.unattended == 0);
+    CHECK(commandLine.valid == 0);
+  }
+  SUBCASE("nd with a surplus argument is cleared, and na with it") {
+    SplitCommandLine commandLine = Parsed({"/nd", "/na", FILE_PATH, "C:\\OUT", "EXTRA"});
+    CHECK(commandLine.unattended == 0);
+    CHECK(commandLine.hideProgress == 0);
+  }
+  SUBCASE("nd after a size conflict is cleared") {
+    CHECK(Parsed({"/nd", "/n14", "/n72", FILE_PATH}).unattended == 0);
+  }
+  SUBCASE("na without nd is cleared") {
+    SplitCommandLine commandLine = Parsed({"/na", FILE_PATH});
+    CHECK(commandLine.hideProgress == 0);
+    CHECK(commandLine.valid == 0);
+  }
+}
+
+TEST_CASE("hostile command lines stay inside their buffers") {
+  SUBCASE("more than 99 arguments are not a clean command line") {
+    std::vector<std::string> many(150, "/op");
+    many[0] = "/nd";
+    many[1] = FILE_PATH;
+    SplitCommandLine commandLine = Parsed(many);
+    CHECK(commandLine.valid == 0);
+    CHECK(commandLine.unattended == 0);
+    CHECK(commandLine.copyProgram == 1);
+  }
+  SUBCASE("a switch or argument beyond position 99 is never looked at") {
+    std::vector<std::string> many(99, "/op");
+    many.push_back("/u");
+    many.push_back(FILE_PATH);
+    SplitCommandLine commandLine = Parsed(many);
+    CHECK(commandLine.restoreMode == 0);
+    CHECK(commandLine.fileArgument == "/op");
+  }
+  SUBCASE("a file argument over 259 characters is dropped whole") {
+    std::string longPath = "C:\\" + std::string(300, 'x');
+    SplitCommandLine commandLine = Parsed({"/s", longPath, "C:\\OUT"});
+    CHECK(commandLine.fileArgument.empty());
+    CHECK(commandLine.splitMode == 0);
+    CHECK(commandLine.valid == 0);
+    CHECK(commandLine.destinationArgument == "C:\\OUT");
+  }
+  SUBCASE("a file argument that expands to nothing starts no mode and no unattended run") {
+    // Found by fuzzing: a relative file argument before a run of repeated switches.
+    std::vector<std::string> found(95, "-u");
+    found.insert(found.begin(), "-9223372036854775808");
+    SplitCommandLine fuzzed = Parsed(found);
+    CHECK(fuzzed.fileArgument.empty());
+    CHECK(fuzzed.restoreMode == 0);
+    CHECK(fuzzed.valid == 0);
+    SplitCommandLine restore = Parsed({"/u", "REPORT.Split"});
+    CHECK(restore.restoreMode == 0);
+    SplitCommandLine unattended = Parsed({"/nd", "/na", "/s", "\\\\server\\share\\report.doc"});
+    CHECK(unattended.fileArgument.empty());
+    CHECK(unattended.splitMode == 0);
+    CHECK(unattended.unattended == 0);
+    CHECK(unattended.hideProgress == 0);
+  }
+  SUBCASE("a file argument of exactly 259 characters is kept") {
+    std::string path = "Q:\\" + std::string(256, 'y');
+    CHECK(Parsed({"/s", path}).fileArgument == path);
+  }
+}

@@ -1,0 +1,113 @@
+#include <doctest/doctest.h>
+
+#include "logic/InfoFileFormat.h"
+
+namespace {
+
+struct Parsed {
+  InfoParse outcome;
+  RestoreInfo info;
+};
+
+Parsed Parse(std::string_view data) {
+  Parsed parsed;
+  parsed.outcome = ParseRestoreInfo(data, parsed.info);
+  return parsed;
+}
+
+// The field that failed and the reader's result for it, or "parsed".
+std::string Failure(std::string_view data) {
+  InfoParse outcome = Parse(data).outcome;
+  if (outcome.parsed) return "parsed";
+  static const char* const FIELDS[] = {"name", "count", "size"};
+  return std::string(FIELDS[outcome.failedField]) + ": " + outcome.failure;
+}
+
+}  // namespace
+
+TEST_CASE("info text: writing") {
+  CHECK(RestoreInfoText("movie.avi", 3, 900) == "<ORIGINALNAME>movie.avi\r\n<#FILES>3\r\n<SIZE>900");
+  CHECK(RestoreInfoText("movie.avi", 3, 900).size() == 45);
+  CHECK(RestoreInfoText("", -1, -2147483647 - 1) == "<ORIGINALNAME>\r\n<#FILES>-1\r\n<SIZE>-2147483648");
+}
+
+TEST_CASE("info text: reading well-formed content") {
+  SUBCASE("written text reads back") {
+    Parsed parsed = Parse(RestoreInfoText("REPORT.DOC", 12, 17000000));
+    REQUIRE(parsed.outcome.parsed);
+    CHECK(parsed.info.originalName == "REPORT.DOC");
+    CHECK(parsed.info.pieceCount == 12);
+    CHECK(parsed.info.totalSize == 17000000);
+  }
+  SUBCASE("bytes after the size's digits are ignored") {
+    CHECK(Parse("<ORIGINALNAME>a.b\r\n<#FILES>2\r\n<SIZE>10\r\n").info.totalSize == 10);
+    CHECK(Failure("<ORIGINALNAME>a.b\r\n<#FILES>2\r\n<SIZE>10xyz") == "parsed");
+  }
+  SUBCASE("leading zeros count for nothing, however many") {
+    Parsed parsed = Parse("<ORIGINALNAME>a.b\r\n<#FILES>003\r\n<SIZE>00000000000000000000000000042");
+    REQUIRE(parsed.outcome.parsed);
+    CHECK(parsed.info.pieceCount == 3);
+    CHECK(parsed.info.totalSize == 42);
+  }
+  SUBCASE("the largest signed 32-bit values still fit") {
+    Parsed parsed = Parse("<ORIGINALNAME>a.b\r\n<#FILES>2147483647\r\n<SIZE>2147483647");
+    REQUIRE(parsed.outcome.parsed);
+    CHECK(parsed.info.pieceCount == 2147483647);
+    CHECK(parsed.info.totalSize == 2147483647);
+  }
+  SUBCASE("the byte after the name's CR and after the count are not looked at") {
+    CHECK(Failure("<ORIGINALNAME>a.b\rX<#FILES>2XY<SIZE>5") == "parsed");
+  }
+}
+
+TEST_CASE("info text: every way to fail") {
+  SUBCASE("the name") {
+    CHECK(Failure("<originalname>a.b\r\n<#FILES>2\r\n<SIZE>5") == "name: failed (tag not found)");
+    CHECK(Failure("<ORIGINALNAMEX") == "name: failed (tag not found)");
+    CHECK(Failure("") == "name: failed (CR not found)");
+    CHECK(Failure("<ORIG") == "name: failed (CR not found)");
+    CHECK(Failure("<ORIGINALNAME>") == "name: failed (CR not found)");
+    CHECK(Failure("<ORIGINALNAME>a.b\n<#FILES>2\n<SIZE>5") == "name: failed (CR not found)");
+  }
+  SUBCASE("the count") {
+    CHECK(Failure("<ORIGINALNAME>a.b\r\n<#files>2\r\n<SIZE>5") == "count: failed (tag not found)");
+    CHECK(Failure("<ORIGINALNAME>a.b\r\n<#FILES>0\r\n<SIZE>5") == "count: failed (CR not found or # = 0)");
+    CHECK(Failure("<ORIGINALNAME>a.b\r\n<#FILES>-2\r\n<SIZE>5") == "count: failed (CR not found or # = 0)");
+    CHECK(Failure("<ORIGINALNAME>a.b\r\n<#FILES>2") == "count: failed (CR not found or # = 0)");
+    CHECK(Failure("<ORIGINALNAME>a.b\r") == "count: failed (CR not found or # = 0)");
+    CHECK(Failure("<ORIGINALNAME>a.b\r\n<#FI") == "count: failed (CR not found or # = 0)");
+  }
+  SUBCASE("a count beyond 32 bits is refused, not wrapped") {
+    const std::string refused = "count: failed (CR not found or # = 0)";
+    CHECK(Failure("<ORIGINALNAME>a.b\r\n<#FILES>2147483648\r\n<SIZE>5") == refused);
+    CHECK(Failure("<ORIGINALNAME>a.b\r\n<#FILES>4294967299\r\n<SIZE>5") == refused);
+  }
+  SUBCASE("the size") {
+    CHECK(Failure("<ORIGINALNAME>a.b\r\n<#FILES>2\r\n<Size>5") == "size: failed (tag not found)");
+    CHECK(Failure("<ORIGINALNAME>a.b\r\n<#FILES>2\r\n<SIZE>0") == "size: failed (size = 0)");
+    CHECK(Failure("<ORIGINALNAME>a.b\r\n<#FILES>2\r\n<SIZE>-5") == "size: failed (size = 0)");
+    CHECK(Failure("<ORIGINALNAME>a.b\r\n<#FILES>2\r\n") == "size: failed (size = 0)");
+    CHECK(Failure("<ORIGINALNAME>a.b\r\n<#FILES>2\r\n<SIZE>2147483648") == "size: failed (size = 0)");
+    CHECK(Failure("<ORIGINALNAME>a.b\r\n<#FILES>2\r\n<SIZE>4294967301") == "size: failed (size = 0)");
+  }
+}
+
+TEST_CASE("info text: a name that could leave the restore folder or name a device is refused") {
+  const char* const refused[] = {"..\\evil.exe", "a\\b.doc", "a/b.doc", "C:evil.doc", "c:\\x", ".", "..",
+                                 "...", ". .", "CON", "con.txt", "Nul", "aux.tar.gz", "LPT1.doc", "com9",
+                                 "COM\xB9", "tab\there"};
+  for (const char* name : refused) {
+    INFO("name: ", name);
+    CHECK(Failure("<ORIGINALNAME>" + std::string(name) + "\r\n<#FILES>2\r\n<SIZE>5") ==
+          "name: failed (name not allowed)");
+  }
+  // A zero byte would cut the name short when it becomes a path.
+  CHECK(Failure("<ORIGINALNAME>" + std::string("a\0b", 3) + "\r\n<#FILES>2\r\n<SIZE>5") ==
+        "name: failed (name not allowed)");
+  const char* const allowed[] = {"REPORT.DOC", ".profile", "x..y", "a b & c.doc", "CONSOLE.txt", "COM10",
+                                 "LPT.doc", ("\xFC" "ber.txt"), ""};
+  for (const char* name : allowed) {
+    INFO("name: ", name);
+    CHECK(Failure("<ORIGINALNAME>" + std::string(name) + "\r\n<#FILES>2\r\n<SIZE>5") == "parsed");
+  }
+}

@@ -1,0 +1,88 @@
+#include <doctest/doctest.h>
+
+#include "framework/Texts.h"
+#include "restore/InfoFileReader.h"
+#include "split/InfoFileWriter.h"
+#include "support/ScriptedMessages.h"
+#include "support/TestFiles.h"
+
+namespace {
+
+struct ReadBack {
+  bool read = false;
+  std::string name = "unchanged";
+  int32_t count = -7, size = -7;
+};
+
+ReadBack Read(const std::string& path) {
+  ReadBack back;
+  back.read = ReadRestoreInfo(path, back.name, back.count, back.size);
+  return back;
+}
+
+}  // namespace
+
+TEST_CASE("restore info file on disk") {
+  fw::ChooseLanguage(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+  TempFolder folder;
+
+  SUBCASE("the writer's exact bytes, read back") {
+    ScriptedMessages boxes;
+    REQUIRE(WriteRestoreInfo("C:\\VIDEO\\movie.avi", folder.Path(), "movie", 3, 900, nullptr));
+    CHECK(ReadWholeFile(folder / "movie.Split") == "<ORIGINALNAME>movie.avi\r\n<#FILES>3\r\n<SIZE>900");
+    ReadBack back = Read(folder / "movie.Split");
+    CHECK(back.read);
+    CHECK(back.name == "movie.avi");
+    CHECK(back.count == 3);
+    CHECK(back.size == 900);
+    CHECK(boxes.Shown().empty());
+  }
+
+  SUBCASE("the writer asks before overwriting and keeps the file after No") {
+    WriteWholeFile(folder / "movie.Split", "old");
+    ScriptedMessages boxes({IDNO});
+    CHECK_FALSE(WriteRestoreInfo("movie.avi", folder.Path(), "movie", 3, 900, nullptr));
+    CHECK(ReadWholeFile(folder / "movie.Split") == "old");
+    REQUIRE(boxes.Shown().size() == 1);
+    CHECK(boxes.Shown()[0].textId == 144);
+  }
+
+  SUBCASE("the reader falls back to the path with .split appended") {
+    WriteWholeFile(folder / "REPORT.Split", "<ORIGINALNAME>REPORT.DOC\r\n<#FILES>2\r\n<SIZE>5");
+    ReadBack back = Read(folder / "REPORT");
+    CHECK(back.read);
+    CHECK(back.name == "REPORT.DOC");
+  }
+
+  SUBCASE("a missing file fails and leaves the outputs alone") {
+    ReadBack back = Read(folder / "nothing.Split");
+    CHECK_FALSE(back.read);
+    CHECK(back.name == "unchanged");
+    CHECK(back.count == -7);
+  }
+
+  SUBCASE("a malformed file fails") {
+    WriteWholeFile(folder / "bad.Split", "<ORIGINALNAME>..\r\n<#FILES>2\r\n<SIZE>5");
+    CHECK_FALSE(Read(folder / "bad.Split").read);
+    WriteWholeFile(folder / "bad.Split", "<ORIGINALNAME>a.b\r\n<#FILES>2\r\n<SIZE>0");
+    CHECK_FALSE(Read(folder / "bad.Split").read);
+  }
+
+  SUBCASE("only the first 32768 bytes are looked at") {
+    std::string fields = "<ORIGINALNAME>a.b\r\n<#FILES>2\r\n<SIZE>5";
+    WriteWholeFile(folder / "long.Split", fields + "\r\n" + std::string(40000, 'x'));
+    CHECK(Read(folder / "long.Split").read);
+
+    // With a name of 32734 bytes the size's one digit is the last byte read; one more
+    // byte of name pushes it beyond the limit.
+    auto withName = [](size_t length) {
+      return "<ORIGINALNAME>" + std::string(length, 'n') + "\r\n<#FILES>2\r\n<SIZE>5";
+    };
+    WriteWholeFile(folder / "edge.Split", withName(32734));
+    CHECK(Read(folder / "edge.Split").read);
+    WriteWholeFile(folder / "edge.Split", withName(32735));
+    CHECK_FALSE(Read(folder / "edge.Split").read);
+    WriteWholeFile(folder / "edge.Split", withName(32754));
+    CHECK_FALSE(Read(folder / "edge.Split").read);
+  }
+}
