@@ -12,9 +12,10 @@ parvola_build i686
 parvola_build x86_64 -DPARVOLA_TESTS=ON -DPARVOLA_SHIPPED_EXE="$parvola_root/build/i686/Parvola95.exe"
 parvola_ensure_display
 export PARVOLA_BUILD_DIR="$parvola_root/build/x86_64"
-"$parvola_root/tools/wine-run.sh" cmd /c exit >/dev/null 2>&1 || true   # creates the Wine prefix once
-set +e
-ctest --test-dir "$parvola_root/build/x86_64" --output-on-failure "$@"
-status=$?
-WINEPREFIX="${WINEPREFIX:-$PARVOLA_BUILD_DIR/wine}" /usr/lib/wine/wineserver -k 2>/dev/null
-exit $status
+# The tests' own prefix, apart from the one run.sh uses: they remap drive A:, register
+# and unregister the shell entries, and make its windows unmanaged.
+export WINEPREFIX="${WINEPREFIX:-$PARVOLA_BUILD_DIR/wine-tests}"
+parvola_start_headless_wine
+# The test programs under Wine share this prefix and take turns (CTest's resource lock);
+# tests outside it run beside them.
+ctest --test-dir "$parvola_root/build/x86_64" --output-on-failure -j "$(nproc)" "$@"

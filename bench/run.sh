@@ -40,17 +40,13 @@ wine_run="$parvola_root/tools/wine-run.sh"
 # manager, and Wine waits two seconds for one whenever a managed window that was shown
 # goes away, which would add 4 s to every unattended run (see the note printed below).
 export WINEPREFIX="${PARVOLA_BENCH_PREFIX:-$parvola_root/build/x86_64/wine-bench}"
-"$wine_run" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-timeout 30 /usr/lib/wine/wineserver -w || true   # the server that created the prefix ends first
-
 # One persistent server for every run, so that no run pays for starting it.
-/usr/lib/wine/wineserver -f -p >/dev/null 2>&1 &
-server_pid=$!
-sleep 0.3
-if kill -0 "$server_pid" 2>/dev/null; then
+parvola_start_headless_wine
+server_pid="$parvola_wineserver_pid"
+if [ -n "$server_pid" ]; then
   server_note="persistent wineserver started for the benchmark"
 else
-  server_pid="" server_note="persistent wineserver already running in this prefix"
+  server_note="persistent wineserver already running in this prefix"
 fi
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/parvola-bench.XXXXXX")"

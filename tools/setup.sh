@@ -43,6 +43,12 @@ parvola_native_tests() {
   cmake --build "$dir" -j "$(nproc)" && ctest --test-dir "$dir" --output-on-failure
 }
 
+# Runs a command when the calling script ends, before those registered earlier.
+parvola_at_exit() {
+  parvola_exit_commands=("$1" "${parvola_exit_commands[@]}")
+  trap 'for parvola_command in "${parvola_exit_commands[@]}"; do eval "$parvola_command"; done' EXIT
+}
+
 # Starts a private Xvfb when there is no display; it ends with the calling script.
 parvola_ensure_display() {
   [ -n "${DISPLAY:-}" ] && return 0
@@ -51,7 +57,8 @@ parvola_ensure_display() {
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
     Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
     parvola_xvfb_pid=$!
-    trap 'kill $parvola_xvfb_pid 2>/dev/null' EXIT
+    parvola_at_exit 'kill $parvola_xvfb_pid 2>/dev/null'
+
     export DISPLAY=":$n"
     local i
     for i in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.1; done
@@ -59,6 +66,35 @@ parvola_ensure_display() {
   done
   echo "No free display number for Xvfb" >&2
   return 1
+}
+
+# Readies the Wine prefix that WINEPREFIX names for runs on a display without a window
+# manager: creates it when it is missing, makes its windows unmanaged (Wine would wait two
+# seconds for a window manager whenever a shown managed window goes away) and starts one
+# wineserver that stays up, with Wine's own system processes, until the calling script
+# ends: started anew for each program, they would cost some seconds every time. Its
+# process id is in parvola_wineserver_pid, empty when a server of this prefix was running
+# already.
+parvola_start_headless_wine() {
+  if [ ! -d "$WINEPREFIX/drive_c" ]; then
+    "$parvola_root/tools/wine-run.sh" cmd /c exit >/dev/null 2>&1 </dev/null || true
+  fi
+  timeout 30 /usr/lib/wine/wineserver -w || true   # a server of an earlier program ends first
+  # Persistent without a time-out: with one, Wine ends its system processes at once when
+  # the last program has gone, and the next program starts them again.
+  /usr/lib/wine/wineserver -f -p >/dev/null 2>&1 </dev/null &
+  parvola_wineserver_pid=$!
+  sleep 0.3
+  if kill -0 "$parvola_wineserver_pid" 2>/dev/null; then
+    parvola_at_exit "WINEPREFIX='$WINEPREFIX' /usr/lib/wine/wineserver -k 2>/dev/null"
+  else
+    parvola_wineserver_pid=""
+  fi
+  # This first program also starts Wine's system processes, which stay with the server:
+  # started by a later program, they would hold on to its output (CTest waits for that to
+  # close) for as long as the server runs.
+  "$parvola_root/tools/wine-run.sh" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+    >/dev/null 2>&1 </dev/null
 }
 
 # Configures (once) and builds one target into build/<arch>.
