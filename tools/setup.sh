@@ -61,6 +61,22 @@ parvola_ensure_display() {
   return 1
 }
 
+# The check that run.sh makes of a command line before it starts the program
+# (tools/CommandLineCheck.cpp, with the program's own command-line rules), built for
+# this machine when a source is newer than it. Prints the checker's path.
+parvola_build_command_line_check() {
+  local checker="$parvola_root/build/tools/command-line-check"
+  local sources=("$parvola_root/tools/CommandLineCheck.cpp" "$parvola_root/app/SplitCommandLine.cpp")
+  local input
+  for input in "${sources[@]}" "$parvola_root/app/SplitCommandLine.h" "$parvola_root/app/LongFileName.h"; do
+    [ "$checker" -nt "$input" ] && continue
+    mkdir -p "$(dirname "$checker")"
+    clang++ -std=c++20 -O1 -Wall -Wextra -Werror -I"$parvola_root" "${sources[@]}" -o "$checker" >&2 || return 1
+    break
+  done
+  echo "$checker"
+}
+
 # Configures (once) and builds one target into build/<arch>.
 parvola_build() {
   local arch="$1"; shift
