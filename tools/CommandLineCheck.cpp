@@ -13,6 +13,8 @@
 // saying what is missing, prints no positions, and exits with status 2.
 // A file or folder given in Windows form is the program's to judge: only Unix paths
 // are looked at here.
+#include <dirent.h>
+#include <strings.h>
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -42,14 +44,50 @@ std::string WindowsForm(const std::string& unixPath) {
   return path;
 }
 
-bool Exists(const std::string& path) {
+// The entry of folder that Wine opens for name: the name itself, or else the first
+// entry that differs from it in case alone (Windows names ignore case). Empty when
+// there is none.
+std::string EntryNamed(const std::string& folder, const std::string& name) {
+  std::string exact = folder + "/" + name;
   struct stat status;
-  return stat(path.c_str(), &status) == 0;
+  if (stat(exact.c_str(), &status) == 0) return exact;
+  DIR* listing = opendir(folder.empty() ? "/" : folder.c_str());
+  if (!listing) return {};
+  std::string found;
+  while (dirent* entry = readdir(listing)) {
+    if (strcasecmp(entry->d_name, name.c_str()) == 0) {
+      found = folder + "/" + entry->d_name;
+      break;
+    }
+  }
+  closedir(listing);
+  return found;
 }
 
+// The Unix path of what Wine opens for the absolute path, each component matched
+// as Wine does; empty when nothing is there.
+std::string Resolve(const std::string& path) {
+  std::string resolved;
+  size_t start = 1;
+  while (start <= path.size()) {
+    size_t end = path.find('/', start);
+    if (end == std::string::npos) end = path.size();
+    std::string component = path.substr(start, end - start);
+    if (!component.empty()) {
+      resolved = EntryNamed(resolved, component);
+      if (resolved.empty()) return {};
+    }
+    start = end + 1;
+  }
+  return resolved.empty() ? "/" : resolved;
+}
+
+bool Exists(const std::string& path) { return !Resolve(path).empty(); }
+
 bool IsFolder(const std::string& path) {
+  std::string resolved = Resolve(path);
   struct stat status;
-  return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+  return !resolved.empty() && stat(resolved.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
 bool IsFile(const std::string& path) { return Exists(path) && !IsFolder(path); }
