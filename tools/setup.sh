@@ -9,7 +9,8 @@ parvola_install_missing() {
   local tool
   for tool in cmake:cmake make:make x86_64-w64-mingw32-g++:mingw-w64 i686-w64-mingw32-g++:mingw-w64 \
               /usr/lib/wine/wine64:wine64 /usr/lib/wine/wineserver:wine Xvfb:xvfb xwininfo:x11-utils \
-              xwd:x11-apps convert:imagemagick /usr/include/doctest/doctest.h:doctest-dev clang++:clang; do
+              xwd:x11-apps convert:imagemagick import:imagemagick /usr/include/doctest/doctest.h:doctest-dev \
+              clang++:clang; do
     local probe="${tool%%:*}" package="${tool##*:}"
     if [[ "$probe" == /* ]]; then [ -e "$probe" ] && continue; else command -v "$probe" >/dev/null && continue; fi
     missing+=("$package")
