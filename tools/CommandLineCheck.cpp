@@ -33,7 +33,9 @@ namespace {
 
 constexpr int REFUSED = 2;
 
-bool IsUnixPath(const std::string& argument) { return argument.starts_with('/') && !SplitCommandLine::IsSwitch(argument); }
+bool IsUnixPath(const std::string& argument) {
+  return argument.starts_with('/') && !SplitCommandLine::IsSwitch(argument);
+}
 
 // The form the program is given a Unix path in: Wine's drive Z: is the Unix root.
 // The rules care only for its shape, a drive path of the same length.
@@ -116,7 +118,8 @@ std::string WhyItWouldWait(const std::vector<std::string>& arguments,
     const std::string& path = file->second;
     if (parsed.restoreMode) {
       if (!IsFile(path) && !IsFile(path + ".split"))
-        return "the info file to restore from does not exist, neither as " + path + " nor as " + path + ".split";
+        return "the info file to restore from does not exist, neither as " + path + " nor as " + path +
+               ".split";
     } else if (!Exists(path)) {
       return "the file to split does not exist: " + path;
     } else if (IsFolder(path)) {

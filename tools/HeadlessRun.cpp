@@ -29,15 +29,18 @@ constexpr DWORD PATIENCE_MS = 1500;
 constexpr UINT TEXT_TIMEOUT_MS = 2000;
 constexpr int TEXT_LIMIT = 4096;
 
+// One line on standard error, in UTF-8.
 void Report(const std::wstring& line) {
   std::wstring text = line + L"\n";
-  int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  int length = static_cast<int>(text.size());
+  int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), length, nullptr, 0, nullptr, nullptr);
   if (size <= 0) return;
   std::string bytes(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), length, bytes.data(), size, nullptr, nullptr);
   DWORD written = 0;
   // Standard error is the last word there is: a failed write has nowhere to go.
-  WriteFile(GetStdHandle(STD_ERROR_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  WriteFile(GetStdHandle(STD_ERROR_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+            nullptr);
 }
 
 // The first word of a command line (a quoted one without its quotes), and where
@@ -110,9 +113,10 @@ std::wstring TextOf(HWND window) {
     return L"";
   std::wstring text;
   for (size_t index = 0; index < length && index < TEXT_LIMIT - 1; ++index) {
-    bool blank = buffer[index] == L' ' || buffer[index] == L'\r' || buffer[index] == L'\n' || buffer[index] == L'\t';
+    wchar_t c = buffer[index];
+    bool blank = c == L' ' || c == L'\r' || c == L'\n' || c == L'\t';
     if (!blank)
-      text += buffer[index];
+      text += c;
     else if (!text.empty() && text.back() != L' ')
       text += L' ';
   }

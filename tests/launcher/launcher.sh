@@ -78,27 +78,37 @@ source_sum="$(md5sum <"$files/source.bin")"
 # Refused before the start. In a prefix that does not exist, any Wine start would
 # have made it: its absence shows that neither Wine nor the program ran.
 untouched="$work/no-prefix"
-while IFS='|' read -r name expected arguments; do
+expect_refused() {  # case, expected text, run.sh's arguments
+  local name="$1" expected="$2"; shift 2
+  local listing_before
   listing_before="$(cd "$files" && find . | sort)"
-  eval "launch \"\$untouched\" $arguments"
+  launch "$untouched" "$@"
   [ "$status" -eq 2 ] || fail "$name: status $status, not 2"
   expect_in_stderr "$name" "$expected"
   [[ "$(cat "$work/stderr")" == "Not started: "* ]] || fail "$name: no \"Not started: \" line"
+  local lines
   lines="$(wc -l <"$work/stderr")"
   [ "$lines" -eq 1 ] || fail "$name: $lines lines on standard error, not one: $(cat "$work/stderr")"
   [ -e "$untouched" ] && fail "$name: Wine was started" && rm -rf "$untouched"
   [ "$(cd "$files" && find . | sort)" == "$listing_before" ] || fail "$name: files were written"
-done <<EOF
-missing destination|the destination folder does not exist (create it first): $files/out|/s "$files/source.bin" /nk 64 /nd /na "$files/out"
-destination is a file|the destination is not a folder: $files/source.bin|/s "$files/source.bin" /nd "$files/source.bin"
-missing source|the file to split does not exist: $files/missing.bin|/s "$files/missing.bin" /nk 64 /nd /na "$files/pieces"
-source is a folder|the file to split is a folder: $files/pieces|-s "$files/pieces" -nd "$files/restored"
-missing info file|neither as $files/pieces/source nor as $files/pieces/source.split|/u "$files/pieces/source" /nd "$files/restored"
-two size switches|the program would not run this command line unattended|/s "$files/source.bin" /n14 /nk 64 /nd "$files/pieces"
-value switch without its number|the program would not run this command line unattended|/s "$files/source.bin" /nd "$files/pieces" /nk
-third free argument|the program would not run this command line unattended|/s "$files/source.bin" /nd "$files/pieces" "$files/restored"
-relative file|needs the file to split or restore, as an absolute path|/s source.bin /nd "$files/pieces"
-EOF
+}
+source_file="$files/source.bin"
+not_unattended="the program would not run this command line unattended"
+expect_refused "missing destination" "the destination folder does not exist (create it first): $files/out" \
+  /s "$source_file" /nk 64 /nd /na "$files/out"
+expect_refused "destination is a file" "the destination is not a folder: $source_file" \
+  /s "$source_file" /nd "$source_file"
+expect_refused "missing source" "the file to split does not exist: $files/missing.bin" \
+  /s "$files/missing.bin" /nk 64 /nd /na "$files/pieces"
+expect_refused "source is a folder" "the file to split is a folder: $files/pieces" \
+  -s "$files/pieces" -nd "$files/restored"
+expect_refused "missing info file" "neither as $files/pieces/source nor as $files/pieces/source.split" \
+  /u "$files/pieces/source" /nd "$files/restored"
+expect_refused "two size switches" "$not_unattended" /s "$source_file" /n14 /nk 64 /nd "$files/pieces"
+expect_refused "value switch without its number" "$not_unattended" /s "$source_file" /nd "$files/pieces" /nk
+expect_refused "third free argument" "$not_unattended" /s "$source_file" /nd "$files/pieces" "$files/restored"
+expect_refused "relative file" "needs the file to split or restore, as an absolute path" \
+  /s source.bin /nd "$files/pieces"
 
 # The runs below start the program, in this test's own prefix. Its windows go
 # unmanaged: with no window manager on the display, Wine would wait for one.
@@ -121,7 +131,8 @@ pieces=("$files"/pieces/source.0*)
 if [ -e "$files/pieces/source.Split" ]; then
   launch "$prefix" /u "$files/pieces/source" /nd "$files/restored"
   [ "$status" -eq 0 ] || fail "restore: status $status: $(cat "$work/stderr")"
-  [ "$(md5sum <"$files/restored/source.bin")" == "$source_sum" ] || fail "restore: the file differs from the source"
+  [ "$(md5sum <"$files/restored/source.bin")" == "$source_sum" ] ||
+    fail "restore: the file differs from the source"
 else
   fail "good split: no info file source.Split"
 fi
@@ -133,7 +144,8 @@ launch "$prefix" /s "$files/long.bin" /nm 10 /nd "$files/long"
 [ "$status" -eq 0 ] || fail "long split: status $status: $(cat "$work/stderr")"
 long_pieces=("$files"/long/long.0*)
 [ ${#long_pieces[@]} -eq 30 ] || fail "long split: ${#long_pieces[@]} pieces, not 30 of 10 MiB"
-[ "$(cat "${long_pieces[@]}" | wc -c)" -eq $((300 << 20)) ] || fail "long split: the pieces do not hold 300 MiB"
+[ "$(cat "${long_pieces[@]}" | wc -c)" -eq $((300 << 20)) ] ||
+  fail "long split: the pieces do not hold 300 MiB"
 rm -rf "$files/long" "$files/long.bin"
 
 # The split again onto a read-only first piece: the program asks whether to
@@ -147,7 +159,8 @@ overwrite="$(program_text IDS_OVERWRITE)"
 piece="$(windows_form "$files/pieces/source.000")"
 expect_in_stderr "overwrite question" "window \"Parvola 95\": ${overwrite%%%s*}$piece${overwrite#*%s}"
 [ "$(md5sum <"$files/source.bin")" == "$source_sum" ] || fail "overwrite question: the source changed"
-[ "$(md5sum <"$files/pieces/source.000")" == "$piece_sum" ] || fail "overwrite question: the read-only piece changed"
+[ "$(md5sum <"$files/pieces/source.000")" == "$piece_sum" ] ||
+  fail "overwrite question: the read-only piece changed"
 chattr -i "$files/pieces/source.000"
 
 # A destination in Windows form is the program's to judge: a missing folder leaves
@@ -164,7 +177,8 @@ expect_in_stderr "dialog left open" "$missing_folder"
 if [ -n "${DISPLAY:-}" ]; then
   start_run "$DISPLAY" "$prefix" /s "$files/source.bin" /nk 64 /nd "$missing_folder"
   finish_run 8 && fail "real display: the run ended by itself with status $status: $(cat "$work/stderr")"
-  grep -q "waits for the user" "$work/stderr" && fail "real display: the watch reported: $(cat "$work/stderr")"
+  grep -q "waits for the user" "$work/stderr" &&
+    fail "real display: the watch reported: $(cat "$work/stderr")"
 fi
 
 echo "launcher: $failures failure(s)"
