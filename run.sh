@@ -1,21 +1,58 @@
 #!/bin/bash
 # Runs Parvola 95 under Wine: ./run.sh [program arguments]
-# Arguments that name existing Unix paths are handed over in their Windows form.
-set -e
+# Arguments that are Unix paths are handed over in their Windows form.
+# Exit status: the program's own (0), or
+#   2  an unattended run (/nd) that would stop and wait for the user: refused before
+#      the program starts, with one line on standard error saying what is missing;
+#   3  the program ran on run.sh's private display (no DISPLAY was set), where nobody
+#      can answer it, and a window of it waited for the user: its title and text went
+#      to standard error and the program was ended.
+set -e -o pipefail
 parvola_root="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$parvola_root/tools/setup.sh"
 parvola_install_missing
-parvola_build x86_64 >&2
-parvola_ensure_display
+# The build's own lines, without those of targets that were up to date already.
+parvola_build x86_64 2>&1 | { grep -v 'Built target' || true; } >&2
+checker="$(parvola_build_command_line_check)"
+unix_path_positions="$("$checker" "$@")" || exit $?
+
+watched=""
+if [ -z "${DISPLAY:-}" ]; then
+  parvola_ensure_display
+  watched=1
+  echo "run.sh: no DISPLAY, so Parvola 95 runs on a private display that nobody sees;" \
+    "to look at it: import -display $DISPLAY -window root parvola-screen.png" >&2
+fi
+
 export PARVOLA_BUILD_DIR="$parvola_root/build/x86_64"
-wine_arguments=()
-for argument in "$@"; do
-  case "$argument" in /u|/s|/n14|/n72|/np|/nb|/nk|/nm|/op|/or|/ob|/nd|/na) is_switch=1 ;; *) is_switch=0 ;; esac
-  if [[ $is_switch == 0 && "$argument" == /* ]] && [ -e "$argument" -o -d "$(dirname "$argument")" ]; then
-    argument="$("$parvola_root/tools/wine-run.sh" winepath -w "$argument" 2>/dev/null | tr -d '\r')"
+wine="$parvola_root/tools/wine-run.sh"
+program="$PARVOLA_BUILD_DIR/Parvola95.exe"
+program_arguments=("$@")
+unix_paths=()
+for position in $unix_path_positions; do unix_paths+=("${program_arguments[position - 1]}"); done
+[ -n "$watched" ] && unix_paths+=("$program")
+if [ ${#unix_paths[@]} -gt 0 ]; then
+  # One Wine start converts them all, one line each.
+  mapfile -t windows_paths < <("$wine" winepath -w "${unix_paths[@]}" 2>/dev/null | tr -d '\r')
+  if [ ${#windows_paths[@]} -ne ${#unix_paths[@]} ]; then
+    echo "run.sh: Wine could not give the Windows form of: ${unix_paths[*]}" >&2
+    exit 1
   fi
-  wine_arguments+=("$argument")
-done
-"$parvola_root/tools/wine-run.sh" "$parvola_root/build/x86_64/Parvola95.exe" "${wine_arguments[@]}"
+  index=0
+  for position in $unix_path_positions; do
+    program_arguments[position - 1]="${windows_paths[index]}"
+    index=$((index + 1))
+  done
+fi
+
+set +e
+if [ -n "$watched" ]; then
+  # Its report goes through a pipe: Wine would pass a terminal's lines through its
+  # own console, which cuts them at 80 columns and garbles all but ASCII.
+  { "$wine" "$PARVOLA_BUILD_DIR/tools/HeadlessRun.exe" "${windows_paths[-1]}" "${program_arguments[@]}" \
+      2>&1 >&3 3>&- | cat >&2; } 3>&1
+else
+  "$wine" "$program" "${program_arguments[@]}"
+fi
 status=$?
 exit $status

@@ -63,6 +63,13 @@ bool SplitCommandLine::Parse() {
   return Validate();
 }
 
+bool SplitCommandLine::IsSwitch(const std::string& argument) {
+  if (argument.size() < 2 || (argument[0] != '/' && argument[0] != '-')) return false;
+  for (const SwitchField& entry : SWITCHES)
+    if (argument.compare(1, std::string::npos, entry.name) == 0) return true;
+  return false;
+}
+
 int SplitCommandLine::FindSwitch(const std::string& name) {
   for (char lead : {'/', '-'}) {
     std::string wanted = lead + name;

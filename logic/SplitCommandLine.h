@@ -30,6 +30,8 @@ class SplitCommandLine {
   void SetArguments(std::vector<std::string> values) { arguments = std::move(values); }
 
   bool Parse();
+  // True when the argument is one of the thirteen switches, led by "/" or "-".
+  static bool IsSwitch(const std::string& argument);
   int FindSwitch(const std::string& name);
   bool ReadSwitchValue(int position, int& value);
   bool NextFreeArgument(std::string& text);

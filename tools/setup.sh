@@ -9,7 +9,8 @@ parvola_install_missing() {
   local tool
   for tool in cmake:cmake make:make x86_64-w64-mingw32-g++:mingw-w64 i686-w64-mingw32-g++:mingw-w64 \
               /usr/lib/wine/wine64:wine64 /usr/lib/wine/wineserver:wine Xvfb:xvfb xwininfo:x11-utils \
-              xwd:x11-apps convert:imagemagick /usr/include/doctest/doctest.h:doctest-dev clang++:clang; do
+              xwd:x11-apps convert:imagemagick import:imagemagick /usr/include/doctest/doctest.h:doctest-dev \
+              clang++:clang; do
     local probe="${tool%%:*}" package="${tool##*:}"
     if [[ "$probe" == /* ]]; then [ -e "$probe" ] && continue; else command -v "$probe" >/dev/null && continue; fi
     missing+=("$package")
@@ -58,7 +59,6 @@ parvola_ensure_display() {
     Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
     parvola_xvfb_pid=$!
     parvola_at_exit 'kill $parvola_xvfb_pid 2>/dev/null'
-
     export DISPLAY=":$n"
     local i
     for i in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.1; done
@@ -95,6 +95,22 @@ parvola_start_headless_wine() {
   # close) for as long as the server runs.
   "$parvola_root/tools/wine-run.sh" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
     >/dev/null 2>&1 </dev/null
+}
+
+# The check that run.sh makes of a command line before it starts the program
+# (tools/CommandLineCheck.cpp, with the program's own command-line rules), built for
+# this machine when a source is newer than it. Prints the checker's path.
+parvola_build_command_line_check() {
+  local checker="$parvola_root/build/tools/command-line-check"
+  local sources=("$parvola_root/tools/CommandLineCheck.cpp" "$parvola_root/logic/SplitCommandLine.cpp")
+  local input
+  for input in "${sources[@]}" "$parvola_root/logic/SplitCommandLine.h" "$parvola_root/framework/LongFileName.h"; do
+    [ "$checker" -nt "$input" ] && continue
+    mkdir -p "$(dirname "$checker")"
+    clang++ -std=c++20 -O1 -Wall -Wextra -Werror -I"$parvola_root" "${sources[@]}" -o "$checker" >&2 || return 1
+    break
+  done
+  echo "$checker"
 }
 
 # Configures (once) and builds one target into build/<arch>.

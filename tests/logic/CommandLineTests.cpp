@@ -154,6 +154,24 @@ TEST_CASE("free arguments") {
   }
 }
 
+TEST_CASE("IsSwitch names exactly the arguments the parser takes as switches") {
+  const std::vector<std::string> switches = {"u",  "s",  "n14", "n72", "np", "nb", "nk",
+                                             "nm", "op", "or",  "ob",  "nd", "na"};
+  std::vector<std::string> candidates = {"",    "/",      "-",    "nd",   "/ND", "/nd5", "/n",
+                                         "//nd", "-/nd", "/nd ", " /nd", "/x",  "/n1",  "/tmp/out"};
+  for (const std::string& name : switches) {
+    candidates.push_back("/" + name);
+    candidates.push_back("-" + name);
+  }
+  for (const std::string& candidate : candidates) {
+    CAPTURE(candidate);
+    // As the second free argument, a switch is consumed and leaves the destination empty.
+    SplitCommandLine commandLine = Parsed({FILE_PATH, candidate});
+    bool takenAsSwitch = commandLine.destinationArgument != candidate;
+    CHECK(SplitCommandLine::IsSwitch(candidate) == takenAsSwitch);
+  }
+}
+
 TEST_CASE("unattended and hidden progress") {
   SUBCASE("nd with a file runs unattended, na only with it") {
     SplitCommandLine commandLine = Parsed({"/s", FILE_PATH, "/nd", "/na", "C:\\OUT"});

@@ -1,0 +1,185 @@
+#!/bin/bash
+# run.sh as a user runs it from a terminal without a display:
+#   launcher.sh WINE_PREFIX      (a prefix of this test's own, made on first use)
+# An unattended run that would wait for the user is refused before anything starts;
+# one that stops on a message box or leaves its dialog open is ended with the
+# window's text; good ones split and restore as before. On a real display (when the
+# test has one) a waiting program is left alone.
+set -u
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+prefix="$1"
+work="$(mktemp -d)"
+files="$work/files"   # all that run.sh may touch; its output goes beside
+failures=0
+RUN_LIMIT=60          # seconds; a run still going then has hung and is ended
+
+# The piece that is made read-only must lose that again, or it cannot be removed.
+cleanup() {
+  chattr -i "$files/pieces/source.000" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAILED: $*"
+  failures=$((failures + 1))
+}
+
+# Starts run.sh in the background, in a process group of its own, so that a run
+# that hangs can be ended with all it started (its display, its Wine processes).
+# display: the DISPLAY to give it, empty for none.
+start_run() {
+  local display="$1" wine_prefix="$2"; shift 2
+  local display_setting=(-u DISPLAY)
+  [ -n "$display" ] && display_setting=("DISPLAY=$display")
+  (cd "$files" && exec setsid env "${display_setting[@]}" WINEPREFIX="$wine_prefix" LC_ALL=C.UTF-8 \
+    "$root/run.sh" "$@" >"$work/stdout" 2>"$work/stderr") &
+  runner=$!
+  run_start=$SECONDS
+}
+
+# Waits up to limit seconds for the run started last: its status in $status, its
+# time in whole seconds in $seconds. A run still going is ended; false then.
+finish_run() {
+  local limit="$1"
+  while kill -0 "$runner" 2>/dev/null && [ $((SECONDS - run_start)) -lt "$limit" ]; do sleep 0.2; done
+  local still_going=0
+  if kill -0 "$runner" 2>/dev/null; then
+    kill -KILL -- "-$runner" 2>/dev/null
+    still_going=1
+  fi
+  { wait "$runner"; } 2>/dev/null
+  status=$?
+  seconds=$((SECONDS - run_start))
+  return $still_going
+}
+
+# run.sh without a display in the given Wine prefix, to its end.
+launch() {
+  start_run "" "$@"
+  finish_run $RUN_LIMIT || fail "run.sh $*: still running after $RUN_LIMIT s"
+}
+
+expect_in_stderr() {  # case, expected text
+  grep -qF -- "$2" "$work/stderr" || fail "$1: standard error lacks \"$2\": $(cat "$work/stderr")"
+}
+
+# An English text of the program's string table, its lines joined as the report shows them.
+program_text() {
+  sed -n "s/^ *$1 \"\(.*\)\"\$/\1/p" "$root/res/strings_en.rc" | sed 's/\\n/ /g'
+}
+
+windows_form() { local path="${1//\//\\}"; echo "Z:$path"; }
+
+mkdir -p "$files/pieces" "$files/restored" "$files/long"
+head -c 200000 /dev/urandom >"$files/source.bin"
+source_sum="$(md5sum <"$files/source.bin")"
+
+# Refused before the start. In a prefix that does not exist, any Wine start would
+# have made it: its absence shows that neither Wine nor the program ran.
+untouched="$work/no-prefix"
+expect_refused() {  # case, expected text, run.sh's arguments
+  local name="$1" expected="$2"; shift 2
+  local listing_before
+  listing_before="$(cd "$files" && find . | sort)"
+  launch "$untouched" "$@"
+  [ "$status" -eq 2 ] || fail "$name: status $status, not 2"
+  expect_in_stderr "$name" "$expected"
+  [[ "$(cat "$work/stderr")" == "Not started: "* ]] || fail "$name: no \"Not started: \" line"
+  local lines
+  lines="$(wc -l <"$work/stderr")"
+  [ "$lines" -eq 1 ] || fail "$name: $lines lines on standard error, not one: $(cat "$work/stderr")"
+  [ -e "$untouched" ] && fail "$name: Wine was started" && rm -rf "$untouched"
+  [ "$(cd "$files" && find . | sort)" == "$listing_before" ] || fail "$name: files were written"
+}
+source_file="$files/source.bin"
+not_unattended="the program would not run this command line unattended"
+expect_refused "missing destination" "the destination folder does not exist (create it first): $files/out" \
+  /s "$source_file" /nk 64 /nd /na "$files/out"
+expect_refused "destination is a file" "the destination is not a folder: $source_file" \
+  /s "$source_file" /nd "$source_file"
+expect_refused "missing source" "the file to split does not exist: $files/missing.bin" \
+  /s "$files/missing.bin" /nk 64 /nd /na "$files/pieces"
+expect_refused "source is a folder" "the file to split is a folder: $files/pieces" \
+  -s "$files/pieces" -nd "$files/restored"
+expect_refused "missing info file" "neither as $files/pieces/source nor as $files/pieces/source.split" \
+  /u "$files/pieces/source" /nd "$files/restored"
+expect_refused "two size switches" "$not_unattended" /s "$source_file" /n14 /nk 64 /nd "$files/pieces"
+expect_refused "value switch without its number" "$not_unattended" /s "$source_file" /nd "$files/pieces" /nk
+expect_refused "third free argument" "$not_unattended" /s "$source_file" /nd "$files/pieces" "$files/restored"
+expect_refused "relative file" "needs the file to split or restore, as an absolute path" \
+  /s source.bin /nd "$files/pieces"
+
+# The runs below start the program, in this test's own prefix. Its windows go
+# unmanaged: with no window manager on the display, Wine would wait for one.
+WINEPREFIX="$prefix" "$root/tools/wine-run.sh" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+  >/dev/null 2>&1 || fail "the test's Wine prefix cannot be made"
+WINEPREFIX="$prefix" timeout 30 /usr/lib/wine/wineserver -w
+
+# A good unattended split with the progress window hidden, on run.sh's own display.
+launch "$prefix" /s "$files/source.bin" /nk 64 /or /nd /na "$files/pieces"
+[ "$status" -eq 0 ] || fail "good split: status $status: $(cat "$work/stderr")"
+expect_in_stderr "good split" "private display"
+expect_in_stderr "good split" "import -display :"
+pieces=("$files"/pieces/source.0*)
+[ ${#pieces[@]} -eq 4 ] || fail "good split: ${#pieces[@]} pieces, not 4 of 64 KiB for 200000 bytes"
+[ "$(cat "${pieces[@]}" | md5sum)" == "$source_sum" ] || fail "good split: the pieces do not make the source"
+[ "$(stat -c %s "${pieces[0]}")" -eq 65536 ] || fail "good split: the first piece is not 64 KiB"
+
+# A restore from the info file named without its extension: Wine finds NAME.Split
+# for the NAME.split that the program tries.
+if [ -e "$files/pieces/source.Split" ]; then
+  launch "$prefix" /u "$files/pieces/source" /nd "$files/restored"
+  [ "$status" -eq 0 ] || fail "restore: status $status: $(cat "$work/stderr")"
+  [ "$(md5sum <"$files/restored/source.bin")" == "$source_sum" ] ||
+    fail "restore: the file differs from the source"
+else
+  fail "good split: no info file source.Split"
+fi
+
+# A split that takes a few seconds, its progress window shown: the minimised dialog
+# and the progress window are at work, not waiting. The source is sparse.
+truncate -s 300M "$files/long.bin"
+launch "$prefix" /s "$files/long.bin" /nm 10 /nd "$files/long"
+[ "$status" -eq 0 ] || fail "long split: status $status: $(cat "$work/stderr")"
+long_pieces=("$files"/long/long.0*)
+[ ${#long_pieces[@]} -eq 30 ] || fail "long split: ${#long_pieces[@]} pieces, not 30 of 10 MiB"
+[ "$(cat "${long_pieces[@]}" | wc -c)" -eq $((300 << 20)) ] ||
+  fail "long split: the pieces do not hold 300 MiB"
+rm -rf "$files/long" "$files/long.bin"
+
+# The split again onto a read-only first piece: the program asks whether to
+# overwrite it, and nobody can answer.
+chattr +i "$files/pieces/source.000" || fail "chattr +i is needed for a read-only piece"
+piece_sum="$(md5sum <"$files/pieces/source.000")"
+launch "$prefix" /s "$files/source.bin" /nk 64 /nd /na "$files/pieces"
+[ "$status" -ne 0 ] && [ "$status" -ne 2 ] || fail "overwrite question: status $status"
+[ "$seconds" -le 30 ] || fail "overwrite question: $seconds s to end"
+overwrite="$(program_text IDS_OVERWRITE)"
+piece="$(windows_form "$files/pieces/source.000")"
+expect_in_stderr "overwrite question" "window \"Parvola 95\": ${overwrite%%%s*}$piece${overwrite#*%s}"
+[ "$(md5sum <"$files/source.bin")" == "$source_sum" ] || fail "overwrite question: the source changed"
+[ "$(md5sum <"$files/pieces/source.000")" == "$piece_sum" ] ||
+  fail "overwrite question: the read-only piece changed"
+chattr -i "$files/pieces/source.000"
+
+# A destination in Windows form is the program's to judge: a missing folder leaves
+# Split disabled, and the unattended dialog opens on the screen to wait.
+missing_folder="$(windows_form "$files/nowhere")"
+launch "$prefix" /s "$files/source.bin" /nk 64 /nd "$missing_folder"
+[ "$status" -ne 0 ] && [ "$status" -ne 2 ] || fail "dialog left open: status $status"
+[ "$seconds" -le 30 ] || fail "dialog left open: $seconds s to end"
+expect_in_stderr "dialog left open" "window \"Parvola 95"
+expect_in_stderr "dialog left open" "$missing_folder"
+[ -e "$files/nowhere" ] && fail "dialog left open: the folder was made"
+
+# The same on a real display: a person can answer there, so the dialog stays.
+if [ -n "${DISPLAY:-}" ]; then
+  start_run "$DISPLAY" "$prefix" /s "$files/source.bin" /nk 64 /nd "$missing_folder"
+  finish_run 8 && fail "real display: the run ended by itself with status $status: $(cat "$work/stderr")"
+  grep -q "waits for the user" "$work/stderr" &&
+    fail "real display: the watch reported: $(cat "$work/stderr")"
+fi
+
+echo "launcher: $failures failure(s)"
+[ "$failures" -eq 0 ]
