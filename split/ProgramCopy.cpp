@@ -4,13 +4,12 @@
 
 #include "framework/App.h"
 #include "framework/File.h"
+#include "job/BlockCopier.h"
 #include "job/GuardedFile.h"
 #include "job/TraceLog.h"
 #include "job/TracedStep.h"
 
 namespace {
-
-constexpr uint32_t BLOCK_SIZE = 32768;
 
 bool NamesFile(const std::string& path) {
   DWORD attributes = GetFileAttributesA(path.c_str());
@@ -44,11 +43,11 @@ bool WriteProgramCopy(std::string destination, HWND owner) {
 
   // The loop ends after a read that delivers nothing; that read and its empty write
   // are steps like the others.
-  std::vector<char> buffer(BLOCK_SIZE);
+  std::vector<char> buffer(COPY_BLOCK_BYTES);
   uint32_t count = 0;
   do {
     if (!TracedStep("Trying to read from parvola file...", [&] {
-          count = source.Read(buffer.data(), BLOCK_SIZE);
+          count = source.Read(buffer.data(), COPY_BLOCK_BYTES);
           return true;
         }) ||
         !TracedStep("Trying to write to the parvola file...", [&] {
