@@ -10,10 +10,6 @@ namespace {
 struct RunningJob {
   WorkerJob job;
   WorkerBody body;
-
-  ~RunningJob() {
-    if (job.stopEvent) CloseHandle(job.stopEvent);
-  }
 };
 
 // The parent is looked up before the close request goes out, since the progress
@@ -39,13 +35,8 @@ unsigned __stdcall WorkerThread(void* parameter) {
 }  // namespace
 
 bool StartWorker(const WorkerJob& job, WorkerBody body) {
+  if (!job.stop) return false;
   auto* running = new RunningJob{job, body};
-  running->job.stopEvent = nullptr;
-  if (!DuplicateHandle(GetCurrentProcess(), job.stopEvent, GetCurrentProcess(), &running->job.stopEvent, 0, FALSE,
-                       DUPLICATE_SAME_ACCESS)) {
-    delete running;
-    return false;
-  }
   uintptr_t thread = _beginthreadex(nullptr, 0, WorkerThread, running, 0, nullptr);
   if (thread == 0) {
     delete running;

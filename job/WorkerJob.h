@@ -1,8 +1,11 @@
 // The record of one split or restore job, and the start of its worker thread.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <windows.h>
+
+#include "job/StopRequest.h"
 
 // The two kinds of job.
 constexpr int32_t JOB_RESTORE = 0;
@@ -10,7 +13,7 @@ constexpr int32_t JOB_SPLIT = 1;
 
 struct WorkerJob {
   HWND progressDialog = nullptr;  // receives the reports; its parent learns the outcome
-  HANDLE stopEvent = nullptr;     // signalled when the user asks to break off
+  std::shared_ptr<StopRequest> stop = nullptr;  // raised when the user asks to break off
   std::string sourcePath;         // the file to split, or the info file to restore from
   std::string destinationPath;    // the folder of the pieces, or of the restored file
   int32_t mode = JOB_RESTORE;     // JOB_SPLIT or JOB_RESTORE
@@ -22,9 +25,10 @@ struct WorkerJob {
 // closed its files when it returns.
 using WorkerBody = bool (*)(WorkerJob& job);
 
-// Starts body on a thread of its own at normal priority. The thread gets its own
-// copy of the job, with its own handle of the stop event. When body has returned,
-// the thread asks the progress window to close, tells that window's parent (the
-// dialog that opened it) whether the job failed, and deletes its copy: the progress
-// window may go away at any time without the worker ever reading freed memory.
+// Starts body on a thread of its own at normal priority; false, and nothing started,
+// when the job has no stop request. The thread gets its own copy of the job, which
+// shares the stop request. When body has returned, the thread asks the progress
+// window to close, tells that window's parent (the dialog that opened it) whether the
+// job failed, and deletes its copy: the progress window may go away at any time
+// without the worker ever reading freed memory.
 bool StartWorker(const WorkerJob& job, WorkerBody body);

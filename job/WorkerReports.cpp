@@ -13,8 +13,8 @@ int64_t CalendarSeconds() {
   return static_cast<int64_t>(ticks / TICKS_PER_SECOND) - SECONDS_1601_TO_1970;
 }
 
-WorkerReports::WorkerReports(HWND progress, HANDLE stopEvent)
-    : progress(progress), stopEvent(stopEvent), estimate(CalendarSeconds()) {}
+WorkerReports::WorkerReports(HWND progress, StopRequest& stop)
+    : progress(progress), stop(stop), estimate(CalendarSeconds()) {}
 
 void WorkerReports::ShowFrom(const std::string& path) {
   SendMessageA(progress, WM_SHOW_FROM, 0, reinterpret_cast<LPARAM>(path.c_str()));
@@ -39,7 +39,7 @@ void WorkerReports::TimeLeft(int64_t done, int64_t total) {
 }
 
 bool WorkerReports::BreakOffConfirmed(unsigned questionText) {
-  if (WaitForSingleObject(stopEvent, 0) != WAIT_OBJECT_0) return false;
+  if (!stop.Taken()) return false;
   if (ShowUserText(questionText, MB_YESNO | MB_ICONEXCLAMATION) == IDYES) return true;
   PostMessageA(progress, WM_ANIMATION_PLAY, 0, 0);
   return false;

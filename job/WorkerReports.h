@@ -7,6 +7,7 @@
 #include <string>
 #include <windows.h>
 
+#include "job/StopRequest.h"
 #include "logic/WorkProgress.h"
 
 // The calendar clock in whole seconds since 1970, as time() tells it. Read after
@@ -20,7 +21,7 @@ constexpr unsigned FAILURE_BOX = MB_OK | MB_ICONSTOP;
 class WorkerReports {
  public:
   // Notes the start time of the job for the remaining-time estimate.
-  WorkerReports(HWND progress, HANDLE stopEvent);
+  WorkerReports(HWND progress, StopRequest& stop);
 
   // The file being read and the file being written, sent (the window copies the text).
   void ShowFrom(const std::string& path);
@@ -34,9 +35,9 @@ class WorkerReports {
   // After a block: the remaining time, sent only when the estimate moved enough.
   void TimeLeft(int64_t done, int64_t total);
 
-  // Polls the stop event without waiting. When the user asked to break off, asks
-  // the question (Yes and No); true for Yes. After No the animation is played again
-  // (posted: the Break button stopped it).
+  // Looks at the stop request. When the user asked to break off, asks the question
+  // (Yes and No); true for Yes. After No the animation is played again (posted: the
+  // Break button stopped it).
   bool BreakOffConfirmed(unsigned questionText);
 
   // Stops the animation and shows text textId (with one text argument, or already
@@ -49,6 +50,6 @@ class WorkerReports {
 
  private:
   HWND progress;
-  HANDLE stopEvent;
+  StopRequest& stop;
   RemainingTimeEstimate estimate;
 };

@@ -21,7 +21,7 @@ constexpr CopySteps PIECE_STEPS = {"Reading from split file...", "Writing to fil
 
 class Restore {
  public:
-  explicit Restore(WorkerJob& job) : job(job), reports(job.progressDialog, job.stopEvent) {}
+  explicit Restore(WorkerJob& job) : job(job), reports(job.progressDialog, *job.stop) {}
 
   // The whole restore; false when it failed or the user broke it off.
   bool Run();

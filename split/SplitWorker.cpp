@@ -31,7 +31,7 @@ constexpr Extra EXTRAS_IN_ORDER[] = {{EXTRA_PROGRAM_COPY, IDS_PROGRAM_COPY_FAILE
 class Split {
  public:
   explicit Split(WorkerJob& job)
-      : job(job), reports(job.progressDialog, job.stopEvent) {}
+      : job(job), reports(job.progressDialog, *job.stop) {}
 
   // The whole job; false when it failed or the user broke it off. The source and
   // an unfinished piece stay open until the object goes.

@@ -24,10 +24,6 @@ END_MESSAGE_MAP()
 ProgressDialog::ProgressDialog(const WorkerJob& request, bool hidden, HWND owner)
     : fw::Dialog(IDD_PROGRESS, owner), job(request), hidden(hidden) {}
 
-ProgressDialog::~ProgressDialog() {
-  if (stopEvent) CloseHandle(stopEvent);
-}
-
 bool ProgressDialog::OnInitDialog() {
   if (hidden) SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE);
   SendItemMessage(IDC_ANIMATION, ACM_OPENA, reinterpret_cast<WPARAM>(fw::ResourceModule()),
@@ -41,13 +37,12 @@ bool ProgressDialog::OnInitDialog() {
 }
 
 void ProgressDialog::StartJob() {
-  stopEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   job.progressDialog = Handle();
-  job.stopEvent = stopEvent;
+  job.stop = StopRequest::Create();
   // The restore window keeps this caption in both languages.
   if (IsRestore()) SetWindowTextA(Handle(), "Wiederherstellen");
   // A worker that cannot start ends the job at once, as a failed one.
-  if (!stopEvent || !StartWorker(job, IsRestore() ? RestoreWorker : SplitWorker)) {
+  if (!StartWorker(job, IsRestore() ? RestoreWorker : SplitWorker)) {
     PostMessageA(Handle(), WM_CLOSE, 0, 0);
     PostMessageA(Parent(), WM_WORK_FAILED, 0, 0);
   }
@@ -115,5 +110,5 @@ void ProgressDialog::OnCancel() { RequestStop(); }
 
 void ProgressDialog::RequestStop() {
   OnAnimationStop(0, 0);
-  SetEvent(stopEvent);
+  if (job.stop) job.stop->Raise();
 }

@@ -10,10 +10,9 @@
 class ProgressDialog : public fw::Dialog {
  public:
   // request: the job as the dialog asks for it (mode, paths, size and extras); this
-  // window adds itself and the stop event. hidden: the window takes no room on the
+  // window adds itself and the stop request. hidden: the window takes no room on the
   // screen (an unattended run that hides its progress).
   ProgressDialog(const WorkerJob& request, bool hidden, HWND owner);
-  ~ProgressDialog() override;
 
   bool IsRestore() const { return job.mode == JOB_RESTORE; }
 
@@ -37,7 +36,6 @@ class ProgressDialog : public fw::Dialog {
   void StartJob();
 
   WorkerJob job;
-  HANDLE stopEvent = nullptr;
   // The bar is addressed by its handle: a look-up by number per block would cost a
   // walk through the dialog's children every time.
   HWND progressBar = nullptr;

@@ -63,14 +63,14 @@ WorkerStage::WorkerStage() {
   progress = CreateDialogIndirectParamA(fw::ResourceModule(), fw::FindDialogTemplate(IDD_PROGRESS), owner,
                                         ProgressProcedure, reinterpret_cast<LPARAM>(this));
   REQUIRE(progress != nullptr);
-  stopEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  stop = StopRequest::Create();
+  REQUIRE(stop != nullptr);
   ended = CreateEventA(nullptr, TRUE, FALSE, nullptr);
 }
 
 WorkerStage::~WorkerStage() {
   DestroyWindow(progress);
   DestroyWindow(owner);
-  CloseHandle(stopEvent);
   CloseHandle(ended);
 }
 
@@ -78,7 +78,7 @@ WorkerJob WorkerStage::Job(const std::string& source, const std::string& destina
                            uint32_t extras) const {
   WorkerJob job;
   job.progressDialog = progress;
-  job.stopEvent = stopEvent;
+  job.stop = stop;
   job.sourcePath = source;
   job.destinationPath = destination;
   job.pieceSize = pieceSize;

@@ -5,6 +5,7 @@
 // ("send" when it came by SendMessage from another thread); scripted message boxes
 // given the same journal add "box <text number>" in between.
 #pragma once
+#include <memory>
 #include <string>
 #include <vector>
 #include <windows.h>
@@ -34,7 +35,7 @@ class WorkerStage {
   std::string AwaitEnd();
 
   // The user presses Break.
-  void Break() const { SetEvent(stopEvent); }
+  void Break() const { stop->Raise(); }
 
   std::vector<std::string> Entries() const { return journal.Entries(); }
   // The entries of one message, or of one box ("box 147").
@@ -45,7 +46,7 @@ class WorkerStage {
   Journal journal;
   HWND owner = nullptr;
   HWND progress = nullptr;
-  HANDLE stopEvent = nullptr;
+  std::shared_ptr<StopRequest> stop;
   HANDLE ended = nullptr;  // signalled when the owner was told the outcome
 };
 
