@@ -26,9 +26,14 @@ void WorkerReports::ShowTo(const std::string& path) {
 
 void WorkerReports::AnimationPlay() { SendMessageA(progress, WM_ANIMATION_PLAY, 0, 0); }
 
+// A post costs a round trip to the system's server on some platforms and wakes the
+// window's thread: on a large file many blocks share one position, which is posted once.
 void WorkerReports::Progress(int64_t done, int64_t total) {
   uint32_t position = ProgressPerMille(done, total);
-  PostMessageA(progress, WM_PROGRESS_POS, position < 1000 ? position : 1000, 0);
+  if (position > 1000) position = 1000;
+  if (position == postedPosition) return;
+  postedPosition = position;
+  PostMessageA(progress, WM_PROGRESS_POS, position, 0);
 }
 
 void WorkerReports::TimeLeft(int64_t done, int64_t total) {

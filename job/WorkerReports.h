@@ -29,8 +29,8 @@ class WorkerReports {
   // Plays the animation again after a box, sent.
   void AnimationPlay();
 
-  // After a block: the progress per mille, posted (at most 1000 even when more than
-  // the expected bytes were done).
+  // After a block: the progress per mille (at most 1000 even when more than the
+  // expected bytes were done), posted when it differs from the last one posted.
   void Progress(int64_t done, int64_t total);
   // After a block: the remaining time, sent only when the estimate moved enough.
   void TimeLeft(int64_t done, int64_t total);
@@ -49,7 +49,11 @@ class WorkerReports {
   bool Fail(unsigned textId, const std::string& path);
 
  private:
+  // Before the first post: no position is the last one posted.
+  static constexpr uint32_t NOTHING_POSTED = UINT32_MAX;
+
   HWND progress;
   StopRequest& stop;
   RemainingTimeEstimate estimate;
+  uint32_t postedPosition = NOTHING_POSTED;
 };
