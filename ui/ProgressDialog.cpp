@@ -16,10 +16,19 @@ BEGIN_MESSAGE_MAP(ProgressDialog, fw::Dialog)
   ON_MESSAGE(WM_SHOW_FROM, OnShowFrom)
   ON_MESSAGE(WM_SHOW_TO, OnShowTo)
   ON_MESSAGE(WM_SHOW_TIME_LEFT, OnShowTimeLeft)
+  ON_MESSAGE(WM_TIMER, OnTimer)
   ON_MESSAGE(WM_CLOSE, OnClose)
   ON_MESSAGE(WM_SYSCOMMAND, OnSysCommand)
   ON_BUTTON(IDC_BREAK, OnBreak)
 END_MESSAGE_MAP()
+
+namespace {
+
+// The bar moves at most this often.
+constexpr UINT_PTR BAR_TIMER = 1;
+constexpr UINT BAR_MILLISECONDS = 100;
+
+}  // namespace
 
 ProgressDialog::ProgressDialog(const WorkerJob& request, bool hidden, HWND owner)
     : fw::Dialog(IDD_PROGRESS, owner), job(request), hidden(hidden) {}
@@ -32,6 +41,7 @@ bool ProgressDialog::OnInitDialog() {
   progressBar = Item(IDC_PROGRESS_BAR);
   SendMessageA(progressBar, PBM_SETRANGE32, 0, 1000);
   SendMessageA(progressBar, PBM_SETPOS, shownPosition, 0);
+  SetTimer(Handle(), BAR_TIMER, BAR_MILLISECONDS, nullptr);
   StartJob();
   return true;
 }
@@ -58,12 +68,15 @@ LRESULT ProgressDialog::OnAnimationPlay(WPARAM, LPARAM) {
   return 0;
 }
 
-// A worker reports after every 32 KiB block, so on a file of more than 32 MB several
-// reports share one step of the bar (some thirty on 1 GiB): a position already shown
-// is not passed on again.
 LRESULT ProgressDialog::OnProgressPos(WPARAM position, LPARAM) {
-  if (static_cast<uint32_t>(position) == shownPosition) return 0;
-  shownPosition = static_cast<uint32_t>(position);
+  reportedPosition = static_cast<uint32_t>(position);
+  return 0;
+}
+
+// The bar takes the newest position; a position already shown is not passed on again.
+LRESULT ProgressDialog::OnTimer(WPARAM timer, LPARAM) {
+  if (timer != BAR_TIMER || reportedPosition == shownPosition) return 0;
+  shownPosition = reportedPosition;
   SendMessageA(progressBar, PBM_SETPOS, shownPosition, 0);
   return 0;
 }

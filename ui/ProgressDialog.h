@@ -29,6 +29,7 @@ class ProgressDialog : public fw::Dialog {
   LRESULT OnShowFrom(WPARAM, LPARAM path);
   LRESULT OnShowTo(WPARAM, LPARAM path);
   LRESULT OnShowTimeLeft(WPARAM seconds, LPARAM);
+  LRESULT OnTimer(WPARAM timer, LPARAM);
   LRESULT OnClose(WPARAM, LPARAM);
   LRESULT OnSysCommand(WPARAM command, LPARAM);
   void OnBreak();
@@ -39,6 +40,10 @@ class ProgressDialog : public fw::Dialog {
   // The bar is addressed by its handle: a look-up by number per block would cost a
   // walk through the dialog's children every time.
   HWND progressBar = nullptr;
+  // The bar moves at its own pace to the newest position reported: a fast job
+  // reports a thousand positions a second, and the bar paints itself at each move,
+  // which would take the time that the work needs.
+  uint32_t reportedPosition = 0;
   uint32_t shownPosition = 0;
   const bool hidden;
 };
