@@ -1,14 +1,22 @@
 #include "job/BlockCopier.h"
 
 #include "job/TraceLog.h"
+#include "logic/PieceNames.h"
 #include "res/resource.h"
 
-BlockCopier::BlockCopier(WorkerReports& reports, int64_t total, unsigned breakQuestion, const CopySteps* steps)
+uint32_t CopyBlockBytes(const std::string& source, const std::string& target) {
+  bool floppy = IsFloppyDestination(source) || IsFloppyDestination(target);
+  return floppy ? COPY_BLOCK_BYTES : FIXED_DISK_BLOCK_BYTES;
+}
+
+BlockCopier::BlockCopier(WorkerReports& reports, int64_t total, unsigned breakQuestion, uint32_t blockBytes,
+                         const CopySteps* steps)
     : reports(reports),
       total(total),
       breakQuestion(breakQuestion),
+      blockBytes(blockBytes),
       steps(steps),
-      buffer(new char[COPY_BLOCK_BYTES]) {}
+      buffer(new char[blockBytes]) {}
 
 BlockCopier::Result BlockCopier::Copy(CopyEnd source, CopyEnd target, int64_t limit, bool flushEachBlock) {
   for (int64_t written = 0; written < limit;) {
@@ -42,7 +50,7 @@ bool BlockCopier::Refill(CopyEnd source) {
   fill = 0;
   Announce(&CopySteps::read);
   try {
-    fill = source.file.Read(buffer.get(), COPY_BLOCK_BYTES);
+    fill = source.file.Read(buffer.get(), blockBytes);
   } catch (const fw::FileError&) {
     return Outcome(false);
   }

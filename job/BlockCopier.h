@@ -9,8 +9,18 @@
 #include "framework/File.h"
 #include "job/WorkerReports.h"
 
-// The size of one block, for every copy the program makes.
+// The block of every copy from or to a floppy drive, where one block takes a
+// fraction of a second and is flushed at once, and of the program copy.
 constexpr uint32_t COPY_BLOCK_BYTES = 32768;
+// The block of a copy between fixed disks: large enough that the work after each
+// block (progress, remaining time, a look at the stop request) costs nothing beside
+// the copying, small enough that a block takes milliseconds at a fixed disk's
+// speed, so a Break is still answered at once.
+constexpr uint32_t FIXED_DISK_BLOCK_BYTES = 1048576;
+
+// The block size of a copy from the file or folder source to target: COPY_BLOCK_BYTES
+// when either is on drive A: or B:, FIXED_DISK_BLOCK_BYTES otherwise.
+uint32_t CopyBlockBytes(const std::string& source, const std::string& target);
 
 // One side of a copy: an open file and the path that names it in the user's boxes.
 struct CopyEnd {
@@ -34,8 +44,10 @@ class BlockCopier {
   };
 
   // total: the bytes of the whole job, against which the progress and the remaining
-  // time are reckoned; breakQuestion: the text that asks whether to break off.
-  BlockCopier(WorkerReports& reports, int64_t total, unsigned breakQuestion, const CopySteps* steps = nullptr);
+  // time are reckoned; breakQuestion: the text that asks whether to break off;
+  // blockBytes: the most that one read asks for (CopyBlockBytes).
+  BlockCopier(WorkerReports& reports, int64_t total, unsigned breakQuestion, uint32_t blockBytes,
+              const CopySteps* steps = nullptr);
 
   // Copies from source into target until limit bytes have gone into the target or the
   // source delivers nothing more. Bytes read past the limit wait in the buffer and go
@@ -57,6 +69,7 @@ class BlockCopier {
   WorkerReports& reports;
   const int64_t total;
   const unsigned breakQuestion;
+  const uint32_t blockBytes;
   const CopySteps* const steps;
   std::unique_ptr<char[]> buffer;
   uint32_t fill = 0;      // bytes read into the buffer and not yet written

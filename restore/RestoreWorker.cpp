@@ -89,7 +89,8 @@ bool Restore::ReadInfo() {
 bool Restore::CopyPieces() {
   std::string piecesFolder = FolderOf(job.sourcePath);
   std::string baseName = BaseNameOf(originalName);
-  BlockCopier copier(reports, totalSize, IDS_ABORT_RESTORE, &PIECE_STEPS);
+  BlockCopier copier(reports, totalSize, IDS_ABORT_RESTORE, CopyBlockBytes(piecesFolder, job.destinationPath),
+                     &PIECE_STEPS);
   for (int32_t index = 0; index < pieceCount; ++index) {
     std::string path = PiecePath(piecesFolder, baseName, static_cast<uint32_t>(index));
     reports.ShowFrom(path);

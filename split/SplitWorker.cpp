@@ -96,7 +96,7 @@ bool Split::Admit(uint64_t length) {
 // The pieces one after another, each up to the piece size; the block that ends one
 // piece usually starts the next one.
 bool Split::WritePieces() {
-  BlockCopier copier(reports, total, IDS_ABORT_SPLIT);
+  BlockCopier copier(reports, total, IDS_ABORT_SPLIT, CopyBlockBytes(job.sourcePath, job.destinationPath));
   while (copier.Done() < total) {
     if (floppy && pieceCount > 0) {
       reports.ShowBox(IDS_NEXT_DISK, MB_OK | MB_ICONEXCLAMATION);

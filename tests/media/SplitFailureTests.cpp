@@ -3,6 +3,7 @@
 
 #include "DiskState.h"
 #include "framework/Texts.h"
+#include "job/BlockCopier.h"
 #include "job/Messages.h"
 #include "res/resource.h"
 #include "split/SplitWorker.h"
@@ -16,13 +17,16 @@ namespace {
 
 constexpr uint32_t ALL_EXTRAS = EXTRA_PROGRAM_COPY | EXTRA_BATCH_FILE | EXTRA_INFO_FILE;
 
+// The block of a split to a fixed disk.
+constexpr size_t BLOCK = FIXED_DISK_BLOCK_BYTES;
+
 struct SplitSource {
   TempFolder folder;
-  std::string data = test::PatternBytes(100000, 9);
+  std::string data;
   std::string path = folder / "REPORT.DOC";
   std::string piece = folder / "out\\REPORT";  // without the piece's extension
 
-  SplitSource() {
+  explicit SplitSource(size_t length = 100000) : data(test::PatternBytes(length, 9)) {
     WriteWholeFile(path, data);
     MakeFolder(folder / "out");
   }
@@ -50,21 +54,23 @@ TEST_CASE("a piece that cannot be written ends the split; what was written stays
   }
 
   SUBCASE("the piece being written turns read-only: text 149 names it, its first block stays") {
-    ImmutableFlag readOnly(firstPiece);
+    SplitSource large(2 * BLOCK + 1000);
+    const std::string largePiece = large.piece + ".000";
+    ImmutableFlag readOnly(largePiece);
     bool set = false;
     // The break-off question stops the worker after its first block; No lets it go on.
     ScriptedMessages boxes({IDNO}, &stage.journal);
     boxes.WhenShown(IDS_ABORT_SPLIT, [&] { set = readOnly.Set(); });
     stage.Break();
-    CHECK(stage.Run(SplitWorker, stage.Job(source.path, source.folder / "out", 40000, ALL_EXTRAS)) ==
+    CHECK(stage.Run(SplitWorker, stage.Job(large.path, large.folder / "out", 2 * BLOCK, ALL_EXTRAS)) ==
           ENDED_FAILED);
     REQUIRE(set);
     CHECK(stage.Only("box") == Entries{"box 150", "box 149"});
-    CHECK(Box(boxes, 1).text == fw::FormatText(IDS_WRITE_INCOMPLETE, firstPiece.c_str()));
+    CHECK(Box(boxes, 1).text == fw::FormatText(IDS_WRITE_INCOMPLETE, largePiece.c_str()));
     CHECK(Box(boxes, 1).icon == MB_ICONSTOP);
-    CHECK(FolderState(source.folder / "out") ==
-          Entries{StateEntry("REPORT.000", source.data.substr(0, 32768))});
-    CHECK(ReadWholeFile(source.path) == source.data);
+    CHECK(FolderState(large.folder / "out") ==
+          Entries{StateEntry("REPORT.000", large.data.substr(0, BLOCK))});
+    CHECK(ReadWholeFile(large.path) == large.data);
   }
 }
 
@@ -86,16 +92,17 @@ TEST_CASE("the disk put in for the next piece is write-protected: text 145, the 
 
 TEST_CASE("a source cut short while it is split: text 148, the pieces so far stay") {
   struct Cut {
-    size_t length;      // what is left of the source of 100,000 bytes
+    size_t length;      // what is left of the source of three blocks
     Entries pieces;     // the pieces then, named
     size_t firstPiece;  // the bytes in REPORT.000
   };
-  // The cut comes after the first block of 32,768 bytes was read and written.
+  // Pieces of a block and a quarter; the cut comes after the first block was read and written.
+  const size_t pieceSize = BLOCK + BLOCK / 4;
   for (const Cut& cut :
-       {Cut{40000, {"REPORT.000", "REPORT.001"}, 40000}, Cut{20000, {"REPORT.000"}, 32768}}) {
+       {Cut{pieceSize, {"REPORT.000", "REPORT.001"}, pieceSize}, Cut{BLOCK / 2, {"REPORT.000"}, BLOCK}}) {
     CAPTURE(cut.length);
     WorkerStage stage;
-    SplitSource source;
+    SplitSource source(3 * BLOCK);
     const std::string unixSource = UnixPathOf(source.path);
     int cutStatus = -1;
     ScriptedMessages boxes({IDNO}, &stage.journal);
@@ -104,8 +111,8 @@ TEST_CASE("a source cut short while it is split: text 148, the pieces so far sta
       cutStatus = RunUnixScript("truncate -s " + std::to_string(cut.length) + " " + ShellWord(unixSource));
     });
     stage.Break();
-    CHECK(stage.Run(SplitWorker, stage.Job(source.path, source.folder / "out", 40000, ALL_EXTRAS)) ==
-          ENDED_FAILED);
+    WorkerJob job = stage.Job(source.path, source.folder / "out", static_cast<int32_t>(pieceSize), ALL_EXTRAS);
+    CHECK(stage.Run(SplitWorker, job) == ENDED_FAILED);
     REQUIRE(cutStatus == 0);
     CHECK(stage.Only("box") == Entries{"box 150", "box 148"});
     CHECK(Box(boxes, 1).text == "The file " + source.path + " could not\nbe read completely!");

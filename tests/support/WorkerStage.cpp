@@ -191,7 +191,7 @@ void* Replace(const char* function, void* replacement) {
 }
 
 BOOL WINAPI CountedWrite(HANDLE file, LPCVOID data, DWORD count, LPDWORD written, LPOVERLAPPED overlapped) {
-  if (GetCurrentThreadId() != testThread) fileCalls.Add("W");
+  if (GetCurrentThreadId() != testThread) fileCalls.Add("W" + std::to_string(count));
   return originalWrite(file, data, count, written, overlapped);
 }
 
@@ -218,7 +218,16 @@ FileCallCounter::~FileCallCounter() {
 std::string FileCallCounter::Calls() const {
   std::string calls;
   std::vector<std::string> entries = fileCalls.Entries();
-  for (size_t index = start; index < entries.size(); ++index) calls += entries[index];
+  for (size_t index = start; index < entries.size(); ++index) calls += entries[index][0];
   return calls;
+}
+
+std::vector<uint32_t> FileCallCounter::WriteSizes() const {
+  std::vector<uint32_t> sizes;
+  std::vector<std::string> entries = fileCalls.Entries();
+  for (size_t index = start; index < entries.size(); ++index)
+    if (entries[index][0] == 'W')
+      sizes.push_back(static_cast<uint32_t>(std::stoul(entries[index].substr(1))));
+  return sizes;
 }
 

@@ -61,11 +61,14 @@ std::vector<std::string> FilesIn(const std::string& folder);
 
 // Counts, while it lives, the writes and flushes made by threads other than the
 // test's own, in order: "W" for a write, "F" for a flush ("WFWF..." on a floppy).
+// Callable from a worker's thread (no test assertions).
 class FileCallCounter {
  public:
   FileCallCounter();
   ~FileCallCounter();
   std::string Calls() const;
+  // The bytes of each write, in order.
+  std::vector<uint32_t> WriteSizes() const;
 
  private:
   size_t start;  // calls counted by earlier counters

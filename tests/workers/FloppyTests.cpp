@@ -56,11 +56,15 @@ TEST_CASE("on drive A: every piece after the first waits for a new disk, and eve
     CHECK(Box(boxes).text == "Please insert the next floppydisk");
     CHECK(Box(boxes).buttons == MB_OK);
     CHECK(Box(boxes).icon == MB_ICONEXCLAMATION);
-    // Six chunks, each written and flushed; then the info file, written once and not flushed.
+    // Six chunks of 32,768-byte blocks carried over from piece to piece, each written
+    // and flushed; then the info file, written once and not flushed.
     std::string pieces = calls.Calls();
     CHECK(pieces.size() == 13);
     CHECK(pieces.ends_with("FW"));
     CHECK(EachWriteFlushed(pieces.substr(0, 12)));
+    std::vector<uint32_t> sizes = calls.WriteSizes();
+    sizes.pop_back();
+    CHECK(sizes == std::vector<uint32_t>{32768, 7232, 25536, 14464, 18304, 1696});
   }
 
   SUBCASE("restore: the rebuilt file on A: is flushed after every block") {
@@ -71,5 +75,34 @@ TEST_CASE("on drive A: every piece after the first waits for a new disk, and eve
     CHECK(stage.Run(RestoreWorker, stage.Job(folder / "out\\REPORT.Split", "a:")) == ENDED_DONE);
     CHECK(ReadWholeFile("A:\\REPORT.DOC") == data);
     CHECK(EachWriteFlushed(calls.Calls()));
+    // Pieces of 40,000, 40,000 and 20,000 bytes, read in blocks of 32,768 bytes.
+    CHECK(calls.WriteSizes() == std::vector<uint32_t>{32768, 7232, 32768, 7232, 20000});
   }
+}
+
+TEST_CASE("copies from drive A: to a fixed disk read 32,768-byte blocks and flush nothing") {
+  WorkerStage stage;
+  TempFolder folder;
+  FloppyDrive floppy;
+  MakeFolder(folder / "out");
+  const std::string data = test::PatternBytes(100000, 5);
+  ScriptedMessages boxes({}, &stage.journal);
+  FileCallCounter calls;
+
+  SUBCASE("split of a source on A:") {
+    WriteWholeFile("A:\\REPORT.DOC", data);
+    CHECK(stage.Run(SplitWorker, stage.Job("A:\\REPORT.DOC", folder / "out", 40000)) == ENDED_DONE);
+    CHECK(ReadWholeFile(folder / "out\\REPORT.002") == data.substr(80000));
+    CHECK(calls.WriteSizes() == std::vector<uint32_t>{32768, 7232, 25536, 14464, 18304, 1696});
+  }
+  SUBCASE("restore of pieces on A:") {
+    WriteWholeFile("A:\\REPORT.000", data.substr(0, 40000));
+    WriteWholeFile("A:\\REPORT.001", data.substr(40000, 40000));
+    WriteWholeFile("A:\\REPORT.002", data.substr(80000));
+    WriteWholeFile("A:\\REPORT.Split", "<ORIGINALNAME>REPORT.DOC\r\n<#FILES>3\r\n<SIZE>100000");
+    CHECK(stage.Run(RestoreWorker, stage.Job("A:\\REPORT.Split", folder / "out")) == ENDED_DONE);
+    CHECK(ReadWholeFile(folder / "out\\REPORT.DOC") == data);
+    CHECK(calls.WriteSizes() == std::vector<uint32_t>{32768, 7232, 32768, 7232, 20000});
+  }
+  CHECK(calls.Calls().find('F') == std::string::npos);
 }
