@@ -7,6 +7,7 @@
 #include "job/Messages.h"
 #include "job/WorkerJob.h"
 #include "job/WorkerReports.h"
+#include "logic/Crc32.h"
 #include "logic/PieceNames.h"
 #include "logic/SizeRules.h"
 #include "res/resource.h"
@@ -51,6 +52,7 @@ class Split {
   fw::File piece;
   int64_t total = 0;
   uint32_t pieceCount = 0;  // pieces created so far
+  InfoChecksums checksums;  // of the pieces written whole, taken while they were copied
 };
 
 bool Split::Run() {
@@ -113,6 +115,8 @@ bool Split::WritePieces() {
       case BlockCopier::SOURCE_ENDED: return reports.Fail(IDS_READ_INCOMPLETE, job.sourcePath);
       case BlockCopier::FAILED: return false;
     }
+    checksums.wholeFile = Crc32Combine(checksums.wholeFile, copier.Checksum(), limit);
+    checksums.pieces.push_back(copier.Checksum());
     try {
       piece.Close();
     } catch (const fw::FileError&) {
@@ -142,7 +146,7 @@ bool Split::WriteExtra(uint32_t flag) {
       return WriteRestoreBatch(job.sourcePath, job.destinationPath, baseName, count, job.progressDialog);
     default:
       return WriteRestoreInfo(job.sourcePath, job.destinationPath, baseName, count,
-                              static_cast<int32_t>(total), job.progressDialog);
+                              static_cast<int32_t>(total), checksums, job.progressDialog);
   }
 }
 
