@@ -9,27 +9,8 @@
 #include "job/TraceLog.h"
 #include "job/TracedStep.h"
 
-namespace {
-
-bool NamesFile(const std::string& path) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-}  // namespace
-
-std::string RunningProgramPath() {
-  // The first element may be a name without folder or extension, as typed by
-  // whoever started the program; the module path is then the reliable one.
-  fw::App* app = fw::App::Current();
-  if (app && !app->Arguments().empty() && NamesFile(app->Arguments()[0])) return app->Arguments()[0];
-  char path[MAX_PATH];
-  DWORD length = GetModuleFileNameA(nullptr, path, sizeof(path));
-  return length > 0 && length < sizeof(path) ? std::string(path, length) : std::string();
-}
-
 bool WriteProgramCopy(std::string destination, HWND owner) {
-  std::string sourcePath = RunningProgramPath();
+  std::string sourcePath = fw::App::ProgramPath();
   std::string targetPath = destination + "\\Parvola95.exe";
   Trace().WriteLine("Trying to copy parvola");
   Trace().WriteText("Trying to open parvola file...");

@@ -7,6 +7,7 @@
 #include "job/Messages.h"
 #include "job/WorkerJob.h"
 #include "job/WorkerReports.h"
+#include "logic/Crc32.h"
 #include "logic/PieceNames.h"
 #include "logic/SizeRules.h"
 #include "res/resource.h"
@@ -42,6 +43,7 @@ class Split {
   bool WritePieces();
   bool WriteExtras();
   bool WriteExtra(uint32_t flag);
+  bool WriteBatchFile(int32_t count);
 
   WorkerJob& job;
   WorkerReports reports;
@@ -51,6 +53,7 @@ class Split {
   fw::File piece;
   int64_t total = 0;
   uint32_t pieceCount = 0;  // pieces created so far
+  InfoChecksums checksums;  // of the pieces written whole, taken while they were copied
 };
 
 bool Split::Run() {
@@ -113,6 +116,8 @@ bool Split::WritePieces() {
       case BlockCopier::SOURCE_ENDED: return reports.Fail(IDS_READ_INCOMPLETE, job.sourcePath);
       case BlockCopier::FAILED: return false;
     }
+    checksums.wholeFile = Crc32Combine(checksums.wholeFile, copier.Checksum(), limit);
+    checksums.pieces.push_back(copier.Checksum());
     try {
       piece.Close();
     } catch (const fw::FileError&) {
@@ -139,11 +144,23 @@ bool Split::WriteExtra(uint32_t flag) {
     case EXTRA_PROGRAM_COPY:
       return WriteProgramCopy(job.destinationPath, job.progressDialog);
     case EXTRA_BATCH_FILE:
-      return WriteRestoreBatch(job.sourcePath, job.destinationPath, baseName, count, job.progressDialog);
+      return WriteBatchFile(count);
     default:
       return WriteRestoreInfo(job.sourcePath, job.destinationPath, baseName, count,
-                              static_cast<int32_t>(total), job.progressDialog);
+                              static_cast<int32_t>(total), checksums, job.progressDialog);
   }
+}
+
+// The batch file; a name that the command interpreter cannot read leaves it out: the
+// user is told so, and the split goes on, as another disk would not help.
+bool Split::WriteBatchFile(int32_t count) {
+  BatchFileResult result =
+      WriteRestoreBatch(job.sourcePath, job.destinationPath, baseName, count, job.progressDialog);
+  if (result == BatchFileResult::NAME_UNREADABLE) {
+    reports.ShowBox(IDS_BATCH_NAME_UNREADABLE, FileNameOf(job.sourcePath), MB_OK | MB_ICONEXCLAMATION);
+    reports.AnimationPlay();
+  }
+  return result != BatchFileResult::FAILED;
 }
 
 }  // namespace

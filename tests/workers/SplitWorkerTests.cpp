@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "framework/App.h"
 #include "job/BlockCopier.h"
 #include "job/Messages.h"
 #include "logic/PieceNames.h"
@@ -10,6 +11,7 @@
 #include "res/resource.h"
 #include "split/ProgramCopy.h"
 #include "split/SplitWorker.h"
+#include "support/ExpectedInfo.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestSupport.h"
 #include "support/WorkerStage.h"
@@ -60,8 +62,8 @@ TEST_CASE("a split cuts the source into numbered pieces and writes the extras be
     CHECK(ReadWholeFile(piece + ".002") == data.substr(80000));
     CHECK(FilesIn(folder / "out") == Entries{"Parvola95.exe", "REPORT.PART.000", "REPORT.PART.001",
                                              "REPORT.PART.002", "REPORT.PART.Bat", "REPORT.PART.Split"});
-    CHECK(ReadWholeFile(piece + ".Split") == "<ORIGINALNAME>REPORT.PART.DOC\r\n<#FILES>3\r\n<SIZE>100000");
-    CHECK(ReadWholeFile(folder / "out\\Parvola95.exe") == ReadWholeFile(RunningProgramPath()));
+    CHECK(ReadWholeFile(piece + ".Split") == ExpectedInfoText("REPORT.PART.DOC", data, 40000));
+    CHECK(ReadWholeFile(folder / "out\\Parvola95.exe") == ReadWholeFile(fw::App::ProgramPath()));
 
     CHECK(First(stage.Entries()) == "send WM_SHOW_FROM " + source);
     CHECK(stage.Only("WM_SHOW_FROM").size() == 1);
@@ -195,6 +197,25 @@ TEST_CASE("an extra that cannot be written is offered again; Cancel skips the on
                    : Entries{"send WM_ANIMATION_STOP", "box 144", "send WM_ANIMATION_STOP", failure}));
     }
   }
+}
+
+TEST_CASE("a name whose extension the command interpreter cannot read: no batch file, the user told so") {
+  WorkerStage stage;
+  TempFolder folder;
+  MakeFolder(folder / "out");
+  // The euro sign, which the OEM code pages of American and German systems lack.
+  const std::string source = folder / "Preise.5\x80";
+  WriteWholeFile(source, test::PatternBytes(50000));
+  ScriptedMessages boxes({}, &stage.journal);
+  CHECK(stage.Run(SplitWorker, stage.Job(source, folder / "out", 40000, ALL_EXTRAS)) == ENDED_DONE);
+  CHECK(FilesIn(folder / "out") == Entries{"Parvola95.exe", "Preise.000", "Preise.001", "Preise.Split"});
+  CHECK(stage.Dialogue() == Entries{"send WM_ANIMATION_STOP", "box 170", "send WM_ANIMATION_PLAY"});
+  REQUIRE(boxes.Shown().size() == 1);
+  CHECK(Box(boxes).text ==
+        "The DOS command interpreter cannot read the name 'Preise.5\x80':\nits code page lacks some of its "
+        "letters.\nNo BAT file was written; please restore the file\nwith Parvola 95.");
+  CHECK(Box(boxes).buttons == MB_OK);
+  CHECK(Box(boxes).icon == MB_ICONEXCLAMATION);
 }
 
 TEST_CASE("a job that cannot be split is refused before anything is written") {
