@@ -1,12 +1,18 @@
 #include "job/StopRequest.h"
 
-std::shared_ptr<StopRequest> StopRequest::Create() {
+StopRequest* StopRequest::Create() {
   HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   if (!event) return nullptr;
-  return std::make_shared<StopRequest>(event);
+  return new StopRequest(event);
 }
 
 StopRequest::~StopRequest() { CloseHandle(event); }
+
+void StopRequest::Hold() { holders.fetch_add(1); }
+
+void StopRequest::Release() {
+  if (holders.fetch_sub(1) == 1) delete this;
+}
 
 void StopRequest::Raise() {
   SetEvent(event);

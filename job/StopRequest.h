@@ -5,17 +5,20 @@
 // costs a round trip to a server on some platforms.
 #pragma once
 #include <atomic>
-#include <memory>
 #include <windows.h>
 
 class StopRequest {
  public:
-  // A request not yet raised; nullptr when the system gives no event.
-  static std::shared_ptr<StopRequest> Create();
-  explicit StopRequest(HANDLE event) : event(event) {}
-  ~StopRequest();
+  // A request not yet raised, held once by the caller; nullptr when the system gives
+  // no event.
+  static StopRequest* Create();
   StopRequest(const StopRequest&) = delete;
   StopRequest& operator=(const StopRequest&) = delete;
+
+  // One more holder (a worker that reads the request while the window that raises it
+  // may go away), and the end of one hold: the last Release deletes the request.
+  void Hold();
+  void Release();
 
   // The user asks to break off: the event first, then the flag, so that a worker
   // that finds the flag up finds the event signalled as well.
@@ -27,6 +30,10 @@ class StopRequest {
   bool Taken();
 
  private:
+  explicit StopRequest(HANDLE event) : event(event) {}
+  ~StopRequest();
+
   const HANDLE event;
   std::atomic<bool> raised{false};
+  std::atomic<int> holders{1};
 };

@@ -10,6 +10,8 @@ namespace {
 struct RunningJob {
   WorkerJob job;
   WorkerBody body;
+
+  ~RunningJob() { job.stop->Release(); }
 };
 
 // The parent is looked up before the close request goes out, since the progress
@@ -36,6 +38,7 @@ unsigned __stdcall WorkerThread(void* parameter) {
 
 bool StartWorker(const WorkerJob& job, WorkerBody body) {
   if (!job.stop) return false;
+  job.stop->Hold();
   auto* running = new RunningJob{job, body};
   uintptr_t thread = _beginthreadex(nullptr, 0, WorkerThread, running, 0, nullptr);
   if (thread == 0) {

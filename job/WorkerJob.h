@@ -1,7 +1,6 @@
 // The record of one split or restore job, and the start of its worker thread.
 #pragma once
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <windows.h>
 
@@ -13,7 +12,7 @@ constexpr int32_t JOB_SPLIT = 1;
 
 struct WorkerJob {
   HWND progressDialog = nullptr;  // receives the reports; its parent learns the outcome
-  std::shared_ptr<StopRequest> stop = nullptr;  // raised when the user asks to break off
+  StopRequest* stop = nullptr;    // raised when the user asks to break off
   std::string sourcePath;         // the file to split, or the info file to restore from
   std::string destinationPath;    // the folder of the pieces, or of the restored file
   int32_t mode = JOB_RESTORE;     // JOB_SPLIT or JOB_RESTORE
@@ -26,9 +25,9 @@ struct WorkerJob {
 using WorkerBody = bool (*)(WorkerJob& job);
 
 // Starts body on a thread of its own at normal priority; false, and nothing started,
-// when the job has no stop request. The thread gets its own copy of the job, which
-// shares the stop request. When body has returned, the thread asks the progress
-// window to close, tells that window's parent (the dialog that opened it) whether the
-// job failed, and deletes its copy: the progress window may go away at any time
-// without the worker ever reading freed memory.
+// when the job has no stop request. The thread gets its own copy of the job and holds
+// its stop request. When body has returned, the thread asks the progress window to
+// close, tells that window's parent (the dialog that opened it) whether the job
+// failed, and deletes its copy, releasing the request: the progress window may go
+// away at any time without the worker ever reading freed memory.
 bool StartWorker(const WorkerJob& job, WorkerBody body);

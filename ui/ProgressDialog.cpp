@@ -33,6 +33,10 @@ constexpr UINT BAR_MILLISECONDS = 100;
 ProgressDialog::ProgressDialog(const WorkerJob& request, bool hidden, HWND owner)
     : fw::Dialog(IDD_PROGRESS, owner), job(request), hidden(hidden) {}
 
+ProgressDialog::~ProgressDialog() {
+  if (job.stop) job.stop->Release();
+}
+
 bool ProgressDialog::OnInitDialog() {
   if (hidden) SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE);
   SendItemMessage(IDC_ANIMATION, ACM_OPENA, reinterpret_cast<WPARAM>(fw::ResourceModule()),

@@ -13,6 +13,7 @@ class ProgressDialog : public fw::Dialog {
   // window adds itself and the stop request. hidden: the window takes no room on the
   // screen (an unattended run that hides its progress).
   ProgressDialog(const WorkerJob& request, bool hidden, HWND owner);
+  ~ProgressDialog() override;
 
   bool IsRestore() const { return job.mode == JOB_RESTORE; }
 

@@ -3,7 +3,7 @@
 #include "job/StopRequest.h"
 
 TEST_CASE("a stop request is taken once, however often it was raised before") {
-  std::shared_ptr<StopRequest> stop = StopRequest::Create();
+  StopRequest* stop = StopRequest::Create();
   REQUIRE(stop != nullptr);
   CHECK_FALSE(stop->Taken());
   // Two presses of Break before the worker looks: one question.
@@ -15,4 +15,5 @@ TEST_CASE("a stop request is taken once, however often it was raised before") {
   stop->Raise();
   CHECK(stop->Taken());
   CHECK_FALSE(stop->Taken());
+  stop->Release();
 }

@@ -72,6 +72,7 @@ WorkerStage::~WorkerStage() {
   DestroyWindow(progress);
   DestroyWindow(owner);
   CloseHandle(ended);
+  stop->Release();
 }
 
 WorkerJob WorkerStage::Job(const std::string& source, const std::string& destination, int32_t pieceSize,

@@ -5,7 +5,6 @@
 // ("send" when it came by SendMessage from another thread); scripted message boxes
 // given the same journal add "box <text number>" in between.
 #pragma once
-#include <memory>
 #include <string>
 #include <vector>
 #include <windows.h>
@@ -46,7 +45,7 @@ class WorkerStage {
   Journal journal;
   HWND owner = nullptr;
   HWND progress = nullptr;
-  std::shared_ptr<StopRequest> stop;
+  StopRequest* stop = nullptr;
   HANDLE ended = nullptr;  // signalled when the owner was told the outcome
 };
 
