@@ -9,7 +9,9 @@
 # against `cat`, and `cp` of the file as the machine's ceiling. Every output is compared
 # byte for byte with the source; a wrong byte makes the run fail. Page caches are dropped
 # before every timed step when the system allows it (--warm keeps them). --baseline times
-# a second build of the program in the same rounds, for before/after figures.
+# a second build of the program in the same rounds, for before/after figures. The program's
+# steps are also shown net of Wine's start-up and shutdown (the median of an unattended
+# split of 1 byte), and one more split of the file measures the program's peak memory.
 set -euo pipefail
 parvola_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$parvola_root/tools/setup.sh"
@@ -154,11 +156,37 @@ for ((round = 1; round <= runs; round++)); do
   check_copy "$work/cp/data.bin"
 done
 
-# Wine's own cost: an unattended split of a 1-byte file, start to end.
+# The program's peak memory during one split of the file: the high-water mark of its
+# resident set (its peak working set, with the pages of Wine's own libraries) and the
+# most private (anonymous) memory it held, read from /proc every 20 ms while it runs.
+# wine-run.sh hands its process over to Wine's loader, which becomes the program's.
+measure_memory() {  # exe label
+  fresh pieces
+  settle
+  "$wine_run" "$1" /s "$source_win" /nm 100 /or /nd /na "$work_win\\pieces" >/dev/null 2>&1 &
+  local pid=$! peak=0 private=0 resident anonymous
+  while kill -0 "$pid" 2>/dev/null; do
+    read -r resident anonymous < <(awk '/^VmHWM:/ {h = $2} /^RssAnon:/ {a = $2} END {print h + 0, a + 0}' \
+                                     "/proc/$pid/status" 2>/dev/null || echo "0 0")
+    if ((resident > peak)); then peak=$resident; fi
+    if ((anonymous > private)); then private=$anonymous; fi
+    sleep 0.02
+  done
+  wait "$pid" || fail "$2 ended with status $?"
+  check_pieces "$work/pieces"
+  echo "$2 $peak $private" >> "$work/memory"
+}
+echo "Measuring the peak memory of a split ..." >&2
+measure_memory "$program" program
+if [ -n "$baseline" ]; then measure_memory "$baseline" baseline; fi
+
+# Wine's own cost: an unattended split of a 1-byte file, start to end, with the caches
+# as the timed steps find them (dropped, Wine starts from disk too).
 head -c 1 /dev/urandom > "$work/one.bin"
 one_win="$(windows_path "$work/one.bin")"
 for ((round = 1; round <= runs; round++)); do
   fresh one
+  settle
   start=$(now)
   "$wine_run" "$program" /s "$one_win" /nm 100 /or /nd /na "$work_win\\one" >/dev/null 2>&1
   record startup_split "$(now)" "$start"
@@ -196,6 +224,7 @@ x64_size=$(stripped_size "$program" x86_64-w64-mingw32-strip)
 # min and median seconds of every label, then the table.
 awk -v mib="$size_mib" -v runs="$runs" -v server="$server_note" -v cache="$cache_note" \
     -v i686="$i686_size" -v x64="$x64_size" '
+  FILENAME ~ /memory$/ { peak[$1] = $2 / 1024; private[$1] = $3 / 1024; next }
   { t[$1] = t[$1] " " $2 / 1e9 }
   function stats(label,   n, v, i, j, x) {
     n = split(substr(t[label], 2), v, " ")
@@ -203,18 +232,30 @@ awk -v mib="$size_mib" -v runs="$runs" -v server="$server_note" -v cache="$cache
     lo[label] = v[1]
     med[label] = n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
   }
-  function row(name, label, peer,   rate, text) {
+  # A program step (with a peer) also net of Wine: its median less that of the 1-byte split.
+  function row(name, label, peer,   rate, text, net) {
     stats(label)
     rate = mib / med[label]
     text = sprintf("%-34s %7.3f %7.3f %9.0f", name, lo[label], med[label], rate)
     text = text sprintf(peer == "" ? "%9s" : "%9.2f", peer == "" ? "-" : med[peer] / med[label])
-    printf "%s %8.2f\n", text, med["tool_cp"] / med[label]
+    text = text sprintf(" %8.2f", med["tool_cp"] / med[label])
+    net = med[label] - med["startup_split"]
+    if (peer == "") text = text sprintf(" %7s %9s", "-", "-")
+    else text = text sprintf(" %7.3f %9s", net, net > 0 ? sprintf("%.2f", med[peer] / net) : "-")
+    print text
+  }
+  function memory(name, label) {
+    if (label in peak)
+      printf "  %-32s %7.1f MiB peak working set (resident, Wine included), %.1f MiB of it private\n",
+             name, peak[label], private[label]
   }
   END {
-    stats("tool_cp"); stats("tool_split"); stats("tool_cat")
+    stats("tool_cp"); stats("tool_split"); stats("tool_cat"); stats("startup_split")
     printf "\nParvola 95 benchmark: %d MiB of random data, %d runs each; %s; %s.\n", mib, runs, cache, server
-    printf "Program times include Wine start-up and shutdown. Ratios are speeds (peer time / step time), from the medians.\n\n"
-    printf "%-34s %7s %7s %9s %9s %8s\n", "step", "min s", "med s", "MiB/s", "to peer", "to cp"
+    printf "Program times include Wine start-up and shutdown; \"net\" takes off the median of the 1-byte split (%.3f s).\n",
+           med["startup_split"]
+    printf "Ratios are speeds (peer time / step time), from the medians.\n\n"
+    printf "%-34s %7s %7s %9s %9s %8s %7s %9s\n", "step", "min s", "med s", "MiB/s", "to peer", "to cp", "net s", "net/peer"
     row("Parvola 95 split (/nm 100 /or)", "program_split", "tool_split")
     if ("baseline_split" in t) row("  baseline build split", "baseline_split", "tool_split")
     row("split -b 100M -d -a 3", "tool_split", "")
@@ -222,8 +263,11 @@ awk -v mib="$size_mib" -v runs="$runs" -v server="$server_note" -v cache="$cache
     if ("baseline_restore" in t) row("  baseline build restore", "baseline_restore", "tool_cat")
     row("cat of the pieces", "tool_cat", "")
     row("cp (ceiling)", "tool_cp", "")
-    stats("startup_split"); stats("start_to_dialog")
+    stats("start_to_dialog")
     printf "\nEvery output matched the source byte for byte.\n"
+    printf "\nPeak memory of the program during one split of the %d MiB file\n", mib
+    memory("Parvola 95", "program")
+    memory("baseline build", "baseline")
     printf "\nFootprint\n"
     printf "  Parvola95.exe i686 (stripped):    %7d bytes (%.1f KiB of 256 KiB)\n", i686, i686 / 1024
     printf "  Parvola95.exe x86_64 (stripped):  %7d bytes (%.1f KiB)\n", x64, x64 / 1024
@@ -231,4 +275,4 @@ awk -v mib="$size_mib" -v runs="$runs" -v server="$server_note" -v cache="$cache
     printf "  unattended split of 1 byte:       %7.3f s median (min %.3f): Wine start-up and shutdown\n",
            med["startup_split"], lo["startup_split"]
     printf "  (with managed windows and no window manager Wine waits 2 s at each of the two windows)\n"
-  }' "$work/times"
+  }' "$work/memory" "$work/times"
