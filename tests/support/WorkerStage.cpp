@@ -161,6 +161,8 @@ WriteFunction originalWrite = nullptr;
 FlushFunction originalFlush = nullptr;
 DWORD testThread = 0;
 Journal fileCalls;
+size_t writesCounted = 0;  // by the present counter
+std::vector<std::pair<size_t, std::function<void()>>> writeActions;
 
 void** ImportSlot(const char* function) {
   auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
@@ -192,7 +194,12 @@ void* Replace(const char* function, void* replacement) {
 }
 
 BOOL WINAPI CountedWrite(HANDLE file, LPCVOID data, DWORD count, LPDWORD written, LPOVERLAPPED overlapped) {
-  if (GetCurrentThreadId() != testThread) fileCalls.Add("W" + std::to_string(count));
+  if (GetCurrentThreadId() != testThread) {
+    fileCalls.Add("W" + std::to_string(count));
+    ++writesCounted;
+    for (auto& [number, action] : writeActions)
+      if (number == writesCounted) action();
+  }
   return originalWrite(file, data, count, written, overlapped);
 }
 
@@ -205,6 +212,7 @@ BOOL WINAPI CountedFlush(HANDLE file) {
 
 FileCallCounter::FileCallCounter() : start(fileCalls.Entries().size()) {
   testThread = GetCurrentThreadId();
+  writesCounted = 0;
   originalWrite =
       reinterpret_cast<WriteFunction>(Replace("WriteFile", reinterpret_cast<void*>(CountedWrite)));
   originalFlush =
@@ -212,6 +220,7 @@ FileCallCounter::FileCallCounter() : start(fileCalls.Entries().size()) {
 }
 
 FileCallCounter::~FileCallCounter() {
+  writeActions.clear();
   Replace("WriteFile", reinterpret_cast<void*>(originalWrite));
   Replace("FlushFileBuffers", reinterpret_cast<void*>(originalFlush));
 }
@@ -221,6 +230,10 @@ std::string FileCallCounter::Calls() const {
   std::vector<std::string> entries = fileCalls.Entries();
   for (size_t index = start; index < entries.size(); ++index) calls += entries[index][0];
   return calls;
+}
+
+void FileCallCounter::BeforeWrite(size_t number, std::function<void()> action) {
+  writeActions.emplace_back(number, std::move(action));
 }
 
 std::vector<uint32_t> FileCallCounter::WriteSizes() const {

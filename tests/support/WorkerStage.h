@@ -5,6 +5,7 @@
 // ("send" when it came by SendMessage from another thread); scripted message boxes
 // given the same journal add "box <text number>" in between.
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 #include <windows.h>
@@ -68,6 +69,9 @@ class FileCallCounter {
   std::string Calls() const;
   // The bytes of each write, in order.
   std::vector<uint32_t> WriteSizes() const;
+  // Runs action on the writing thread just before write number `number` (from 1) goes to
+  // its file: what the user does while that block is being written. Set before the worker starts.
+  void BeforeWrite(size_t number, std::function<void()> action);
 
  private:
   size_t start;  // calls counted by earlier counters
