@@ -252,10 +252,11 @@ awk -v mib="$size_mib" -v runs="$runs" -v server="$server_note" -v cache="$cache
   END {
     stats("tool_cp"); stats("tool_split"); stats("tool_cat"); stats("startup_split")
     printf "\nParvola 95 benchmark: %d MiB of random data, %d runs each; %s; %s.\n", mib, runs, cache, server
-    printf "Program times include Wine start-up and shutdown; \"net\" takes off the median of the 1-byte split (%.3f s).\n",
-           med["startup_split"]
-    printf "Ratios are speeds (peer time / step time), from the medians.\n\n"
-    printf "%-34s %7s %7s %9s %9s %8s %7s %9s\n", "step", "min s", "med s", "MiB/s", "to peer", "to cp", "net s", "net/peer"
+    printf "Program times include Wine start-up and shutdown; \"net\" takes off the median of the 1-byte\n"
+    printf "split (%.3f s).", med["startup_split"]
+    printf " Ratios are speeds (peer time / step time), from the medians.\n\n"
+    printf "%-34s %7s %7s %9s %9s %8s %7s %9s\n", "step", "min s", "med s", "MiB/s", "to peer", "to cp",
+           "net s", "net/peer"
     row("Parvola 95 split (/nm 100 /or)", "program_split", "tool_split")
     if ("baseline_split" in t) row("  baseline build split", "baseline_split", "tool_split")
     row("split -b 100M -d -a 3", "tool_split", "")

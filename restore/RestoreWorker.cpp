@@ -97,8 +97,8 @@ bool Restore::ReadInfo() {
 bool Restore::CopyPieces() {
   std::string piecesFolder = FolderOf(job.sourcePath);
   std::string baseName = BaseNameOf(info.originalName);
-  BlockCopier copier(reports, info.totalSize, IDS_ABORT_RESTORE, CopyBlockBytes(piecesFolder, job.destinationPath),
-                     &PIECE_STEPS);
+  uint32_t blockBytes = CopyBlockBytes(piecesFolder, job.destinationPath);
+  BlockCopier copier(reports, info.totalSize, IDS_ABORT_RESTORE, blockBytes, &PIECE_STEPS);
   for (int32_t index = 0; index < info.pieceCount; ++index)
     if (!CopyPiece(copier, PiecePath(piecesFolder, baseName, static_cast<uint32_t>(index)), index)) return false;
   return true;
