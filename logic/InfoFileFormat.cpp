@@ -1,5 +1,7 @@
 #include "logic/InfoFileFormat.h"
 
+#include <climits>
+
 namespace {
 
 constexpr std::string_view NAME_TAG = "<ORIGINALNAME>";
@@ -28,14 +30,15 @@ class Cursor {
     return data.compare(AtEnd() ? data.size() : position, count, tag.substr(0, count)) == 0;
   }
 
-  // Reads decimal digits; false when they do not fit a signed 32-bit number.
-  bool ReadNumber(int32_t& value) {
+  // Reads decimal digits into a number of at most limit; false when they amount to more.
+  bool ReadNumber(int64_t limit, int64_t& value) {
     int64_t number = 0;
     for (; !AtEnd() && data[position] >= '0' && data[position] <= '9'; ++position) {
-      number = number * 10 + (data[position] - '0');
-      if (number > INT32_MAX) return false;
+      const int digit = data[position] - '0';
+      if (number > (limit - digit) / 10) return false;
+      number = number * 10 + digit;
     }
-    value = static_cast<int32_t>(number);
+    value = number;
     return true;
   }
 
@@ -74,7 +77,7 @@ bool IsPlainFileName(const std::string& name) {
 
 }  // namespace
 
-std::string RestoreInfoText(const std::string& originalName, int32_t pieceCount, int32_t totalSize) {
+std::string RestoreInfoText(const std::string& originalName, int32_t pieceCount, int64_t totalSize) {
   return std::string(NAME_TAG) + originalName + "\r\n" + std::string(COUNT_TAG) + std::to_string(pieceCount) +
          "\r\n" + std::string(SIZE_TAG) + std::to_string(totalSize);
 }
@@ -91,13 +94,14 @@ InfoParse ParseRestoreInfo(std::string_view data, RestoreInfo& info) {
   cursor.Skip(nameEnd + 2);
   if (!cursor.MatchesTag(COUNT_TAG)) return Failure(INFO_COUNT, TAG_NOT_FOUND);
   cursor.Skip(COUNT_TAG.size());
-  if (!cursor.ReadNumber(info.pieceCount) || cursor.AtEnd() || info.pieceCount == 0)
-    return Failure(INFO_COUNT, BAD_COUNT);
+  int64_t count = 0;
+  if (!cursor.ReadNumber(INT32_MAX, count) || cursor.AtEnd() || count == 0) return Failure(INFO_COUNT, BAD_COUNT);
+  info.pieceCount = int32_t(count);
 
   // Past the two bytes after the digits, which the writer makes CR LF.
   cursor.Skip(2);
   if (!cursor.MatchesTag(SIZE_TAG)) return Failure(INFO_SIZE, TAG_NOT_FOUND);
   cursor.Skip(SIZE_TAG.size());
-  if (!cursor.ReadNumber(info.totalSize) || info.totalSize == 0) return Failure(INFO_SIZE, BAD_SIZE);
+  if (!cursor.ReadNumber(INT64_MAX, info.totalSize) || info.totalSize == 0) return Failure(INFO_SIZE, BAD_SIZE);
   return InfoParse{true, INFO_FIELDS, nullptr};
 }

@@ -8,11 +8,11 @@
 struct RestoreInfo {
   std::string originalName;
   int32_t pieceCount = 0;
-  int32_t totalSize = 0;
+  int64_t totalSize = 0;
 };
 
 // "<ORIGINALNAME>name\r\n<#FILES>count\r\n<SIZE>size", with no line end after the size.
-std::string RestoreInfoText(const std::string& originalName, int32_t pieceCount, int32_t totalSize);
+std::string RestoreInfoText(const std::string& originalName, int32_t pieceCount, int64_t totalSize);
 
 // The fields in the order they are parsed; each is one traced step of the reader.
 enum InfoField { INFO_NAME, INFO_COUNT, INFO_SIZE, INFO_FIELDS };
@@ -24,6 +24,7 @@ struct InfoParse {
 };
 
 // Parses the info text into info (valid only when the result says parsed). Besides
-// malformed fields it refuses a count or size beyond the signed 32-bit range, and
-// an original name that could reach outside the restore folder or name a device.
+// malformed fields it refuses a count beyond the signed 32-bit range, a size beyond
+// the signed 64-bit range, and an original name that could reach outside the
+// restore folder or name a device.
 InfoParse ParseRestoreInfo(std::string_view data, RestoreInfo& info);

@@ -14,7 +14,7 @@ constexpr uint32_t READ_LIMIT = 32768;
 
 }  // namespace
 
-bool ReadRestoreInfo(std::string path, std::string& originalName, int32_t& pieceCount, int32_t& totalSize) {
+bool ReadRestoreInfo(std::string path, std::string& originalName, int32_t& pieceCount, int64_t& totalSize) {
   fw::File file;
   Trace().WriteText("Trying to open the info file...");
   if (!file.Open(path, fw::File::READ_SHARE_READ)) {

@@ -5,4 +5,4 @@
 
 // Reads the info file at path (or, when that does not open, at path + ".split"); true
 // when all three fields were read, and only then are the outputs valid.
-bool ReadRestoreInfo(std::string path, std::string& originalName, int32_t& pieceCount, int32_t& totalSize);
+bool ReadRestoreInfo(std::string path, std::string& originalName, int32_t& pieceCount, int64_t& totalSize);

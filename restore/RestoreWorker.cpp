@@ -38,7 +38,7 @@ class Restore {
   std::unique_ptr<char[]> buffer;
   std::string originalName;
   int32_t pieceCount = 0;
-  int32_t totalSize = 0;
+  int64_t totalSize = 0;
   std::string piecesFolder;  // the info file's folder with its backslash, or empty
   std::string outputPath;
   bool floppy = false;
@@ -85,7 +85,8 @@ bool Restore::ReadInfo() {
     reports.ShowBox(IDS_INFO_FILE_UNREADABLE, FAILURE_BOX);
     return false;
   }
-  Trace().WriteLine(fw::Format("Info file done: %s, %d, %d", originalName.c_str(), pieceCount, totalSize));
+  Trace().WriteLine(fw::Format("Info file done: %s, %d, %s", originalName.c_str(), pieceCount,
+                               std::to_string(totalSize).c_str()));
   return true;
 }
 

@@ -8,4 +8,4 @@
 // and the total size; progress is passed on to the guarded creation. True when the
 // file was created, written and closed.
 bool WriteRestoreInfo(std::string sourcePath, std::string destination, std::string baseName,
-                      int32_t pieceCount, int32_t totalSize, HWND progress);
+                      int32_t pieceCount, int64_t totalSize, HWND progress);

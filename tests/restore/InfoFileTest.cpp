@@ -11,7 +11,8 @@ namespace {
 struct ReadBack {
   bool read = false;
   std::string name = "unchanged";
-  int32_t count = -7, size = -7;
+  int32_t count = -7;
+  int64_t size = -7;
 };
 
 ReadBack Read(const std::string& path) {
@@ -36,6 +37,15 @@ TEST_CASE("restore info file on disk") {
     CHECK(back.count == 3);
     CHECK(back.size == 900);
     CHECK(boxes.Shown().empty());
+  }
+
+  SUBCASE("a size past 32 bits is written in full and read back in 64 bits") {
+    ScriptedMessages boxes;
+    REQUIRE(WriteRestoreInfo("D:\\disc.iso", folder.Path(), "disc", 5, 4298113031, nullptr));
+    CHECK(ReadWholeFile(folder / "disc.Split") == "<ORIGINALNAME>disc.iso\r\n<#FILES>5\r\n<SIZE>4298113031");
+    CHECK(Read(folder / "disc.Split").size == 4298113031);
+    WriteWholeFile(folder / "disc.Split", "<ORIGINALNAME>disc.iso\r\n<#FILES>5\r\n<SIZE>9223372036854775808");
+    CHECK_FALSE(Read(folder / "disc.Split").read);
   }
 
   SUBCASE("the writer asks before overwriting and keeps the file after No") {
