@@ -6,7 +6,7 @@
 #include "ui/RestoreDialog.h"
 #include "ui/SplitDialog.h"
 
-bool SplitApp::InitInstance() {
+void SplitApp::InitInstance() {
   // The common controls the dialog templates use (tab, progress bar, animation).
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
@@ -28,5 +28,4 @@ bool SplitApp::InitInstance() {
     dialog.DoModal();
   }
   Trace().WriteLine("Parvola95 done");
-  return false;
 }

@@ -10,5 +10,5 @@ class SplitApp : public fw::App {
   SplitCommandLine commandLine;
 
  protected:
-  bool InitInstance() override;
+  void InitInstance() override;
 };

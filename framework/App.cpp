@@ -27,13 +27,7 @@ App::~App() {
 App* App::Current() { return currentApp; }
 
 int App::Run() {
-  if (InitInstance()) {
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-    }
-  }
+  InitInstance();
   return 0;
 }
 
@@ -89,15 +83,19 @@ void App::WriteProfileInt(const char* name, int value) const {
   RegCloseKey(key);
 }
 
-void App::ShowHelp(unsigned dialogTemplate) const {
-  char path[MAX_PATH];
-  DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return;
-  std::string helpFile(path, length);
+void App::ShowHelp(HWND owner, unsigned dialogTemplate) const {
+  std::string helpFile = ProgramPath();
+  if (helpFile.empty()) return;
   size_t dot = helpFile.find_last_of(".\\");
   if (dot != std::string::npos && helpFile[dot] == '.') helpFile.erase(dot);
   helpFile += ".HLP";
-  WinHelpA(mainWindow, helpFile.c_str(), HELP_CONTEXT, 0x20000 + dialogTemplate);
+  WinHelpA(owner, helpFile.c_str(), HELP_CONTEXT, 0x20000 + dialogTemplate);
+}
+
+std::string App::ProgramPath() {
+  char path[MAX_PATH];
+  DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return length > 0 && length < MAX_PATH ? std::string(path, length) : std::string();
 }
 
 }  // namespace fw

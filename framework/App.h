@@ -15,7 +15,8 @@ class App {
 
   static App* Current();
 
-  // Runs the program; returns the process exit status.
+  // Runs the program: its start-up, which returns when the program has done its work.
+  // Returns the process exit status.
   int Run();
 
   // The process arguments as the platform splits them; element 0 is the program.
@@ -30,21 +31,22 @@ class App {
   void WriteProfileString(const char* name, const std::string& value) const;
   void WriteProfileInt(const char* name, int value) const;
 
-  HWND MainWindow() const { return mainWindow; }
-  void SetMainWindow(HWND window) { mainWindow = window; }
+  // Opens the program's help file (its path with the extension .HLP) at the topic
+  // of a dialog, for the window owner: context 0x20000 plus the dialog's template number.
+  void ShowHelp(HWND owner, unsigned dialogTemplate) const;
 
-  // Opens the program's help file (its path with the extension .HLP) at the
-  // topic of a dialog: context 0x20000 plus the dialog's template number.
-  void ShowHelp(unsigned dialogTemplate) const;
+  // The full path of the running program, from its module: the same however the
+  // program was started (by its bare name from a prompt too). Empty when the system
+  // cannot name it within a path's length.
+  static std::string ProgramPath();
 
  protected:
-  // Start-up: returns false to end the process without a message loop.
-  virtual bool InitInstance() = 0;
+  // Start-up: runs the program's dialog; the process ends when it returns.
+  virtual void InitInstance() = 0;
 
  private:
   std::vector<std::string> arguments;
   std::string registryCompany;
-  HWND mainWindow = nullptr;
 };
 
 }  // namespace fw

@@ -88,7 +88,7 @@ bool Dialog::ProcessMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result
     case IDOK: OnOK(); break;
     case IDCANCEL: OnCancel(); break;
     case ID_HELP:
-      if (App::Current()) App::Current()->ShowHelp(templateId);
+      if (App::Current()) App::Current()->ShowHelp(window, templateId);
       break;
     default: return false;
   }
@@ -115,7 +115,6 @@ INT_PTR CALLBACK Dialog::StaticProcedure(HWND window, UINT message, WPARAM wPara
 
 INT_PTR Dialog::Procedure(UINT message, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
-  handled = false;
   if (!ProcessMessage(message, wParam, lParam, result)) return FALSE;
   // These messages return their value directly instead of through DWLP_MSGRESULT.
   switch (message) {

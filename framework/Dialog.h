@@ -1,6 +1,7 @@
 // The dialog base: a window handle bound to a template by number, one-line
 // helpers for its items, and a per-class routing table (the message map).
 #pragma once
+#include <optional>
 #include <string>
 #include <windows.h>
 
@@ -17,7 +18,7 @@ class Dialog {
   INT_PTR DoModal();
   // Creates the dialog as a modeless window (a page or a progress window).
   bool Create(HWND parent);
-  virtual void DestroyWindow();
+  void DestroyWindow();
 
   HWND Handle() const { return window; }
   HWND Parent() const { return parent; }
@@ -50,9 +51,6 @@ class Dialog {
   virtual bool ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
   void EndDialog(INT_PTR result);
-  // Inside a handler: let the system's default processing run as well.
-  void PassToDefault() { handled = false; }
-  bool handled = false;
 
  private:
   static INT_PTR CALLBACK StaticProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -82,10 +80,16 @@ inline NMHDR* NotifyHeader(UINT message, LPARAM lParam, int id, UINT code) {
 // In its source, first thing:
 //   BEGIN_MESSAGE_MAP(SplitDialog, fw::Dialog)
 //     ON_MESSAGE(WM_SET_SOURCE, OnSetSource)     LRESULT OnSetSource(WPARAM, LPARAM)
+//     ON_MESSAGE_OR_DEFAULT(WM_PAINT, OnPaint)   std::optional<LRESULT> OnPaint(WPARAM, LPARAM)
 //     ON_BUTTON(IDC_ABOUT, OnAbout)              void OnAbout()
 //     ON_EDIT_CHANGE(IDC_SOURCE_EDIT, OnSourceChange)
 //     ON_NOTIFY(TCN_SELCHANGE, IDC_TAB, OnTabChange)  LRESULT OnTabChange(NMHDR*)
 //   END_MESSAGE_MAP()
+// The rule: the first entry that matches takes the message, and no later entry nor the
+// base class's table sees it. Its handler has handled it, except that a handler entered
+// with ON_MESSAGE_OR_DEFAULT may answer nothing (std::nullopt): the system's default
+// processing then takes the message. A message that no entry matches goes to the base
+// class's table, and from the last one to the system.
 #define DECLARE_MESSAGE_MAP() \
   bool ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
@@ -93,19 +97,24 @@ inline NMHDR* NotifyHeader(UINT message, LPARAM lParam, int id, UINT code) {
   bool ThisClass::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) { \
     using MapBase = BaseClass;
 
-#define ON_MESSAGE(number, handler)       \
-  if (message == (number)) {              \
-    handled = true;                       \
-    result = handler(wParam, lParam);     \
-    if (handled) return true;             \
+#define ON_MESSAGE(number, handler)   \
+  if (message == (number)) {          \
+    result = handler(wParam, lParam); \
+    return true;                      \
   }
 
-#define ON_CONTROL(code, id, handler)                   \
-  if (fw::IsCommand(message, wParam, (id), (code))) {   \
-    handled = true;                                     \
-    handler();                                          \
-    result = 0;                                         \
-    return true;                                        \
+#define ON_MESSAGE_OR_DEFAULT(number, handler)               \
+  if (message == (number)) {                                 \
+    std::optional<LRESULT> answer = handler(wParam, lParam); \
+    result = answer.value_or(0);                             \
+    return answer.has_value();                               \
+  }
+
+#define ON_CONTROL(code, id, handler)                 \
+  if (fw::IsCommand(message, wParam, (id), (code))) { \
+    handler();                                        \
+    result = 0;                                       \
+    return true;                                      \
   }
 
 #define ON_BUTTON(id, handler) ON_CONTROL(BN_CLICKED, id, handler)
@@ -113,7 +122,6 @@ inline NMHDR* NotifyHeader(UINT message, LPARAM lParam, int id, UINT code) {
 
 #define ON_NOTIFY(code, id, handler)                                     \
   if (NMHDR* header = fw::NotifyHeader(message, lParam, (id), (code))) { \
-    handled = true;                                                      \
     result = handler(header);                                            \
     return true;                                                         \
   }

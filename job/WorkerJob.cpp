@@ -4,34 +4,53 @@
 
 #include "job/Messages.h"
 
-bool StartWorker(const WorkerJob& job, WorkerProcedure worker) {
-  auto* own = new WorkerJob(job);
-  own->stopEvent = nullptr;
-  if (!DuplicateHandle(GetCurrentProcess(), job.stopEvent, GetCurrentProcess(), &own->stopEvent, 0, FALSE,
+namespace {
+
+// What the thread owns: its copy of the job and the work to do.
+struct RunningJob {
+  WorkerJob job;
+  WorkerBody body;
+
+  ~RunningJob() {
+    if (job.stopEvent) CloseHandle(job.stopEvent);
+  }
+};
+
+// The parent is looked up before the close request goes out, since the progress
+// window may be gone as soon as it has handled it. The progress window is a popup
+// owned by the dialog that opened it; for such a window the parent is its owner.
+void ReportEnd(HWND progress, bool failed) {
+  HWND parent = GetParent(progress);
+  PostMessageA(progress, WM_CLOSE, 0, 0);
+  PostMessageA(parent, failed ? WM_WORK_FAILED : WM_WORK_DONE, 0, 0);
+}
+
+unsigned __stdcall WorkerThread(void* parameter) {
+  auto* running = static_cast<RunningJob*>(parameter);
+  bool failed = !running->body(running->job);
+  // The thread's exit code, which nothing reads, is the job's mode: 1 for a split, 0
+  // for a restore.
+  auto exitCode = static_cast<unsigned>(running->job.mode);
+  ReportEnd(running->job.progressDialog, failed);
+  delete running;
+  return exitCode;
+}
+
+}  // namespace
+
+bool StartWorker(const WorkerJob& job, WorkerBody body) {
+  auto* running = new RunningJob{job, body};
+  running->job.stopEvent = nullptr;
+  if (!DuplicateHandle(GetCurrentProcess(), job.stopEvent, GetCurrentProcess(), &running->job.stopEvent, 0, FALSE,
                        DUPLICATE_SAME_ACCESS)) {
-    delete own;
+    delete running;
     return false;
   }
-  uintptr_t thread = _beginthreadex(nullptr, 0, worker, own, 0, nullptr);
+  uintptr_t thread = _beginthreadex(nullptr, 0, WorkerThread, running, 0, nullptr);
   if (thread == 0) {
-    ReleaseWorkerJob(own);
+    delete running;
     return false;
   }
   CloseHandle(reinterpret_cast<HANDLE>(thread));
   return true;
-}
-
-void ReleaseWorkerJob(WorkerJob* job) {
-  if (job->stopEvent) CloseHandle(job->stopEvent);
-  delete job;
-}
-
-void EndWorker(WorkerJob* job, bool failed) {
-  HWND progress = job->progressDialog;
-  // The progress window is a popup owned by the dialog that opened it; for such a
-  // window the parent is its owner.
-  HWND parent = GetParent(progress);
-  PostMessageA(progress, WM_CLOSE, 0, 0);
-  PostMessageA(parent, failed ? WM_WORK_FAILED : WM_WORK_DONE, 0, 0);
-  ReleaseWorkerJob(job);
 }

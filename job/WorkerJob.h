@@ -18,19 +18,13 @@ struct WorkerJob {
   uint32_t extrasFlags = 0;       // EXTRA_PROGRAM_COPY | EXTRA_INFO_FILE | EXTRA_BATCH_FILE
 };
 
-using WorkerProcedure = unsigned(__stdcall*)(void* job);
+// The work of a job, run on the job's own thread: true when it succeeded. It has
+// closed its files when it returns.
+using WorkerBody = bool (*)(WorkerJob& job);
 
-// Starts the worker on a thread of its own at normal priority. The thread gets
-// its own copy of the job, with its own handle of the stop event, and deletes
-// both when it ends: the progress window may go away at any time without the
-// worker ever reading freed memory.
-bool StartWorker(const WorkerJob& job, WorkerProcedure worker);
-
-// For the worker, at its very end: releases the copy that StartWorker made.
-void ReleaseWorkerJob(WorkerJob* job);
-
-// The last act of every worker, after it has closed its files: asks the progress
-// window to close, tells that window's parent (the dialog that opened it) whether
-// the job failed, and releases the job. The parent is looked up before the close
-// request goes out, since the window may be gone as soon as it has been handled.
-void EndWorker(WorkerJob* job, bool failed);
+// Starts body on a thread of its own at normal priority. The thread gets its own
+// copy of the job, with its own handle of the stop event. When body has returned,
+// the thread asks the progress window to close, tells that window's parent (the
+// dialog that opened it) whether the job failed, and deletes its copy: the progress
+// window may go away at any time without the worker ever reading freed memory.
+bool StartWorker(const WorkerJob& job, WorkerBody body);

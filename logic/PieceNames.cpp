@@ -5,6 +5,12 @@ std::string FileNameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+std::string FolderOf(const std::string& path) {
+  std::string folder = path.substr(0, path.size() - FileNameOf(path).size());
+  if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+  return folder;
+}
+
 std::string BaseNameOf(const std::string& path) {
   std::string name = FileNameOf(path);
   size_t dot = name.rfind('.');
@@ -16,8 +22,9 @@ std::string PieceDigits(uint32_t index) {
           static_cast<char>('0' + index % 10)};
 }
 
-std::string PiecePath(const std::string& destination, const std::string& baseName, uint32_t index) {
-  return destination + '\\' + baseName + '.' + PieceDigits(index);
+std::string PiecePath(const std::string& folder, const std::string& baseName, uint32_t index) {
+  std::string name = baseName + '.' + PieceDigits(index);
+  return folder.empty() ? name : folder + '\\' + name;
 }
 
 std::string NormalizeDestination(std::string destination) {

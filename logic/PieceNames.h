@@ -11,6 +11,10 @@
 // written for it reads back.
 std::string FileNameOf(const std::string& path);
 
+// The part of the path before its file name, without the backslash or slash that
+// ends it: C:\DATA\REPORT.Split gives C:\DATA, REPORT.Split gives the empty text.
+std::string FolderOf(const std::string& path);
+
 // The file name up to, not including, its last "." (the whole name when it has none):
 // C:\DATA\BACKUP.TAR.GZ gives BACKUP.TAR, C:\MY.DIR\README gives README.
 std::string BaseNameOf(const std::string& path);
@@ -21,8 +25,9 @@ constexpr uint32_t MAX_PIECE_COUNT = 1000;
 // The piece index as three digits, hundreds, tens and units: 7 gives "007", 1234 gives "234".
 std::string PieceDigits(uint32_t index);
 
-// destination\base.ddd, the name of the piece with this 0-based index.
-std::string PiecePath(const std::string& destination, const std::string& baseName, uint32_t index);
+// folder\base.ddd, the path of the piece with this 0-based index; base.ddd alone (in
+// the current folder) when the folder is empty.
+std::string PiecePath(const std::string& folder, const std::string& baseName, uint32_t index);
 
 // The destination without its trailing backslashes: A:\ gives A:, C:\OUT\\ gives C:\OUT.
 std::string NormalizeDestination(std::string destination);

@@ -1,9 +1,10 @@
 #include "restore/RestoreWorker.h"
 
-#include <memory>
+#include <cstdint>
 
 #include "framework/File.h"
 #include "framework/Texts.h"
+#include "job/BlockCopier.h"
 #include "job/GuardedFile.h"
 #include "job/TraceLog.h"
 #include "job/TracedStep.h"
@@ -15,12 +16,12 @@
 
 namespace {
 
-constexpr uint32_t BLOCK_BYTES = 32768;
+// The trace of each block of a piece.
+constexpr CopySteps PIECE_STEPS = {"Reading from split file...", "Writing to file...", "flushing..."};
 
 class Restore {
  public:
-  explicit Restore(WorkerJob& job)
-      : job(job), reports(job.progressDialog, job.stopEvent), buffer(new char[BLOCK_BYTES]) {}
+  explicit Restore(WorkerJob& job) : job(job), reports(job.progressDialog, job.stopEvent) {}
 
   // The whole restore; false when it failed or the user broke it off.
   bool Run();
@@ -29,17 +30,13 @@ class Restore {
   bool ReadInfo();
   bool CopyPieces();
   bool OpenPiece(fw::File& piece, const std::string& path);
-  bool CopyPiece(fw::File& piece, const std::string& path);
   bool CloseOutput();
-
 
   WorkerJob& job;
   WorkerReports reports;
-  std::unique_ptr<char[]> buffer;
   std::string originalName;
   int32_t pieceCount = 0;
   int64_t totalSize = 0;
-  std::string piecesFolder;  // the info file's folder with its backslash, or empty
   std::string outputPath;
   bool floppy = false;
   fw::File output;
@@ -50,8 +47,6 @@ class Restore {
 bool Restore::Run() {
   if (!ReadInfo()) return false;
 
-  size_t slash = job.sourcePath.rfind('\\');
-  piecesFolder = slash == std::string::npos ? std::string() : job.sourcePath.substr(0, slash + 1);
   std::string destination = NormalizeDestination(job.destinationPath);
   floppy = IsFloppyDestination(destination);
   outputPath = destination + '\\' + originalName;
@@ -90,14 +85,19 @@ bool Restore::ReadInfo() {
   return true;
 }
 
+// The pieces, in the folder of the info file, appended one after another; each is
+// copied to its end, whatever its length.
 bool Restore::CopyPieces() {
+  std::string piecesFolder = FolderOf(job.sourcePath);
   std::string baseName = BaseNameOf(originalName);
+  BlockCopier copier(reports, totalSize, IDS_ABORT_RESTORE, &PIECE_STEPS);
   for (int32_t index = 0; index < pieceCount; ++index) {
-    std::string path = piecesFolder + baseName + '.' + PieceDigits(static_cast<uint32_t>(index));
+    std::string path = PiecePath(piecesFolder, baseName, static_cast<uint32_t>(index));
     reports.ShowFrom(path);
     fw::File piece;
     if (!OpenPiece(piece, path)) return false;
-    bool pieceCopied = CopyPiece(piece, path);
+    bool pieceCopied = copier.Copy({piece, path}, {output, outputPath}, INT64_MAX, floppy) != BlockCopier::FAILED;
+    copied = copier.Done();
     // A piece that does not close is of no further interest: its bytes are copied.
     TracedStep("Trying to close the split file...", [&] {
       piece.Close();
@@ -125,34 +125,6 @@ bool Restore::OpenPiece(fw::File& piece, const std::string& path) {
   return true;
 }
 
-// Appends the piece to the output block by block, up to the read that returns
-// nothing; false on a file error or when the user breaks off.
-bool Restore::CopyPiece(fw::File& piece, const std::string& path) {
-  for (;;) {
-    uint32_t count = 0;
-    if (!TracedStep("Reading from split file...", [&] {
-          count = piece.Read(buffer.get(), BLOCK_BYTES);
-          return true;
-        }))
-      return reports.Fail(IDS_READ_INCOMPLETE, path);
-    Trace().WriteText("Writing to file...");
-    try {
-      output.Write(buffer.get(), count);
-      Trace().WriteText("flushing...");
-      if (floppy) output.Flush();  // the disk may be changed at the next prompt
-    } catch (const fw::FileError&) {
-      Trace().WriteLine("failed");
-      return reports.Fail(IDS_WRITE_INCOMPLETE, outputPath);
-    }
-    Trace().WriteLine("done");
-    copied += count;
-    reports.Progress(copied, totalSize);
-    reports.TimeLeft(copied, totalSize);
-    if (reports.BreakOffConfirmed(IDS_ABORT_RESTORE)) return false;
-    if (count == 0) return true;
-  }
-}
-
 bool Restore::CloseOutput() {
   Trace().WriteText("Trying to close the file...");
   try {
@@ -167,13 +139,7 @@ bool Restore::CloseOutput() {
 
 }  // namespace
 
-unsigned __stdcall RestoreWorker(void* parameter) {
-  auto* job = static_cast<WorkerJob*>(parameter);
-  bool failed;
-  {
-    Restore restore(*job);
-    failed = !restore.Run();
-  }
-  EndWorker(job, failed);
-  return 0;
+bool RestoreWorker(WorkerJob& job) {
+  Restore restore(job);
+  return restore.Run();
 }

@@ -1,9 +1,8 @@
-// The restore worker: the thread that rebuilds a split file from its pieces, as
-// its restore info file describes them.
+// The restore worker: the work of a restore job, which rebuilds a split file from
+// its pieces as its restore info file describes them.
 #pragma once
+#include "job/WorkerJob.h"
 
-// Thread procedure. job is the worker's own WorkerJob (see StartWorker): its source
-// is the info file, its destination the folder of the rebuilt file. The worker
-// releases the job at its end. Returns 0 in every case: the outcome reaches the
-// progress window's parent as WM_WORK_DONE or WM_WORK_FAILED.
-unsigned __stdcall RestoreWorker(void* job);
+// Runs on the job's thread (see StartWorker): the job's source is the info file, its
+// destination the folder of the rebuilt file. True when the restore succeeded.
+bool RestoreWorker(WorkerJob& job);

@@ -22,16 +22,6 @@ void SetClassesText(const char* keyName, const std::string& text) {
 
 void DeleteClassesTree(const char* keyName) { RegDeleteTreeA(HKEY_CLASSES_ROOT, keyName); }
 
-// The program's own path as its first argument gives it; the module path when
-// there is no application object (the path is the same file).
-std::string RunningProgramPath() {
-  fw::App* app = fw::App::Current();
-  if (app && !app->Arguments().empty()) return app->Arguments()[0];
-  char path[MAX_PATH];
-  DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return std::string(path, length < MAX_PATH ? length : 0);
-}
-
 // The program as the first word of a verb's command line. A path with a blank is
 // quoted: unquoted, the system would try "C:\Program.exe" before the real program.
 std::string CommandProgram(const std::string& programPath) {
@@ -42,7 +32,7 @@ std::string CommandProgram(const std::string& programPath) {
 }  // namespace
 
 void ApplyShellRegistration(uint32_t registrationFlags) {
-  ApplyShellRegistration(registrationFlags, RunningProgramPath());
+  ApplyShellRegistration(registrationFlags, fw::App::ProgramPath());
 }
 
 void ApplyShellRegistration(uint32_t registrationFlags, const std::string& programPath) {

@@ -7,5 +7,5 @@
 // registration flags (REGISTER_EXTENSION, REGISTER_SPLIT_VERB, REGISTER_RESTORE_VERB)
 // ask for, pointing at the running program. Failures are ignored.
 void ApplyShellRegistration(uint32_t registrationFlags);
-// The same for a given program path (used by the above with argument 0).
+// The same for a given program path (the above gives the running program's full path).
 void ApplyShellRegistration(uint32_t registrationFlags, const std::string& programPath);

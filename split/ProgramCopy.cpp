@@ -4,33 +4,13 @@
 
 #include "framework/App.h"
 #include "framework/File.h"
+#include "job/BlockCopier.h"
 #include "job/GuardedFile.h"
 #include "job/TraceLog.h"
 #include "job/TracedStep.h"
 
-namespace {
-
-constexpr uint32_t BLOCK_SIZE = 32768;
-
-bool NamesFile(const std::string& path) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-}  // namespace
-
-std::string RunningProgramPath() {
-  // The first element may be a name without folder or extension, as typed by
-  // whoever started the program; the module path is then the reliable one.
-  fw::App* app = fw::App::Current();
-  if (app && !app->Arguments().empty() && NamesFile(app->Arguments()[0])) return app->Arguments()[0];
-  char path[MAX_PATH];
-  DWORD length = GetModuleFileNameA(nullptr, path, sizeof(path));
-  return length > 0 && length < sizeof(path) ? std::string(path, length) : std::string();
-}
-
 bool WriteProgramCopy(std::string destination, HWND owner) {
-  std::string sourcePath = RunningProgramPath();
+  std::string sourcePath = fw::App::ProgramPath();
   std::string targetPath = destination + "\\Parvola95.exe";
   Trace().WriteLine("Trying to copy parvola");
   Trace().WriteText("Trying to open parvola file...");
@@ -44,11 +24,11 @@ bool WriteProgramCopy(std::string destination, HWND owner) {
 
   // The loop ends after a read that delivers nothing; that read and its empty write
   // are steps like the others.
-  std::vector<char> buffer(BLOCK_SIZE);
+  std::vector<char> buffer(COPY_BLOCK_BYTES);
   uint32_t count = 0;
   do {
     if (!TracedStep("Trying to read from parvola file...", [&] {
-          count = source.Read(buffer.data(), BLOCK_SIZE);
+          count = source.Read(buffer.data(), COPY_BLOCK_BYTES);
           return true;
         }) ||
         !TracedStep("Trying to write to the parvola file...", [&] {

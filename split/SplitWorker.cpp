@@ -1,9 +1,8 @@
 #include "split/SplitWorker.h"
 
-#include <memory>
-
 #include "framework/File.h"
 #include "framework/Texts.h"
+#include "job/BlockCopier.h"
 #include "job/GuardedFile.h"
 #include "job/Messages.h"
 #include "job/WorkerJob.h"
@@ -17,7 +16,6 @@
 
 namespace {
 
-constexpr uint32_t BLOCK_BYTES = 32768;
 // Sizes travel as signed 32-bit values (info file, messages): larger sources cannot be split.
 constexpr uint64_t LARGEST_SOURCE = INT32_MAX;
 
@@ -33,7 +31,7 @@ constexpr Extra EXTRAS_IN_ORDER[] = {{EXTRA_PROGRAM_COPY, IDS_PROGRAM_COPY_FAILE
 class Split {
  public:
   explicit Split(WorkerJob& job)
-      : job(job), reports(job.progressDialog, job.stopEvent), buffer(new char[BLOCK_BYTES]) {}
+      : job(job), reports(job.progressDialog, job.stopEvent) {}
 
   // The whole job; false when it failed or the user broke it off. The source and
   // an unfinished piece stay open until the object goes.
@@ -42,23 +40,16 @@ class Split {
  private:
   bool Admit(uint64_t length);
   bool WritePieces();
-  bool CopyIntoPiece(const std::string& path);
-  bool Refill();
   bool WriteExtras();
   bool WriteExtra(uint32_t flag);
 
-
   WorkerJob& job;
   WorkerReports reports;
-  std::unique_ptr<char[]> buffer;
-  uint32_t fill = 0;      // bytes read into the buffer and not yet written
-  uint32_t position = 0;  // where they start in the buffer
   std::string baseName;
   bool floppy = false;
   fw::File source;
   fw::File piece;
   int64_t total = 0;
-  int64_t remaining = 0;
   uint32_t pieceCount = 0;  // pieces created so far
 };
 
@@ -77,7 +68,7 @@ bool Split::Run() {
     return reports.Fail(IDS_CANNOT_READ, job.sourcePath);
   }
   if (!Admit(length)) return false;
-  total = remaining = static_cast<int64_t>(length);
+  total = static_cast<int64_t>(length);
   return WritePieces() && WriteExtras();
 }
 
@@ -102,15 +93,26 @@ bool Split::Admit(uint64_t length) {
   return true;
 }
 
+// The pieces one after another, each up to the piece size; the block that ends one
+// piece usually starts the next one.
 bool Split::WritePieces() {
-  while (remaining > 0) {
+  BlockCopier copier(reports, total, IDS_ABORT_SPLIT);
+  while (copier.Done() < total) {
     if (floppy && pieceCount > 0) {
       reports.ShowBox(IDS_NEXT_DISK, MB_OK | MB_ICONEXCLAMATION);
       reports.AnimationPlay();
     }
     std::string path = PiecePath(job.destinationPath, baseName, pieceCount++);
     reports.ShowTo(path);
-    if (!CreateFileGuarded(path, piece, job.progressDialog) || !CopyIntoPiece(path)) return false;
+    if (!CreateFileGuarded(path, piece, job.progressDialog)) return false;
+    int64_t remaining = total - copier.Done();
+    int64_t limit = remaining < job.pieceSize ? remaining : job.pieceSize;
+    switch (copier.Copy({source, job.sourcePath}, {piece, path}, limit, floppy)) {
+      case BlockCopier::LIMIT_REACHED: break;
+      // The source shrank during the split: what is due cannot be read.
+      case BlockCopier::SOURCE_ENDED: return reports.Fail(IDS_READ_INCOMPLETE, job.sourcePath);
+      case BlockCopier::FAILED: return false;
+    }
     try {
       piece.Close();
     } catch (const fw::FileError&) {
@@ -118,44 +120,6 @@ bool Split::WritePieces() {
     }
   }
   return true;
-}
-
-// Copies up to one piece size from the buffer into the open piece, refilling the
-// buffer only when it is empty: a piece usually ends inside a buffer, whose rest
-// starts the next piece.
-bool Split::CopyIntoPiece(const std::string& path) {
-  for (int64_t written = 0; written < job.pieceSize && remaining > 0;) {
-    if (fill == 0 && !Refill()) return reports.Fail(IDS_READ_INCOMPLETE, job.sourcePath);
-    int64_t room = job.pieceSize - written;
-    uint32_t chunk = room < fill ? static_cast<uint32_t>(room) : fill;
-    try {
-      piece.Write(buffer.get() + position, chunk);
-      if (floppy) piece.Flush();  // the disk may be taken out right after the prompt
-    } catch (const fw::FileError&) {
-      return reports.Fail(IDS_WRITE_INCOMPLETE, path);
-    }
-    written += chunk;
-    remaining -= chunk;
-    position += chunk;
-    fill -= chunk;
-    reports.TimeLeft(total - remaining, total);
-    reports.Progress(total - remaining, total);
-    if (reports.BreakOffConfirmed(IDS_ABORT_SPLIT)) return false;
-  }
-  return true;
-}
-
-// Reads the next block. A source that delivers nothing while bytes are still due
-// (it shrank during the split) counts as a read failure rather than copying
-// nothing for ever.
-bool Split::Refill() {
-  position = 0;
-  try {
-    fill = source.Read(buffer.get(), BLOCK_BYTES);
-  } catch (const fw::FileError&) {
-    fill = 0;
-  }
-  return fill > 0;
 }
 
 bool Split::WriteExtras() {
@@ -184,13 +148,7 @@ bool Split::WriteExtra(uint32_t flag) {
 
 }  // namespace
 
-unsigned __stdcall SplitWorker(void* parameter) {
-  auto* job = static_cast<WorkerJob*>(parameter);
-  bool failed;
-  {
-    Split split(*job);
-    failed = !split.Run();
-  }  // closes the source and an unfinished piece, ignoring errors
-  EndWorker(job, failed);
-  return 1;
+bool SplitWorker(WorkerJob& job) {
+  Split split(job);
+  return split.Run();  // the source and an unfinished piece close with the object, ignoring errors
 }

@@ -8,7 +8,7 @@
 #include "logic/SizeRules.h"
 #include "res/resource.h"
 #include "ui/FolderBrowser.h"
-#include "ui/MainWindowFrame.h"
+#include "ui/DestinationCheck.h"
 
 namespace {
 

@@ -17,7 +17,7 @@ BEGIN_MESSAGE_MAP(ProgressDialog, fw::Dialog)
   ON_MESSAGE(WM_SHOW_TO, OnShowTo)
   ON_MESSAGE(WM_SHOW_TIME_LEFT, OnShowTimeLeft)
   ON_MESSAGE(WM_CLOSE, OnClose)
-  ON_MESSAGE(WM_SYSCOMMAND, OnSysCommand)
+  ON_MESSAGE_OR_DEFAULT(WM_SYSCOMMAND, OnSysCommand)
   ON_BUTTON(IDC_BREAK, OnBreak)
 END_MESSAGE_MAP()
 
@@ -97,11 +97,10 @@ LRESULT ProgressDialog::OnClose(WPARAM, LPARAM) {
   return 0;
 }
 
-LRESULT ProgressDialog::OnSysCommand(WPARAM command, LPARAM) {
-  if ((command & 0xFFF0) == SC_CLOSE)
-    RequestStop();
-  else
-    PassToDefault();
+// The close box asks to stop, as Break does; the other commands are the system's.
+std::optional<LRESULT> ProgressDialog::OnSysCommand(WPARAM command, LPARAM) {
+  if ((command & 0xFFF0) != SC_CLOSE) return std::nullopt;
+  RequestStop();
   return 0;
 }
 

@@ -31,7 +31,7 @@ class ProgressDialog : public fw::Dialog {
   LRESULT OnShowTo(WPARAM, LPARAM path);
   LRESULT OnShowTimeLeft(WPARAM seconds, LPARAM);
   LRESULT OnClose(WPARAM, LPARAM);
-  LRESULT OnSysCommand(WPARAM command, LPARAM);
+  std::optional<LRESULT> OnSysCommand(WPARAM command, LPARAM);
   void OnBreak();
   void RequestStop();
   void StartJob();

@@ -12,29 +12,21 @@
 #include "shell/ShellPaths.h"
 #include "shell/ShellRegistration.h"
 #include "shell/SystemPage.h"
-#include "ui/AboutDialog.h"
 #include "ui/ExtrasPage.h"
 #include "ui/FilesPage.h"
-#include "ui/ProgressDialog.h"
 #include "ui/SizePage.h"
 
-BEGIN_MESSAGE_MAP(SplitDialog, fw::Dialog)
-  ON_MESSAGE(WM_SYSCOMMAND, OnSysCommand)
-  ON_MESSAGE(WM_PAINT, OnPaint)
-  ON_MESSAGE(WM_QUERYDRAGICON, OnQueryDragIcon)
+BEGIN_MESSAGE_MAP(SplitDialog, MainDialog)
   ON_MESSAGE(WM_DROPFILES, OnDropFiles)
   ON_NOTIFY(TCN_SELCHANGE, IDC_TAB, OnTabChange)
-  ON_BUTTON(IDC_ABOUT, OnAbout)
   ON_MESSAGE(WM_SET_SOURCE, OnSetSource)
   ON_MESSAGE(WM_SET_DESTINATION, OnSetDestination)
   ON_MESSAGE(WM_SET_SIZE_OPTION, OnSetSizeOption)
   ON_MESSAGE(WM_SET_EXTRAS, OnSetExtras)
   ON_MESSAGE(WM_SET_REGISTRATION, OnSetRegistration)
-  ON_MESSAGE(WM_PROGRESS_CLOSED, OnProgressClosed)
   ON_MESSAGE(WM_WORK_DONE, OnWorkDone)
   ON_MESSAGE(WM_WORK_FAILED, OnWorkFailed)
-  ON_MESSAGE(WM_AUTO_START, OnAutoStart)
-  ON_MESSAGE(WM_DESTROY, OnDestroy)
+  ON_MESSAGE_OR_DEFAULT(WM_DESTROY, OnDestroy)
 END_MESSAGE_MAP()
 
 namespace {
@@ -54,9 +46,7 @@ constexpr uint32_t REGISTER_ALL = REGISTER_EXTENSION | REGISTER_SPLIT_VERB | REG
 }  // namespace
 
 SplitDialog::SplitDialog(const SplitCommandLine& startOptions, HWND parent)
-    : fw::Dialog(IDD_SPLIT, parent),
-      startOptions(startOptions),
-      icon(LoadIconA(fw::ResourceModule(), MAKEINTRESOURCEA(IDI_APPLICATION_ICON))) {
+    : MainDialog(IDD_SPLIT, startOptions, parent) {
   const SplitCommandLine& commandLine = startOptions;
   sourcePath = ResolveShortcut(commandLine.fileArgument);
   LoadSettings();
@@ -95,7 +85,7 @@ void SplitDialog::SaveSettings() const {
 }
 
 bool SplitDialog::OnInitDialog() {
-  fw::Dialog::OnInitDialog();
+  PrepareMainWindow();
   DragAcceptFiles(Handle(), TRUE);
   splitButton = Item(IDOK);
   exitButton = Item(IDCANCEL);
@@ -105,9 +95,6 @@ bool SplitDialog::OnInitDialog() {
   sizePage = std::make_unique<SizePage>(Handle());
   extrasPage = std::make_unique<ExtrasPage>(Handle());
   systemPage = std::make_unique<SystemPage>(Handle());
-  PrepareSystemMenu(Handle());
-  SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-  SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
   CreatePages();
 
   sizePage->SetChoice(sizeOption == SIZE_FLOPPY_144 ? 0 : sizeOption == SIZE_FLOPPY_720 ? 1 : 2);
@@ -120,10 +107,7 @@ bool SplitDialog::OnInitDialog() {
   extrasPage->SetFlags(extrasFlags);
   systemPage->SetFlags(registrationFlags);
 
-  if (startOptions.unattended) {
-    SendMessageA(Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    PostMessageA(Handle(), WM_AUTO_START, 0, 0);
-  }
+  StartIfUnattended();
   return false;  // the focus is set
 }
 
@@ -180,38 +164,15 @@ void SplitDialog::OnOK() {
                     .mode = JOB_SPLIT,
                     .pieceSize = sizeOption,
                     .extrasFlags = extrasFlags};
-  progressDialogs.Start(new ProgressDialog(request, startOptions.hideProgress != 0, Handle()), Handle());
-  EnableWindow(exitButton, progressDialogs.Empty());
+  StartProgress(request);
 }
 
 // The dialog stays open while work runs, whatever asks it to close.
 void SplitDialog::OnCancel() {
-  if (progressDialogs.Empty()) fw::Dialog::OnCancel();
+  if (!WorkRunning()) fw::Dialog::OnCancel();
 }
 
-void SplitDialog::OnAbout() { ShowAboutBox(Handle()); }
-
-LRESULT SplitDialog::OnSysCommand(WPARAM command, LPARAM) {
-  switch (command & 0xFFF0) {
-    case IDC_ABOUT:
-      ShowAboutBox(Handle());
-      return 0;
-    case SC_CLOSE:
-      if (!progressDialogs.Empty()) return 0;
-      break;
-  }
-  TrackMinimizeRestore(Handle(), static_cast<unsigned>(command & 0xFFF0));
-  PassToDefault();
-  return 0;
-}
-
-// Minimised, the dialog shows its icon in the middle of its client area.
-LRESULT SplitDialog::OnPaint(WPARAM, LPARAM) {
-  if (!PaintIconWhenMinimized(Handle(), icon)) PassToDefault();
-  return 0;
-}
-
-LRESULT SplitDialog::OnQueryDragIcon(WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(icon); }
+void SplitDialog::OnWorkRunningChanged() { EnableWindow(exitButton, !WorkRunning()); }
 
 // One dropped file becomes the source; a drop of several files changes nothing.
 // A path too long for the field would be cut to the name of another file, so it
@@ -228,14 +189,13 @@ LRESULT SplitDialog::OnDropFiles(WPARAM drop, LPARAM) {
 }
 
 // Progress windows first, in the order they were started, then the pages.
-LRESULT SplitDialog::OnDestroy(WPARAM, LPARAM) {
-  progressDialogs.DestroyAll();
+std::optional<LRESULT> SplitDialog::OnDestroy(WPARAM, LPARAM) {
+  DestroyProgressWindows();
   filesPage.reset();
   sizePage.reset();
   extrasPage.reset();
   systemPage.reset();
-  PassToDefault();
-  return 0;
+  return std::nullopt;
 }
 
 LRESULT SplitDialog::OnSetSource(WPARAM length, LPARAM text) {
@@ -287,13 +247,6 @@ LRESULT SplitDialog::OnSetRegistration(WPARAM flags, LPARAM) {
   return 0;
 }
 
-// A progress dialog that is not in the list was deleted already: nothing twice.
-LRESULT SplitDialog::OnProgressClosed(WPARAM, LPARAM progress) {
-  progressDialogs.Close(reinterpret_cast<ProgressDialog*>(progress));
-  if (progressDialogs.Empty()) EnableWindow(exitButton, TRUE);
-  return 0;
-}
-
 LRESULT SplitDialog::OnWorkDone(WPARAM, LPARAM) {
   SetFocus(Handle());
   if (startOptions.unattended)
@@ -305,15 +258,5 @@ LRESULT SplitDialog::OnWorkDone(WPARAM, LPARAM) {
 
 LRESULT SplitDialog::OnWorkFailed(WPARAM, LPARAM) {
   if (startOptions.unattended) PostMessageA(Handle(), WM_CLOSE, 0, 0);
-  return 0;
-}
-
-// Unattended: split at once, or wait for the user when the command line left
-// something unusable.
-LRESULT SplitDialog::OnAutoStart(WPARAM, LPARAM) {
-  if (IsWindowEnabled(splitButton))
-    OnOK();
-  else
-    SendMessageA(Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
   return 0;
 }

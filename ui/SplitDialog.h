@@ -9,17 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "framework/Dialog.h"
 #include "logic/SplitCommandLine.h"
-#include "ui/MainWindowFrame.h"
+#include "ui/MainDialog.h"
 
 class FilesPage;
 class SizePage;
 class ExtrasPage;
 class SystemPage;
-class ProgressDialog;
 
-class SplitDialog : public fw::Dialog {
+class SplitDialog : public MainDialog {
  public:
   // startOptions: the parsed command line, which outlives the dialog.
   SplitDialog(const SplitCommandLine& startOptions, HWND parent);
@@ -40,25 +38,19 @@ class SplitDialog : public fw::Dialog {
   // The page of a tab (0 Files, 1 Size, 2 Extras, 3 System).
   fw::Dialog* Page(int index) const;
   void UpdateSplitButton() const;
+  void OnWorkRunningChanged() override;
 
   LRESULT OnTabChange(NMHDR*);
-  void OnAbout();
-  LRESULT OnSysCommand(WPARAM command, LPARAM);
-  LRESULT OnPaint(WPARAM, LPARAM);
-  LRESULT OnQueryDragIcon(WPARAM, LPARAM);
   LRESULT OnDropFiles(WPARAM drop, LPARAM);
-  LRESULT OnDestroy(WPARAM, LPARAM);
+  std::optional<LRESULT> OnDestroy(WPARAM, LPARAM);
   LRESULT OnSetSource(WPARAM length, LPARAM text);
   LRESULT OnSetDestination(WPARAM usable, LPARAM text);
   LRESULT OnSetSizeOption(WPARAM valid, LPARAM option);
   LRESULT OnSetExtras(WPARAM flags, LPARAM);
   LRESULT OnSetRegistration(WPARAM flags, LPARAM);
-  LRESULT OnProgressClosed(WPARAM, LPARAM progress);
   LRESULT OnWorkDone(WPARAM, LPARAM);
   LRESULT OnWorkFailed(WPARAM, LPARAM);
-  LRESULT OnAutoStart(WPARAM, LPARAM);
 
-  const SplitCommandLine& startOptions;
   std::string sourcePath;
   std::string destinationPath;
   int32_t sizeOption = 0;
@@ -66,8 +58,6 @@ class SplitDialog : public fw::Dialog {
   HWND splitButton = nullptr;
   HWND exitButton = nullptr;
   HWND tabControl = nullptr;
-  HICON icon = nullptr;
-  ProgressDialogList progressDialogs;  // in the order they were started
   std::unique_ptr<FilesPage> filesPage;
   std::unique_ptr<SizePage> sizePage;
   std::unique_ptr<ExtrasPage> extrasPage;

@@ -16,12 +16,13 @@ std::string VerbCommand(const char* commandKey, const std::string& file) {
   return command.replace(placeholder, 2, file);
 }
 
-// Starts a command line as the shell would and returns the program's process.
-PROCESS_INFORMATION StartCommand(std::string commandLine) {
+// Starts a command line as the shell would (in folder, when given) and returns its process.
+PROCESS_INFORMATION StartCommand(std::string commandLine, const std::string& folder = std::string()) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info = {};
-  REQUIRE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+  REQUIRE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                         folder.empty() ? nullptr : folder.c_str(), &startup, &info));
   CloseHandle(info.hThread);
   return info;
 }
@@ -99,4 +100,21 @@ TEST_CASE("an info file named without its extension is found, and the restore ru
   test::RunningProgram program("/u \"" + (pieces / "DATA") + "\" /nd \"" + restored.Path() + "\"");
   REQUIRE(program.WaitForExit(30000));
   CHECK(ReadWholeFile(restored / "DATA.BIN") == original);
+}
+
+TEST_CASE("started by its bare name from a prompt, the program registers its full path") {
+  ProgramRegistry registry;
+  const std::string program = test::ProgramPath();
+  // The command interpreter finds the bare name in its current folder, the program's own.
+  PROCESS_INFORMATION prompt = StartCommand("cmd /c Parvola95", program.substr(0, program.rfind('\\')));
+  HWND dialog = nullptr;
+  REQUIRE(test::WaitFor([&] { return (dialog = FindWindowA(nullptr, CAPTION)) != nullptr; }));
+  test::PressButton(dialog, IDCANCEL);
+  CHECK(WaitForSingleObject(prompt.hProcess, 15000) == WAIT_OBJECT_0);
+  CloseHandle(prompt.hProcess);
+
+  std::string quoted = program.find(' ') == std::string::npos ? program : '"' + program + '"';
+  CHECK(ProgramRegistry::ClassesText("*\\shell\\Split\\command") == quoted + " /s \"%1\"");
+  CHECK(ProgramRegistry::ClassesText("ParvolaFile\\shell\\UnSplit\\command") == quoted + " /u \"%1\"");
+  CHECK(ProgramRegistry::ClassesText("ParvolaFile\\DefaultIcon") == program + ",2");
 }

@@ -36,6 +36,21 @@ TEST_CASE("names of the split file and its pieces") {
     CHECK(PiecePath("C:\\OUT", "REPORT", 999) == "C:\\OUT\\REPORT.999");
     CHECK(PiecePath("C:\\OUT", "REPORT", 1234) == "C:\\OUT\\REPORT.234");
   }
+  SUBCASE("the pieces beside an info file: its folder, cut where the file name starts") {
+    struct Case {
+      const char* infoPath;
+      const char* folder;
+      const char* firstPiece;
+    };
+    for (const Case& c : {Case{"C:\\DATA\\REPORT.Split", "C:\\DATA", "C:\\DATA\\REPORT.000"},
+                          Case{"C:\\DATA/DISKS/REPORT.Split", "C:\\DATA/DISKS", "C:\\DATA/DISKS\\REPORT.000"},
+                          Case{"A:\\REPORT.Split", "A:", "A:\\REPORT.000"},
+                          Case{"REPORT.Split", "", "REPORT.000"}}) {
+      CAPTURE(c.infoPath);
+      CHECK(FolderOf(c.infoPath) == c.folder);
+      CHECK(PiecePath(FolderOf(c.infoPath), "REPORT", 0) == c.firstPiece);
+    }
+  }
   SUBCASE("the destination loses every trailing backslash and nothing else") {
     CHECK(NormalizeDestination("A:\\") == "A:");
     CHECK(NormalizeDestination("C:\\OUT\\\\") == "C:\\OUT");

@@ -1,6 +1,7 @@
 #include <doctest/doctest.h>
 
 #include "app/SplitApp.h"
+#include "framework/App.h"
 #include "framework/Texts.h"
 #include "split/ProgramCopy.h"
 #include "support/ScriptedMessages.h"
@@ -11,7 +12,7 @@ TEST_CASE("WriteProgramCopy copies the running program") {
   TempFolder folder;
   std::string copy = folder / "Parvola95.exe";
   // The test executable is the running program here.
-  std::string program = ReadWholeFile(RunningProgramPath());
+  std::string program = ReadWholeFile(fw::App::ProgramPath());
   REQUIRE(program.size() > 32768);
 
   SUBCASE("the copy equals the running program byte for byte") {
@@ -42,23 +43,18 @@ TEST_CASE("WriteProgramCopy copies the running program") {
   }
 }
 
-TEST_CASE("the program's path comes from the command line when that names a file") {
+TEST_CASE("the program's path is its module's, however it was started") {
   TempFolder folder;
   char module[MAX_PATH];
   REQUIRE(GetModuleFileNameA(nullptr, module, sizeof(module)) > 0);
   SplitApp app;
-
-  SUBCASE("a first element naming a file is taken as it is") {
-    WriteWholeFile(folder / "started.exe", "x");
-    app.SetArguments({folder / "started.exe"});
-    CHECK(RunningProgramPath() == folder / "started.exe");
-  }
-  SUBCASE("a bare program name, a folder or nothing falls back to the module's path") {
-    app.SetArguments({"Parvola95"});
-    CHECK(RunningProgramPath() == module);
-    app.SetArguments({folder.Path()});
-    CHECK(RunningProgramPath() == module);
-    app.SetArguments({});
-    CHECK(RunningProgramPath() == module);
+  WriteWholeFile(folder / "started.exe", "x");
+  // A first argument naming another file, a bare name, a folder or nothing: none of them
+  // is taken for the program.
+  for (std::vector<std::string> arguments : {std::vector<std::string>{folder / "started.exe"},
+                                             std::vector<std::string>{"Parvola95"},
+                                             std::vector<std::string>{folder.Path()}, std::vector<std::string>{}}) {
+    app.SetArguments(arguments);
+    CHECK(fw::App::ProgramPath() == module);
   }
 }

@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include "framework/App.h"
 #include "framework/Texts.h"
 #include "job/Messages.h"
 #include "logic/SizeRules.h"
@@ -306,7 +307,8 @@ TEST_CASE("settings: the first start stores the defaults, only Apply stores the 
   CHECK(ProgramRegistry::StoredInt("DefaultRegistry") == 7);
   CHECK(dialog.Text(IDC_DESTINATION_EDIT) == DesktopFolderPath());
   CHECK(ProgramRegistry::ClassesText(".split") == "ParvolaFile");
-  const std::string program = test::ProgramPath();
+  // The verbs name the running program: here, the test program that runs the dialog.
+  const std::string program = fw::App::ProgramPath();
   CHECK(ProgramRegistry::ClassesText("ParvolaFile\\shell\\UnSplit\\command") == program + " /u \"%1\"");
   CHECK(ProgramRegistry::ClassesText("*\\shell\\Split\\command") == program + " /s \"%1\"");
 

@@ -86,12 +86,12 @@ WorkerJob WorkerStage::Job(const std::string& source, const std::string& destina
   return job;
 }
 
-std::string WorkerStage::Run(WorkerProcedure worker, const WorkerJob& job) {
+std::string WorkerStage::Run(WorkerBody worker, const WorkerJob& job) {
   Start(worker, job);
   return AwaitEnd();
 }
 
-void WorkerStage::Start(WorkerProcedure worker, const WorkerJob& job) {
+void WorkerStage::Start(WorkerBody worker, const WorkerJob& job) {
   REQUIRE(job.progressDialog == progress);
   ResetEvent(ended);
   REQUIRE(StartWorker(job, worker));

@@ -29,8 +29,8 @@ class WorkerStage {
                 uint32_t extras = 0) const;
   // Starts the worker on the job (made by Job) and pumps messages until the owner has the
   // outcome; returns the last two entries joined by " | " (compare with ENDED_DONE, ENDED_FAILED).
-  std::string Run(WorkerProcedure worker, const WorkerJob& job);
-  void Start(WorkerProcedure worker, const WorkerJob& job);
+  std::string Run(WorkerBody worker, const WorkerJob& job);
+  void Start(WorkerBody worker, const WorkerJob& job);
   std::string AwaitEnd();
 
   // The user presses Break.

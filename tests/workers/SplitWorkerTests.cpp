@@ -1,6 +1,7 @@
 // The split worker on real files, on its own thread, reporting to real windows.
 #include <doctest/doctest.h>
 
+#include "framework/App.h"
 #include "job/Messages.h"
 #include "logic/PieceNames.h"
 #include "logic/SizeRules.h"
@@ -58,7 +59,7 @@ TEST_CASE("a split cuts the source into numbered pieces and writes the extras be
     CHECK(FilesIn(folder / "out") == Entries{"Parvola95.exe", "REPORT.PART.000", "REPORT.PART.001",
                                              "REPORT.PART.002", "REPORT.PART.Bat", "REPORT.PART.Split"});
     CHECK(ReadWholeFile(piece + ".Split") == "<ORIGINALNAME>REPORT.PART.DOC\r\n<#FILES>3\r\n<SIZE>100000");
-    CHECK(ReadWholeFile(folder / "out\\Parvola95.exe") == ReadWholeFile(RunningProgramPath()));
+    CHECK(ReadWholeFile(folder / "out\\Parvola95.exe") == ReadWholeFile(fw::App::ProgramPath()));
 
     CHECK(First(stage.Entries()) == "send WM_SHOW_FROM " + source);
     CHECK(stage.Only("WM_SHOW_FROM").size() == 1);

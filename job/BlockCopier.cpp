@@ -1,0 +1,71 @@
+#include "job/BlockCopier.h"
+
+#include "job/TraceLog.h"
+#include "res/resource.h"
+
+BlockCopier::BlockCopier(WorkerReports& reports, int64_t total, unsigned breakQuestion, const CopySteps* steps)
+    : reports(reports),
+      total(total),
+      breakQuestion(breakQuestion),
+      steps(steps),
+      buffer(new char[COPY_BLOCK_BYTES]) {}
+
+BlockCopier::Result BlockCopier::Copy(CopyEnd source, CopyEnd target, int64_t limit, bool flushEachBlock) {
+  for (int64_t written = 0; written < limit;) {
+    if (fill == 0) {
+      if (!Refill(source)) {
+        reports.Fail(IDS_READ_INCOMPLETE, source.path);
+        return FAILED;
+      }
+      if (fill == 0) return SOURCE_ENDED;
+    }
+    int64_t room = limit - written;
+    uint32_t chunk = room < fill ? static_cast<uint32_t>(room) : fill;
+    if (!WriteChunk(target, chunk, flushEachBlock)) {
+      reports.Fail(IDS_WRITE_INCOMPLETE, target.path);
+      return FAILED;
+    }
+    written += chunk;
+    done += chunk;
+    position += chunk;
+    fill -= chunk;
+    reports.Progress(done, total);
+    reports.TimeLeft(done, total);
+    if (reports.BreakOffConfirmed(breakQuestion)) return FAILED;
+  }
+  return LIMIT_REACHED;
+}
+
+// Reads the next block into the empty buffer; false when the read failed.
+bool BlockCopier::Refill(CopyEnd source) {
+  position = 0;
+  fill = 0;
+  Announce(&CopySteps::read);
+  try {
+    fill = source.file.Read(buffer.get(), COPY_BLOCK_BYTES);
+  } catch (const fw::FileError&) {
+    return Outcome(false);
+  }
+  return Outcome(true);
+}
+
+bool BlockCopier::WriteChunk(CopyEnd target, uint32_t chunk, bool flush) {
+  Announce(&CopySteps::write);
+  try {
+    target.file.Write(buffer.get() + position, chunk);
+    Announce(&CopySteps::flush);
+    if (flush) target.file.Flush();
+  } catch (const fw::FileError&) {
+    return Outcome(false);
+  }
+  return Outcome(true);
+}
+
+void BlockCopier::Announce(const char* CopySteps::*step) const {
+  if (steps) Trace().WriteText(steps->*step);
+}
+
+bool BlockCopier::Outcome(bool succeeded) const {
+  if (steps) Trace().WriteLine(succeeded ? "done" : "failed");
+  return succeeded;
+}

@@ -1,0 +1,65 @@
+// The block copy that both workers run: read a block, write it (flushed at once on
+// a floppy, whose disk may be taken out at the next prompt), report the progress and
+// the remaining time, look whether the user asked to break off; block after block.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "framework/File.h"
+#include "job/WorkerReports.h"
+
+// The size of one block, for every copy the program makes.
+constexpr uint32_t COPY_BLOCK_BYTES = 32768;
+
+// One side of a copy: an open file and the path that names it in the user's boxes.
+struct CopyEnd {
+  fw::File& file;
+  const std::string& path;
+};
+
+// Announcements of the copy's steps for the trace log, per block; nullptr traces nothing.
+struct CopySteps {
+  const char* read;   // before each read
+  const char* write;  // before each write
+  const char* flush;  // before the flush (announced on every destination)
+};
+
+class BlockCopier {
+ public:
+  enum Result {
+    LIMIT_REACHED,  // the limit went into the target
+    SOURCE_ENDED,   // a read delivered nothing before the limit
+    FAILED,         // a read or write failed (the user was told), or the user broke off
+  };
+
+  // total: the bytes of the whole job, against which the progress and the remaining
+  // time are reckoned; breakQuestion: the text that asks whether to break off.
+  BlockCopier(WorkerReports& reports, int64_t total, unsigned breakQuestion, const CopySteps* steps = nullptr);
+
+  // Copies from source into target until limit bytes have gone into the target or the
+  // source delivers nothing more. Bytes read past the limit wait in the buffer and go
+  // first into the target of the next call (the next piece). A failed read is told with
+  // text 148 and the source's path, a failed write or flush with text 149 and the
+  // target's path.
+  Result Copy(CopyEnd source, CopyEnd target, int64_t limit, bool flushEachBlock);
+
+  // Bytes written by all calls so far.
+  int64_t Done() const { return done; }
+
+ private:
+  bool Refill(CopyEnd source);
+  bool WriteChunk(CopyEnd target, uint32_t chunk, bool flush);
+  // The trace of one step: its announcement, then its outcome (returned).
+  void Announce(const char* CopySteps::*step) const;
+  bool Outcome(bool succeeded) const;
+
+  WorkerReports& reports;
+  const int64_t total;
+  const unsigned breakQuestion;
+  const CopySteps* const steps;
+  std::unique_ptr<char[]> buffer;
+  uint32_t fill = 0;      // bytes read into the buffer and not yet written
+  uint32_t position = 0;  // where they start in the buffer
+  int64_t done = 0;
+};
