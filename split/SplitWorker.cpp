@@ -1,5 +1,7 @@
 #include "split/SplitWorker.h"
 
+#include <string>
+
 #include "framework/File.h"
 #include "framework/Texts.h"
 #include "job/BlockCopier.h"
@@ -15,9 +17,6 @@
 #include "split/RestoreBatch.h"
 
 namespace {
-
-// Sizes travel as signed 32-bit values (info file, messages): larger sources cannot be split.
-constexpr uint64_t LARGEST_SOURCE = INT32_MAX;
 
 // The extras, in the order they are written, with the text offered when one fails.
 struct Extra {
@@ -73,11 +72,11 @@ bool Split::Run() {
 }
 
 // Refuses, before anything is written, a job whose pieces or info file could not
-// be told apart or restored: too large for the 32-bit sizes, empty (an info file
-// of no pieces and no bytes cannot be read back), without a usable piece size, or
-// needing more pieces than three digits can name.
+// be told apart or restored: larger than 1000 of the largest pieces, empty (an info
+// file of no pieces and no bytes cannot be read back), without a usable piece size,
+// or needing more pieces than three digits can name.
 bool Split::Admit(uint64_t length) {
-  if (length > LARGEST_SOURCE) return reports.Fail(IDS_SOURCE_TOO_LARGE, job.sourcePath);
+  if (length > uint64_t(MAX_SOURCE_BYTES)) return reports.Fail(IDS_SOURCE_TOO_LARGE, job.sourcePath);
   if (length == 0) return reports.Fail(IDS_SOURCE_EMPTY, job.sourcePath);
   if (job.pieceSize <= 0) {
     reports.ShowBox(IDS_PIECE_SIZE_INVALID, FAILURE_BOX);
@@ -86,7 +85,9 @@ bool Split::Admit(uint64_t length) {
   uint64_t pieces =
       (length + static_cast<uint64_t>(job.pieceSize) - 1) / static_cast<uint64_t>(job.pieceSize);
   if (pieces > MAX_PIECE_COUNT) {
-    std::string text = fw::FormatText(IDS_TOO_MANY_PIECES, job.sourcePath.c_str(), static_cast<int>(pieces));
+    // The count may pass 32 bits: it goes into the text as decimal digits.
+    std::string text =
+        fw::FormatText(IDS_TOO_MANY_PIECES, job.sourcePath.c_str(), std::to_string(pieces).c_str());
     reports.ShowFormattedBox(IDS_TOO_MANY_PIECES, text, FAILURE_BOX);
     return false;
   }
@@ -141,8 +142,7 @@ bool Split::WriteExtra(uint32_t flag) {
     case EXTRA_BATCH_FILE:
       return WriteRestoreBatch(job.sourcePath, job.destinationPath, baseName, count, job.progressDialog);
     default:
-      return WriteRestoreInfo(job.sourcePath, job.destinationPath, baseName, count,
-                              static_cast<int32_t>(total), job.progressDialog);
+      return WriteRestoreInfo(job.sourcePath, job.destinationPath, baseName, count, total, job.progressDialog);
   }
 }
 

@@ -206,14 +206,19 @@ TEST_CASE("a job that cannot be split is refused before anything is written") {
     std::string text;
   };
   const std::string name = "The file '" + source + "' ";
+  const std::string atMost1000 = " split files.\nParvola 95 can write at most 1000.\nPlease choose larger pieces.";
   const Refusal refusals[] = {
       {1001, 1, IDS_TOO_MANY_PIECES,
        name +
            "would need 1001 split files.\nParvola 95 can write at most 1000.\nPlease choose larger pieces."},
       {1001LL * FLOPPY_720_PIECE_BYTES - 1, SIZE_FLOPPY_720, IDS_TOO_MANY_PIECES, ""},
       {INT32_MAX, 1, IDS_TOO_MANY_PIECES, ""},  // the largest source still fits the sizes
-      {int64_t{1} << 31, SIZE_FLOPPY_144, IDS_SOURCE_TOO_LARGE,
-       name + "is 2 GB or larger.\nParvola 95 can only split smaller files."},
+      {int64_t{1} << 31, SIZE_FLOPPY_144, IDS_TOO_MANY_PIECES, name + "would need 1474" + atMost1000},
+      // A count past 32 bits is told in full.
+      {int64_t{5} << 30, 1, IDS_TOO_MANY_PIECES, name + "would need 5368709120" + atMost1000},
+      {MAX_SOURCE_BYTES, INT32_MAX - 1, IDS_TOO_MANY_PIECES, name + "would need 1001" + atMost1000},
+      {MAX_SOURCE_BYTES + 1, INT32_MAX, IDS_SOURCE_TOO_LARGE,
+       name + "is larger than 1000 split files\nof 2147483647 bytes each.\nParvola 95 can only split smaller files."},
       {100, 0, IDS_PIECE_SIZE_INVALID,
        "The size of the split files is not valid.\nPlease choose another size."},
       {100, SIZE_FROM_COMMAND_LINE, IDS_PIECE_SIZE_INVALID, ""},
