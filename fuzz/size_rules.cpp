@@ -81,7 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     REQUIRE_PROPERTY(CountForSize(source, bounds.minSize) <= MAX_CUSTOM_PIECES);
     if (bounds.minSize > 1) REQUIRE_PROPERTY(CountForSize(source, bounds.minSize - 1) > MAX_CUSTOM_PIECES);
   } else {
-    REQUIRE_PROPERTY(bounds.minSize == 0 && bounds.maxSize == 0 && bounds.minCount == 0 && bounds.maxCount == 0);
+    REQUIRE_PROPERTY(bounds.minSize == 0 && bounds.maxSize == 0);
+    REQUIRE_PROPERTY(bounds.minCount == 0 && bounds.maxCount == 0);
   }
   if (source >= 1 && typedSize >= 1) RequireCovers(source, typedSize, CountForSize(source, typedSize));
 

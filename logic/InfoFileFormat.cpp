@@ -95,7 +95,8 @@ InfoParse ParseRestoreInfo(std::string_view data, RestoreInfo& info) {
   if (!cursor.MatchesTag(COUNT_TAG)) return Failure(INFO_COUNT, TAG_NOT_FOUND);
   cursor.Skip(COUNT_TAG.size());
   int64_t count = 0;
-  if (!cursor.ReadNumber(INT32_MAX, count) || cursor.AtEnd() || count == 0) return Failure(INFO_COUNT, BAD_COUNT);
+  if (!cursor.ReadNumber(INT32_MAX, count) || cursor.AtEnd() || count == 0)
+    return Failure(INFO_COUNT, BAD_COUNT);
   info.pieceCount = int32_t(count);
 
   // Past the two bytes after the digits, which the writer makes CR LF.

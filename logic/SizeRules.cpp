@@ -47,7 +47,9 @@ int32_t SizeForCount(int64_t sourceSize, int64_t pieceCount) {
   return size < MAX_PIECE_BYTES ? int32_t(size) : MAX_PIECE_BYTES;
 }
 
-ClampedValue ClampEditedSize(const SizeBounds& bounds, int64_t size) { return ClampTyped(size, bounds.maxSize); }
+ClampedValue ClampEditedSize(const SizeBounds& bounds, int64_t size) {
+  return ClampTyped(size, bounds.maxSize);
+}
 
 ClampedValue ClampEditedCount(const SizeBounds& bounds, int64_t count) {
   return ClampTyped(count, bounds.maxCount);

@@ -20,17 +20,6 @@ std::string LastReport(const Journal& journal, const std::string& name) {
   return last;
 }
 
-// A file of this length whose bytes are never written (the file system keeps it sparse).
-void MakeLongFile(const std::string& path, int64_t length) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  REQUIRE(file != INVALID_HANDLE_VALUE);
-  LARGE_INTEGER end;
-  end.QuadPart = length;
-  CHECK(SetFilePointerEx(file, end, nullptr, FILE_BEGIN));
-  CHECK(SetEndOfFile(file));
-  CloseHandle(file);
-}
-
 // Drops files on the dialog as the shell does.
 void Drop(const OpenSplitDialog& dialog, const std::vector<std::string>& paths) {
   std::string names;
@@ -94,7 +83,7 @@ TEST_CASE("Split is enabled exactly when the source and the destination can be u
     }
     SUBCASE("one byte more than 1000 pieces of 2 GiB less one byte") {
       unusable = folder / "HUGE.BIN";
-      MakeLongFile(unusable, MAX_SOURCE_BYTES + 1);
+      MakeSparseFile(unusable, MAX_SOURCE_BYTES + 1);
     }
     dialog.Type(IDC_SOURCE_EDIT, unusable);
     CHECK(LastReport(dialog.journal, "WM_SET_SOURCE") == "WM_SET_SOURCE -1 " + unusable);
@@ -103,7 +92,7 @@ TEST_CASE("Split is enabled exactly when the source and the destination can be u
   }
   SUBCASE("the longest source that fits, 2 GiB less one byte") {
     const std::string longest = folder / "LONGEST.BIN";
-    MakeLongFile(longest, INT32_MAX);
+    MakeSparseFile(longest, INT32_MAX);
     dialog.Type(IDC_SOURCE_EDIT, longest);
     CHECK(LastReport(dialog.journal, "WM_SET_SOURCE") == "WM_SET_SOURCE 2147483647 " + longest);
     CHECK(dialog.Enabled(IDOK));
@@ -174,7 +163,7 @@ TEST_CASE("sources of 2 GiB and more: the whole length, the Size page's bounds, 
   for (const Large& large : larges) {
     CAPTURE(large.length);
     const std::string source = folder / "LARGE.BIN";
-    MakeLongFile(source, large.length);
+    MakeSparseFile(source, large.length);
     dialog.Type(IDC_SOURCE_EDIT, source);
     CHECK(LastReport(dialog.journal, "WM_SET_SOURCE") ==
           "WM_SET_SOURCE " + std::to_string(large.length) + " " + source);
