@@ -7,6 +7,7 @@ parvola_root="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$parvola_root/tools/setup.sh"
 "$parvola_root/tools/check-layers.sh"
 parvola_install_missing
+parvola_ensure_german_locale
 parvola_native_tests
 parvola_build_command_line_check >/dev/null
 parvola_build i686

@@ -6,7 +6,10 @@
 
 namespace fw {
 
-// The text with this number in the chosen language (code page 1252 bytes);
+// The code page of the loaded texts, whatever the system's code pages are.
+constexpr unsigned TEXT_CODE_PAGE = 1252;
+
+// The text with this number in the chosen language (TEXT_CODE_PAGE bytes);
 // the empty text when the table has no such number.
 std::string LoadText(unsigned id);
 

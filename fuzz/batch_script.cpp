@@ -31,13 +31,19 @@ std::vector<std::string> Lines(const std::string& script) {
   return lines;
 }
 
-// Every percent sign is doubled or belongs to the script's own arguments and variables.
+// Every percent sign is doubled or belongs to the script's own arguments (%1, %2, the
+// script's name %~n0) and variables (the base name also without its last letter).
 bool PercentsAreOwn(std::string_view line) {
-  static const std::string_view VARIABLES[] = {"source", "dest", "file", "cont", "parvola"};
+  static const std::string_view VARIABLES[] = {"source", "dest", "file", "cont",
+                                               "parvola", "base", "base:~0,-1"};
   for (size_t at = 0; at < line.size(); ++at) {
     if (line[at] != '%') continue;
     if (at + 1 < line.size() && (line[at + 1] == '%' || line[at + 1] == '1' || line[at + 1] == '2')) {
       ++at;
+      continue;
+    }
+    if (line.substr(at, 4) == "%~n0") {
+      at += 3;
       continue;
     }
     size_t close = line.find('%', at + 1);
@@ -80,9 +86,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Any count, kept to a size a script can have (the split makes at most 1000 pieces).
   int32_t pieceCount = input.ConsumeIntegral<int32_t>();
   if (pieceCount > 1100) pieceCount %= 1101;
+  const BaseNameSpelling spelling =
+      input.ConsumeBool() ? BaseNameSpelling::FROM_SCRIPT_NAME : BaseNameSpelling::AS_WRITTEN;
   static const BatchTexts TEXTS = LoadBatchTexts();
 
-  const std::string script = BuildRestoreBatch(name, baseName, pieceCount, TEXTS);
+  const std::string script = BuildRestoreBatch(name, baseName, pieceCount, TEXTS, spelling);
   const std::vector<std::string> lines = Lines(script);
   REQUIRE_PROPERTY(lines.back() == ":end");
   int32_t sections = 0;

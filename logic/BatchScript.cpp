@@ -23,11 +23,24 @@ std::string DoublePercents(const std::string& text) {
   return doubled;
 }
 
-// A file name as one argument of a command; it follows %source% or %dest%, which
-// the user gives as a folder prefix.
-std::string FileArgument(const std::string& name) {
-  return NeedsQuotes(name) ? '"' + DoublePercents(name) + '"' : name;
-}
+// A file name as one argument of a command, where it follows %source% or %dest%,
+// which the user gives as a folder prefix: how the command spells it (percent signs
+// doubled, or references to the script's variables) and whether it stands in quotes.
+struct FileArgument {
+  std::string spelling;
+  bool quoted;
+
+  // The name followed by text that needs no quotes of its own (".bat", ".000").
+  FileArgument operator+(const std::string& suffix) const { return {spelling + suffix, quoted}; }
+  std::string Text() const { return quoted ? '"' + spelling + '"' : spelling; }
+};
+
+// A name written out in the command.
+FileArgument Literal(const std::string& name) { return {DoublePercents(name), NeedsQuotes(name)}; }
+
+// A name that the script's variables hold when it runs: their value may hold any
+// letter, so the name always stands in quotes.
+FileArgument FromVariables(const std::string& references) { return {references, true}; }
 
 // A name as literal text of an echo line.
 std::string EchoText(const std::string& name) {
@@ -68,14 +81,19 @@ class Script {
 }  // namespace
 
 std::string BuildRestoreBatch(const std::string& name, const std::string& baseName, int32_t pieceCount,
-                              const BatchTexts& texts) {
-  const std::string target = "%dest%" + FileArgument(name);
+                              const BatchTexts& texts, BaseNameSpelling spelling) {
+  // The variable "base" holds the base name when the script takes it from its own file name.
+  const bool fromScriptName = spelling == BaseNameSpelling::FROM_SCRIPT_NAME;
+  const FileArgument base = fromScriptName ? FromVariables("%base%") : Literal(baseName);
+  const FileArgument restored =
+      fromScriptName ? FromVariables("%base%" + DoublePercents(ExtensionOf(name))) : Literal(name);
+  const std::string target = "%dest%" + restored.Text();
   // The script runs a copy of itself, named after the base name without its last letter.
   const std::string shortBase = baseName.substr(0, baseName.empty() ? 0 : baseName.size() - 1);
-  const std::string copyName = FileArgument("~" + shortBase + ".bat");
-  // The piece in hand, kept in %file%, is quoted when the base name needs it.
-  const bool quotePiece = NeedsQuotes(baseName);
-  const std::string piece = quotePiece ? "%source%\"%file%\"" : "%source%%file%";
+  const FileArgument copy =
+      (fromScriptName ? FromVariables("~%base:~0,-1%") : Literal("~" + shortBase)) + ".bat";
+  // The piece in hand, kept in %file%, is quoted when the base name is.
+  const std::string piece = base.quoted ? "%source%\"%file%\"" : "%source%%file%";
 
   Script script;
   script.Line("@echo off");
@@ -93,9 +111,10 @@ std::string BuildRestoreBatch(const std::string& name, const std::string& baseNa
   script.Line(":start");
   script.Line("if \"%parvola%\" == \"running\" goto run");
   script.Line("set parvola=running");
-  script.Line("copy %source%" + FileArgument(baseName + ".bat") + " %dest%" + copyName + " > nul");
-  script.Line("call %dest%" + copyName);
-  script.Line("del %dest%" + copyName);
+  if (fromScriptName) script.Line("set \"base=%~n0\"");
+  script.Line("copy %source%" + (base + ".bat").Text() + " %dest%" + copy.Text() + " > nul");
+  script.Line("call %dest%" + copy.Text());
+  script.Line("del %dest%" + copy.Text());
   script.Line("goto cleanup");
   script.Line();
   script.Line(":run");
@@ -109,8 +128,8 @@ std::string BuildRestoreBatch(const std::string& name, const std::string& baseNa
     script << ":file" + std::to_string(index);
     if (index == 0) script << FillIn(texts.restoring, EchoText(name));
     script.Line();
-    std::string file = "file=" + DoublePercents(baseName) + "." + PieceDigits(static_cast<uint32_t>(index));
-    script.Line(quotePiece ? "set \"" + file + "\"" : "set " + file);
+    std::string file = "file=" + base.spelling + "." + PieceDigits(static_cast<uint32_t>(index));
+    script.Line(base.quoted ? "set \"" + file + "\"" : "set " + file);
     script.Line(index + 1 < pieceCount ? "set cont=file" + std::to_string(index + 1) : "set cont=ok");
     script.Line("goto check");
     script.Line();
@@ -136,6 +155,7 @@ std::string BuildRestoreBatch(const std::string& name, const std::string& baseNa
   script.Line("set dest=");
   script.Line("set file=");
   script.Line("set cont=");
+  if (fromScriptName) script.Line("set base=");
   script.Line("goto end");
   script.Line();
   script.Line(":ok");

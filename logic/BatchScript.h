@@ -17,10 +17,22 @@ struct BatchTexts {
 // The script's texts from the string table, in the chosen language.
 BatchTexts LoadBatchTexts();
 
+// How the script's commands name the pieces, the script itself and the restored file.
+enum class BaseNameSpelling {
+  // The base name stands in the commands as it is written.
+  AS_WRITTEN,
+  // The script takes the base name from its own file name (base.Bat) when it runs, for
+  // a base name that the script's code page cannot spell: the commands then name the
+  // restored file as that base name followed by the extension of name, and the names
+  // passed in serve the echo lines alone.
+  FROM_SCRIPT_NAME,
+};
+
 // The script that restores the file name (extension included) from pieceCount pieces
 // named baseName.000, baseName.001, ... Lines end in CR LF; the last line, ":end",
 // has no line end. Names that the command interpreter would split or take for an
 // operator are quoted in file names and escaped in echo lines; other names are
-// inserted as they are.
+// inserted as they are. The script is in the code page of the names and texts given.
 std::string BuildRestoreBatch(const std::string& name, const std::string& baseName, int32_t pieceCount,
-                              const BatchTexts& texts);
+                              const BatchTexts& texts,
+                              BaseNameSpelling spelling = BaseNameSpelling::AS_WRITTEN);

@@ -13,8 +13,13 @@ std::string FolderOf(const std::string& path) {
 
 std::string BaseNameOf(const std::string& path) {
   std::string name = FileNameOf(path);
+  return name.substr(0, name.size() - ExtensionOf(name).size());
+}
+
+std::string ExtensionOf(const std::string& path) {
+  std::string name = FileNameOf(path);
   size_t dot = name.rfind('.');
-  return dot == std::string::npos ? name : name.substr(0, dot);
+  return dot == std::string::npos ? std::string() : name.substr(dot);
 }
 
 std::string PieceDigits(uint32_t index) {

@@ -19,6 +19,10 @@ std::string FolderOf(const std::string& path);
 // C:\DATA\BACKUP.TAR.GZ gives BACKUP.TAR, C:\MY.DIR\README gives README.
 std::string BaseNameOf(const std::string& path);
 
+// The file name from its last "." on (nothing when it has none): what BaseNameOf leaves
+// of the file name, so that the two together make it again.
+std::string ExtensionOf(const std::string& path);
+
 // Three digits name at most this many pieces: a further one would take the name of the first.
 constexpr uint32_t MAX_PIECE_COUNT = 1000;
 

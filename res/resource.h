@@ -127,4 +127,6 @@
 #define IDS_SOURCE_TOO_LARGE 161
 #define IDS_PIECE_SIZE_INVALID 162
 #define IDS_SOURCE_EMPTY 163
+// A batch file the command interpreter could not read
+#define IDS_BATCH_NAME_UNREADABLE 170
 #define IDS_APPLICATION_TITLE 57344

@@ -7,8 +7,17 @@
 
 #include "logic/BatchScript.h"
 
-// Writes the batch file for the pieces of sourcePath in destination (no trailing
-// backslash); owner is passed on to the guarded creation. True when the file was
-// created, written and closed.
-bool WriteRestoreBatch(std::string sourcePath, std::string destination, std::string baseName,
-                       int32_t pieceCount, HWND owner);
+// What became of the batch file.
+enum class BatchFileResult {
+  WRITTEN,  // created, written and closed
+  FAILED,   // refused or failed; a refused or failed creation was told to the user
+  // Not written, as a script that fails would be: the command interpreter reads batch
+  // files in the system's OEM code page, which lacks a letter of the name's extension.
+  NAME_UNREADABLE,
+};
+
+// Writes the batch file for the pieces of sourcePath (its base name baseName) in
+// destination (no trailing backslash); owner is passed on to the guarded creation.
+// The script is in the OEM code page, in which the command interpreter reads it.
+BatchFileResult WriteRestoreBatch(std::string sourcePath, std::string destination, std::string baseName,
+                                  int32_t pieceCount, HWND owner);

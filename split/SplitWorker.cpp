@@ -41,6 +41,7 @@ class Split {
   bool WritePieces();
   bool WriteExtras();
   bool WriteExtra(uint32_t flag);
+  bool WriteBatchFile(int32_t count);
 
   WorkerJob& job;
   WorkerReports reports;
@@ -140,10 +141,22 @@ bool Split::WriteExtra(uint32_t flag) {
     case EXTRA_PROGRAM_COPY:
       return WriteProgramCopy(job.destinationPath, job.progressDialog);
     case EXTRA_BATCH_FILE:
-      return WriteRestoreBatch(job.sourcePath, job.destinationPath, baseName, count, job.progressDialog);
+      return WriteBatchFile(count);
     default:
       return WriteRestoreInfo(job.sourcePath, job.destinationPath, baseName, count, total, job.progressDialog);
   }
+}
+
+// The batch file; a name that the command interpreter cannot read leaves it out: the
+// user is told so, and the split goes on, as another disk would not help.
+bool Split::WriteBatchFile(int32_t count) {
+  BatchFileResult result =
+      WriteRestoreBatch(job.sourcePath, job.destinationPath, baseName, count, job.progressDialog);
+  if (result == BatchFileResult::NAME_UNREADABLE) {
+    reports.ShowBox(IDS_BATCH_NAME_UNREADABLE, FileNameOf(job.sourcePath), MB_OK | MB_ICONEXCLAMATION);
+    reports.AnimationPlay();
+  }
+  return result != BatchFileResult::FAILED;
 }
 
 }  // namespace

@@ -17,13 +17,7 @@ out="${1:-$build/screenshots}"
 mkdir -p "$out"
 
 # Wine takes the user interface language from the locale, which must exist.
-if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
-  if ! command -v localedef >/dev/null; then
-    sudo=""; [ "$(id -u)" -ne 0 ] && sudo=sudo
-    $sudo apt-get update -qq && DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq locales >&2
-  fi
-  localedef -i de_DE -f UTF-8 de_DE.UTF-8
-fi
+parvola_ensure_german_locale
 
 x86_64-w64-mingw32-g++ -std=c++20 -Os -Wall -Wextra -Werror -DWINVER=0x0601 -D_WIN32_WINNT=0x0601 -DNOMINMAX \
   -I"$parvola_root" -I"$parvola_root/res" -static -mwindows \

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "logic/PieceNames.h"
-#include "support/BatchRun.h"
+#include "support/CommandInterpreter.h"
 #include "support/TestFiles.h"
 #include "support/TestSupport.h"
 #include "support/UnixScript.h"
@@ -79,8 +79,8 @@ TEST_CASE("4 GiB, 3 MiB and 7 bytes: split into 1 GiB pieces, restored, and rebu
   CHECK(SameBytes(source, restored + "\\DISC.ISO"));
   DeleteFileA((restored + "\\DISC.ISO").c_str());
 
-  const std::string printed =
-      RunBatch(pieces + "\\DISC.Bat", pieces, rebuilt, folder / "batch.txt", STEP_TIMEOUT_MS);
+  const std::string batch = "\"" + pieces + "\\DISC.Bat\" " + pieces + "\\ " + rebuilt + "\\";
+  const std::string printed = RunCommandInterpreter(batch, folder / "batch.txt", std::string(), STEP_TIMEOUT_MS);
   INFO("the batch file printed: ", printed);
   CHECK(printed.find("The file 'DISC.ISO' has been restored.") != std::string::npos);
   CHECK(SameBytes(source, rebuilt + "\\DISC.ISO"));

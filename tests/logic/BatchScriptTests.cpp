@@ -107,8 +107,9 @@ bool HasLine(const Lines& lines, const std::string& wanted) {
   return std::find(lines.begin(), lines.end(), wanted) != lines.end();
 }
 
-std::string Script(const std::string& name, const std::string& baseName, int32_t pieceCount) {
-  return BuildRestoreBatch(name, baseName, pieceCount, LoadBatchTexts());
+std::string Script(const std::string& name, const std::string& baseName, int32_t pieceCount,
+                   BaseNameSpelling spelling = BaseNameSpelling::AS_WRITTEN) {
+  return BuildRestoreBatch(name, baseName, pieceCount, LoadBatchTexts(), spelling);
 }
 
 }  // namespace
@@ -198,5 +199,37 @@ TEST_CASE("restore batch text") {
     CHECK(HasLine(plainBase, "set file=plain.000"));
     CHECK(HasLine(plainBase, "if exist %source%%file% goto copy"));
     CHECK(HasLine(plainBase, "copy /b %source%%file% %dest%\"plain.a b\" > nul"));
+  }
+
+  SUBCASE("a base name taken from the script's own name: in quotes in every command, as given in echo lines") {
+    // The names given stand for a base name the script's code page cannot spell.
+    Lines plain = SplitLines(Script("Preis 5?.doc", "Preis 5?", 2));
+    Lines lines = SplitLines(Script("Preis 5?.doc", "Preis 5?", 2, BaseNameSpelling::FROM_SCRIPT_NAME));
+    CHECK(lines.size() == plain.size() + 2);
+    CHECK(Lines(lines.begin() + 14, lines.begin() + 20) ==
+          Lines{"set parvola=running", "set \"base=%~n0\"",
+                "copy %source%\"%base%.bat\" %dest%\"~%base:~0,-1%.bat\" > nul",
+                "call %dest%\"~%base:~0,-1%.bat\"", "del %dest%\"~%base:~0,-1%.bat\"", "goto cleanup"});
+    CHECK(lines[4] == "@echo Please start with: Preis 5? [SourcePath DestinationPath]");
+    CHECK(HasLine(lines, "if not exist %dest%\"%base%.doc\" goto file0"));
+    CHECK(HasLine(lines, "@echo The file 'Preis 5?.doc' is being restored."));
+    CHECK(HasLine(lines, "set \"file=%base%.000\""));
+    CHECK(HasLine(lines, "set \"file=%base%.001\""));
+    CHECK(HasLine(lines, "if exist %source%\"%file%\" goto copy"));
+    CHECK(HasLine(lines, "copy /b %dest%\"%base%.doc\" + %source%\"%file%\" %dest%\"%base%.doc\" > nul"));
+    CHECK(HasLine(lines, "copy /b %source%\"%file%\" %dest%\"%base%.doc\" > nul"));
+    auto cleanup = std::find(lines.begin(), lines.end(), ":cleanup");
+    REQUIRE(lines.end() - cleanup > 6);
+    CHECK(Lines(cleanup + 1, cleanup + 7) ==
+          Lines{"set source=", "set dest=", "set file=", "set cont=", "set base=", "goto end"});
+    CHECK(lines.back() == ":end");
+  }
+
+  SUBCASE("the restored name is the base name and the extension; a percent sign in it is doubled") {
+    Lines noExtension = SplitLines(Script("Preis?", "Preis?", 1, BaseNameSpelling::FROM_SCRIPT_NAME));
+    CHECK(HasLine(noExtension, "copy /b %source%\"%file%\" %dest%\"%base%\" > nul"));
+    Lines percent = SplitLines(Script("Preis?.5%", "Preis?", 1, BaseNameSpelling::FROM_SCRIPT_NAME));
+    CHECK(HasLine(percent, "if not exist %dest%\"%base%.5%%\" goto file0"));
+    CHECK(HasLine(percent, "@echo The file 'Preis?.5%%' is being restored."));
   }
 }

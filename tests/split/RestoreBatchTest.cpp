@@ -3,7 +3,7 @@
 
 #include "logic/PieceNames.h"
 #include "split/RestoreBatch.h"
-#include "support/BatchRun.h"
+#include "support/CommandInterpreter.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestFiles.h"
 #include "support/TextLanguage.h"
@@ -19,6 +19,12 @@ std::string SampleContent(size_t size) {
     byte = static_cast<char>(state >> 16);
   }
   return content;
+}
+
+// Runs the batch file with cmd /c and the two folders as arguments; returns what it printed.
+std::string RunBatch(const std::string& batch, const std::string& source, const std::string& destination,
+                     const std::string& outputPath) {
+  return RunCommandInterpreter("\"" + batch + "\" " + source + "\\ " + destination + "\\", outputPath);
 }
 
 }  // namespace
@@ -48,7 +54,8 @@ TEST_CASE("the written batch file restores the pieces under cmd") {
   REQUIRE(pieceCount == 3);
 
   ScriptedMessages boxes;
-  REQUIRE(WriteRestoreBatch("C:\\DATA\\" + name, pieces, baseName, pieceCount, nullptr));
+  REQUIRE(WriteRestoreBatch("C:\\DATA\\" + name, pieces, baseName, pieceCount, nullptr) ==
+          BatchFileResult::WRITTEN);
   std::string batch = pieces + '\\' + baseName + ".Bat";
   CHECK(ReadWholeFile(batch) == BuildRestoreBatch(name, baseName, pieceCount, LoadBatchTexts()));
 
@@ -67,8 +74,53 @@ TEST_CASE("WriteRestoreBatch keeps an existing batch file after No") {
   TempFolder folder;
   WriteWholeFile(folder / "REPORT.Bat", "keep");
   ScriptedMessages boxes({IDNO});
-  CHECK_FALSE(WriteRestoreBatch("C:\\DATA\\REPORT.DOC", folder.Path(), "REPORT", 3, nullptr));
+  CHECK(WriteRestoreBatch("C:\\DATA\\REPORT.DOC", folder.Path(), "REPORT", 3, nullptr) ==
+        BatchFileResult::FAILED);
   CHECK(ReadWholeFile(folder / "REPORT.Bat") == "keep");
   REQUIRE(boxes.Shown().size() == 1);
   CHECK(boxes.Shown()[0].textId == 144);
+}
+
+TEST_CASE("the batch file is written in the code page that the command interpreter reads it in") {
+  // As cmd reads them in the OEM code page of an American or German system (437, 850),
+  // neither of which has the euro or the per-mille sign.
+  struct Case {
+    const char* name;  // UTF-8
+    BatchFileResult result;
+    const char* firstPiece;  // the line that names it
+    const char* restored;    // the echo line after the restore
+  };
+  const Case cases[] = {
+      {"Bericht März.doc", BatchFileResult::WRITTEN, "set \"file=Bericht März.000\"",
+       "@echo The file 'Bericht März.doc' has been restored."},
+      {"Übersicht_Größe.xls", BatchFileResult::WRITTEN, "set file=Übersicht_Größe.000",
+       "@echo The file 'Übersicht_Größe.xls' has been restored."},
+      // A look-alike would change the name: the per-mille sign is no percent sign.
+      {"Preis 5€ für März.doc", BatchFileResult::WRITTEN, "set \"file=%base%.000\"",
+       "@echo The file 'Preis 5? für März.doc' has been restored."},
+      {"Zins 3‰.txt", BatchFileResult::WRITTEN, "set \"file=%base%.000\"",
+       "@echo The file 'Zins 3?.txt' has been restored."},
+      {"Preise.5€", BatchFileResult::NAME_UNREADABLE, nullptr, nullptr},
+      {"Zins.3‰", BatchFileResult::NAME_UNREADABLE, nullptr, nullptr},
+  };
+  UseEnglishTexts();
+  for (const Case& example : cases) {
+    CAPTURE(example.name);
+    TempFolder folder;
+    ScriptedMessages boxes;
+    const std::string name = FromUtf8(example.name, CP_ACP);
+    const std::string batch = folder / (BaseNameOf(name) + ".Bat");
+    CHECK(WriteRestoreBatch("C:\\DATA\\" + name, folder.Path(), BaseNameOf(name), 2, nullptr) ==
+          example.result);
+    CHECK(boxes.Shown().empty());
+    if (example.result != BatchFileResult::WRITTEN) {
+      CHECK_FALSE(FileExists(batch));
+      continue;
+    }
+    const std::string script = ReadWholeFile(batch);
+    CHECK(script.find('\xE4') == std::string::npos);  // the program's own code page's "ä"
+    const std::string read = ToUtf8(script, CP_OEMCP);
+    CHECK(read.find(std::string("\r\n") + example.firstPiece + "\r\n") != std::string::npos);
+    CHECK(read.find(std::string("\r\n") + example.restored + "\r\n") != std::string::npos);
+  }
 }

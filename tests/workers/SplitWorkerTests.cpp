@@ -183,6 +183,25 @@ TEST_CASE("an extra that cannot be written is offered again; Cancel skips the on
   }
 }
 
+TEST_CASE("a name whose extension the command interpreter cannot read: no batch file, the user told so") {
+  WorkerStage stage;
+  TempFolder folder;
+  MakeFolder(folder / "out");
+  // The euro sign, which the OEM code pages of American and German systems lack.
+  const std::string source = folder / "Preise.5\x80";
+  WriteWholeFile(source, test::PatternBytes(50000));
+  ScriptedMessages boxes({}, &stage.journal);
+  CHECK(stage.Run(SplitWorker, stage.Job(source, folder / "out", 40000, ALL_EXTRAS)) == ENDED_DONE);
+  CHECK(FilesIn(folder / "out") == Entries{"Parvola95.exe", "Preise.000", "Preise.001", "Preise.Split"});
+  CHECK(stage.Dialogue() == Entries{"send WM_ANIMATION_STOP", "box 170", "send WM_ANIMATION_PLAY"});
+  REQUIRE(boxes.Shown().size() == 1);
+  CHECK(Box(boxes).text ==
+        "The DOS command interpreter cannot read the name 'Preise.5\x80':\nits code page lacks some of its "
+        "letters.\nNo BAT file was written; please restore the file\nwith Parvola 95.");
+  CHECK(Box(boxes).buttons == MB_OK);
+  CHECK(Box(boxes).icon == MB_ICONEXCLAMATION);
+}
+
 TEST_CASE("a job that cannot be split is refused before anything is written") {
   WorkerStage stage;
   TempFolder folder;
