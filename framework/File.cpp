@@ -51,4 +51,11 @@ uint64_t File::Length() const {
   return static_cast<uint64_t>(size.QuadPart);
 }
 
+void File::SetLength(uint64_t length) {
+  LARGE_INTEGER position;
+  position.QuadPart = static_cast<LONGLONG>(length);
+  if (!SetFilePointerEx(handle, position, nullptr, FILE_BEGIN) || !SetEndOfFile(handle))
+    throw FileError{GetLastError()};
+}
+
 }  // namespace fw

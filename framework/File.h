@@ -40,6 +40,8 @@ class File {
   void Abort();
   // The length of the open file in bytes.
   uint64_t Length() const;
+  // Cuts (or extends) the file to length bytes; the next write goes there.
+  void SetLength(uint64_t length);
 
  private:
   HANDLE handle = INVALID_HANDLE_VALUE;

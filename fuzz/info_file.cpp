@@ -1,7 +1,9 @@
 // The info-file reader fed any bytes, up to and past the 32 KiB the program
 // reads: whatever it accepts is a name that stays inside the restore folder,
-// a piece count and a size above 0, and reads back the same after writing. The
-// same bytes, taken as the digits of a size, read back as that size in 64 bits
+// a piece count and a size above 0, checksums for exactly that many pieces when it
+// has them, the same three fields as a reader of those alone finds, and reads back
+// the same after writing; a mutated checksum line is either read or refused whole.
+// The same bytes, taken as the digits of a size, read back as that size in 64 bits
 // when it fits a signed 64-bit value and are refused when it does not.
 #include <string>
 #include <string_view>
@@ -16,7 +18,7 @@ void RequireSizeDigitsRead(const uint8_t* data, size_t size) {
   std::string digits;
   for (size_t index = 0; index < size && index < 40; ++index) digits += char('0' + data[index] % 10);
   RestoreInfo info;
-  const InfoParse outcome = ParseRestoreInfo("<ORIGINALNAME>a.b\r\n<#FILES>1\r\n<SIZE>" + digits, info);
+  const InfoParse outcome = ParseInfoFields("<ORIGINALNAME>a.b\r\n<#FILES>1\r\n<SIZE>" + digits, info);
   const size_t firstDigit = digits.find_first_not_of('0');
   const std::string significant = firstDigit == std::string::npos ? std::string() : digits.substr(firstDigit);
   const std::string largest = "9223372036854775807";
@@ -43,12 +45,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   REQUIRE_PROPERTY(name.find('\0') == std::string::npos);
   REQUIRE_PROPERTY(info.pieceCount >= 1);
   REQUIRE_PROPERTY(info.totalSize >= 1);
+  if (info.checksums) REQUIRE_PROPERTY(info.checksums->pieces.size() == static_cast<size_t>(info.pieceCount));
 
+  RestoreInfo fieldsOnly;
+  REQUIRE_PROPERTY(ParseInfoFields(std::string_view(reinterpret_cast<const char*>(data), size), fieldsOnly).parsed);
+  REQUIRE_PROPERTY(fieldsOnly.originalName == name);
+  REQUIRE_PROPERTY(fieldsOnly.pieceCount == info.pieceCount);
+  REQUIRE_PROPERTY(fieldsOnly.totalSize == info.totalSize);
+
+  std::string written = RestoreInfoText(name, info.pieceCount, info.totalSize);
+  if (info.checksums) written += ChecksumLines(*info.checksums);
   RestoreInfo again;
-  const InfoParse back = ParseRestoreInfo(RestoreInfoText(name, info.pieceCount, info.totalSize), again);
+  const InfoParse back = ParseRestoreInfo(written, again);
   REQUIRE_PROPERTY(back.parsed);
   REQUIRE_PROPERTY(again.originalName == name);
   REQUIRE_PROPERTY(again.pieceCount == info.pieceCount);
   REQUIRE_PROPERTY(again.totalSize == info.totalSize);
+  REQUIRE_PROPERTY(again.checksums.has_value() == info.checksums.has_value());
+  if (info.checksums) {
+    REQUIRE_PROPERTY(again.checksums->wholeFile == info.checksums->wholeFile);
+    REQUIRE_PROPERTY(again.checksums->pieces == info.checksums->pieces);
+  }
   return 0;
 }

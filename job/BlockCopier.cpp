@@ -1,6 +1,7 @@
 #include "job/BlockCopier.h"
 
 #include "job/TraceLog.h"
+#include "logic/Crc32.h"
 #include "res/resource.h"
 
 BlockCopier::BlockCopier(WorkerReports& reports, int64_t total, unsigned breakQuestion, const CopySteps* steps)
@@ -11,7 +12,8 @@ BlockCopier::BlockCopier(WorkerReports& reports, int64_t total, unsigned breakQu
       buffer(new char[COPY_BLOCK_BYTES]) {}
 
 BlockCopier::Result BlockCopier::Copy(CopyEnd source, CopyEnd target, int64_t limit, bool flushEachBlock) {
-  for (int64_t written = 0; written < limit;) {
+  checksum = 0;
+  for (lastCopied = 0; lastCopied < limit;) {
     if (fill == 0) {
       if (!Refill(source)) {
         reports.Fail(IDS_READ_INCOMPLETE, source.path);
@@ -19,13 +21,14 @@ BlockCopier::Result BlockCopier::Copy(CopyEnd source, CopyEnd target, int64_t li
       }
       if (fill == 0) return SOURCE_ENDED;
     }
-    int64_t room = limit - written;
+    int64_t room = limit - lastCopied;
     uint32_t chunk = room < fill ? static_cast<uint32_t>(room) : fill;
     if (!WriteChunk(target, chunk, flushEachBlock)) {
       reports.Fail(IDS_WRITE_INCOMPLETE, target.path);
       return FAILED;
     }
-    written += chunk;
+    checksum = Crc32Update(checksum, buffer.get() + position, chunk);
+    lastCopied += chunk;
     done += chunk;
     position += chunk;
     fill -= chunk;

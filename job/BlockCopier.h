@@ -1,6 +1,7 @@
 // The block copy that both workers run: read a block, write it (flushed at once on
-// a floppy, whose disk may be taken out at the next prompt), report the progress and
-// the remaining time, look whether the user asked to break off; block after block.
+// a floppy, whose disk may be taken out at the next prompt), take its CRC-32, report
+// the progress and the remaining time, look whether the user asked to break off;
+// block after block.
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -46,6 +47,12 @@ class BlockCopier {
 
   // Bytes written by all calls so far.
   int64_t Done() const { return done; }
+  // The bytes the last call wrote (one piece), and their CRC-32.
+  int64_t LastCopied() const { return lastCopied; }
+  uint32_t Checksum() const { return checksum; }
+  // Counts the bytes of the last call as not written (they were cut off the target
+  // again, to be copied once more).
+  void ForgetLastCopy() { done -= lastCopied; }
 
  private:
   bool Refill(CopyEnd source);
@@ -62,4 +69,6 @@ class BlockCopier {
   uint32_t fill = 0;      // bytes read into the buffer and not yet written
   uint32_t position = 0;  // where they start in the buffer
   int64_t done = 0;
+  int64_t lastCopied = 0;
+  uint32_t checksum = 0;
 };

@@ -2,17 +2,24 @@
 
 #include <climits>
 
+#include "logic/PieceNames.h"
+
 namespace {
 
 constexpr std::string_view NAME_TAG = "<ORIGINALNAME>";
 constexpr std::string_view COUNT_TAG = "<#FILES>";
 constexpr std::string_view SIZE_TAG = "<SIZE>";
+constexpr std::string_view LINE_END = "\r\n";
+constexpr std::string_view WHOLE_CRC_TAG = "<CRC32>";
+constexpr std::string_view PIECE_CRC_TAG = "<PIECE>";
+constexpr size_t HEX_DIGITS = 8;
 
 const char* const TAG_NOT_FOUND = "failed (tag not found)";
 const char* const CR_NOT_FOUND = "failed (CR not found)";
 const char* const BAD_NAME = "failed (name not allowed)";
 const char* const BAD_COUNT = "failed (CR not found or # = 0)";
 const char* const BAD_SIZE = "failed (size = 0)";
+const char* const BAD_CHECKSUMS = "failed (checksum lines malformed)";
 
 // A reading position that may lie beyond the end of the data.
 class Cursor {
@@ -21,6 +28,8 @@ class Cursor {
 
   void Skip(size_t count) { position += count; }
   bool AtEnd() const { return position >= data.size(); }
+  // Where the cursor stands, at most the end of the data.
+  size_t Position() const { return AtEnd() ? data.size() : position; }
 
   // Compares the tag with as many bytes as are left, at most the tag's length: a
   // tag cut short by the end of the data still counts as found.
@@ -48,6 +57,51 @@ class Cursor {
 };
 
 InfoParse Failure(InfoField field, const char* failure) { return InfoParse{false, field, failure}; }
+
+std::string HexDigits(uint32_t value) {
+  std::string digits(HEX_DIGITS, '0');
+  for (size_t place = HEX_DIGITS; place-- > 0; value >>= 4) digits[place] = "0123456789ABCDEF"[value & 0xF];
+  return digits;
+}
+
+// Takes text from the front of rest when it stands there.
+bool Take(std::string_view& rest, std::string_view text) {
+  if (!rest.starts_with(text)) return false;
+  rest.remove_prefix(text.size());
+  return true;
+}
+
+// Takes 8 uppercase hex digits from the front of rest.
+bool TakeHex(std::string_view& rest, uint32_t& value) {
+  if (rest.size() < HEX_DIGITS) return false;
+  value = 0;
+  for (size_t place = 0; place < HEX_DIGITS; ++place) {
+    char digit = rest[place];
+    if (digit >= '0' && digit <= '9')
+      value = value << 4 | static_cast<uint32_t>(digit - '0');
+    else if (digit >= 'A' && digit <= 'F')
+      value = value << 4 | static_cast<uint32_t>(digit - 'A' + 10);
+    else
+      return false;
+  }
+  rest.remove_prefix(HEX_DIGITS);
+  return true;
+}
+
+// The checksum lines after the size, for this many pieces; false when they are malformed.
+bool ParseChecksumLines(std::string_view rest, int32_t pieceCount, InfoChecksums& checksums) {
+  if (!Take(rest, LINE_END) || !Take(rest, WHOLE_CRC_TAG) || !TakeHex(rest, checksums.wholeFile)) return false;
+  // A line per piece: the count is held to what the text holds, not allocated up front.
+  for (int32_t index = 0; index < pieceCount; ++index) {
+    std::string number = PieceDigits(static_cast<uint32_t>(index)) + ' ';
+    uint32_t crc = 0;
+    if (!Take(rest, LINE_END) || !Take(rest, PIECE_CRC_TAG) || !Take(rest, number) || !TakeHex(rest, crc))
+      return false;
+    checksums.pieces.push_back(crc);
+  }
+  Take(rest, LINE_END);  // a line end that an editor may have added
+  return rest.empty();
+}
 
 bool IsDeviceName(const std::string& name) {
   // Windows opens these as devices in any folder, with any extension.
@@ -82,7 +136,15 @@ std::string RestoreInfoText(const std::string& originalName, int32_t pieceCount,
          "\r\n" + std::string(SIZE_TAG) + std::to_string(totalSize);
 }
 
-InfoParse ParseRestoreInfo(std::string_view data, RestoreInfo& info) {
+std::string ChecksumLines(const InfoChecksums& checksums) {
+  std::string lines = std::string(LINE_END) + std::string(WHOLE_CRC_TAG) + HexDigits(checksums.wholeFile);
+  for (size_t index = 0; index < checksums.pieces.size(); ++index)
+    lines += std::string(LINE_END) + std::string(PIECE_CRC_TAG) + PieceDigits(static_cast<uint32_t>(index)) + ' ' +
+             HexDigits(checksums.pieces[index]);
+  return lines;
+}
+
+InfoParse ParseInfoFields(std::string_view data, RestoreInfo& info, size_t* fieldsEnd) {
   Cursor cursor(data);
   if (!cursor.MatchesTag(NAME_TAG)) return Failure(INFO_NAME, TAG_NOT_FOUND);
   size_t nameEnd = data.find('\r', NAME_TAG.size());
@@ -104,5 +166,20 @@ InfoParse ParseRestoreInfo(std::string_view data, RestoreInfo& info) {
   if (!cursor.MatchesTag(SIZE_TAG)) return Failure(INFO_SIZE, TAG_NOT_FOUND);
   cursor.Skip(SIZE_TAG.size());
   if (!cursor.ReadNumber(INT64_MAX, info.totalSize) || info.totalSize == 0) return Failure(INFO_SIZE, BAD_SIZE);
+  if (fieldsEnd) *fieldsEnd = cursor.Position();
   return InfoParse{true, INFO_FIELDS, nullptr};
+}
+
+InfoParse ParseRestoreInfo(std::string_view data, RestoreInfo& info) {
+  size_t fieldsEnd = 0;
+  InfoParse fields = ParseInfoFields(data, info, &fieldsEnd);
+  if (!fields.parsed) return fields;
+  std::string_view rest = data.substr(fieldsEnd);
+  info.checksums.reset();
+  // Other bytes after the size are ignored, as they always were.
+  if (!rest.starts_with(std::string(LINE_END) + std::string(WHOLE_CRC_TAG))) return fields;
+  InfoChecksums checksums;
+  if (!ParseChecksumLines(rest, info.pieceCount, checksums)) return Failure(INFO_CHECKSUMS, BAD_CHECKSUMS);
+  info.checksums = std::move(checksums);
+  return fields;
 }

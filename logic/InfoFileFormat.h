@@ -1,21 +1,38 @@
 // The content of the restore info file: the original file's name, the number of
-// pieces and the original size, as three tagged fields. Window-free.
+// pieces and the original size, as three tagged fields, and after them, in files
+// this program writes, the CRC-32 of the whole file and of each piece. Readers that
+// know only the three fields ignore every byte after the size's digits. Window-free.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+// The checksums a split records: the CRC-32 of the whole file and of each piece, in
+// the order of the pieces.
+struct InfoChecksums {
+  uint32_t wholeFile = 0;
+  std::vector<uint32_t> pieces;
+};
 
 struct RestoreInfo {
   std::string originalName;
   int32_t pieceCount = 0;
   int64_t totalSize = 0;
+  std::optional<InfoChecksums> checksums;  // none in a file without the checksum lines
 };
 
 // "<ORIGINALNAME>name\r\n<#FILES>count\r\n<SIZE>size", with no line end after the size.
 std::string RestoreInfoText(const std::string& originalName, int32_t pieceCount, int64_t totalSize);
 
+// The lines that follow the size, each started by CR LF, the last one without a line
+// end: "<CRC32>" and the whole file's CRC, then per piece "<PIECE>", its number as in
+// its extension, a blank and its CRC; every CRC in 8 uppercase hex digits.
+std::string ChecksumLines(const InfoChecksums& checksums);
+
 // The fields in the order they are parsed; each is one traced step of the reader.
-enum InfoField { INFO_NAME, INFO_COUNT, INFO_SIZE, INFO_FIELDS };
+enum InfoField { INFO_NAME, INFO_COUNT, INFO_SIZE, INFO_CHECKSUMS, INFO_FIELDS };
 
 struct InfoParse {
   bool parsed = false;
@@ -23,8 +40,15 @@ struct InfoParse {
   const char* failure = nullptr;      // when not parsed: the reader's trace result for it
 };
 
-// Parses the info text into info (valid only when the result says parsed). Besides
-// malformed fields it refuses a count beyond the signed 32-bit range, a size beyond
-// the signed 64-bit range, and an original name that could reach outside the
-// restore folder or name a device.
+// Parses the three fields into info, as every reader of the file does, and looks at
+// nothing after the size's digits; where they end goes to fieldsEnd. Besides malformed
+// fields it refuses a count beyond the signed 32-bit range, a size beyond the signed
+// 64-bit range, and an original name that could reach outside the restore folder or
+// name a device.
+InfoParse ParseInfoFields(std::string_view data, RestoreInfo& info, size_t* fieldsEnd = nullptr);
+
+// Parses the whole info text into info (valid only when the result says parsed): the
+// three fields, then the checksum lines when CR LF and "<CRC32>" follow the size. Lines
+// that are present must be complete: one per piece, numbered in order, the hex digits
+// whole; nothing but a line end may follow the last one.
 InfoParse ParseRestoreInfo(std::string_view data, RestoreInfo& info);

@@ -129,4 +129,7 @@
 #define IDS_SOURCE_EMPTY 163
 // A batch file the command interpreter could not read
 #define IDS_BATCH_NAME_UNREADABLE 170
+// A restore whose checksums tell that the contents are not what the split wrote
+#define IDS_PIECE_DAMAGED 171
+#define IDS_FILE_DAMAGED 172
 #define IDS_APPLICATION_TITLE 57344

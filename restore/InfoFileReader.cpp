@@ -14,7 +14,7 @@ constexpr uint32_t READ_LIMIT = 32768;
 
 }  // namespace
 
-bool ReadRestoreInfo(std::string path, std::string& originalName, int32_t& pieceCount, int64_t& totalSize) {
+bool ReadRestoreInfo(std::string path, RestoreInfo& info) {
   fw::File file;
   Trace().WriteText("Trying to open the info file...");
   if (!file.Open(path, fw::File::READ_SHARE_READ)) {
@@ -39,11 +39,10 @@ bool ReadRestoreInfo(std::string path, std::string& originalName, int32_t& piece
       }))
     return false;
 
-  RestoreInfo info;
   InfoParse parse = ParseRestoreInfo(std::string_view(buffer.data(), length), info);
-  static const char* const FIELD_STEPS[INFO_FIELDS] = {"Trying to parse the filename...",
-                                                       "Trying to parse the # files...",
-                                                       "Trying to parse the file size..."};
+  static const char* const FIELD_STEPS[INFO_FIELDS] = {
+      "Trying to parse the filename...", "Trying to parse the # files...", "Trying to parse the file size...",
+      "Trying to parse the checksums..."};
   for (int field = INFO_NAME; field < INFO_FIELDS; ++field) {
     Trace().WriteText(FIELD_STEPS[field]);
     if (!parse.parsed && parse.failedField == field) {
@@ -52,8 +51,5 @@ bool ReadRestoreInfo(std::string path, std::string& originalName, int32_t& piece
     }
     Trace().WriteLine("done");
   }
-  originalName = info.originalName;
-  pieceCount = info.pieceCount;
-  totalSize = info.totalSize;
   return true;
 }

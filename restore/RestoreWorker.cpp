@@ -1,6 +1,7 @@
 #include "restore/RestoreWorker.h"
 
 #include <cstdint>
+#include <string>
 
 #include "framework/File.h"
 #include "framework/Texts.h"
@@ -10,6 +11,7 @@
 #include "job/TracedStep.h"
 #include "job/WorkerJob.h"
 #include "job/WorkerReports.h"
+#include "logic/Crc32.h"
 #include "logic/PieceNames.h"
 #include "res/resource.h"
 #include "restore/InfoFileReader.h"
@@ -29,19 +31,21 @@ class Restore {
  private:
   bool ReadInfo();
   bool CopyPieces();
+  bool CopyPiece(BlockCopier& copier, const std::string& path, int32_t index);
   bool OpenPiece(fw::File& piece, const std::string& path);
+  bool ChecksumMatches(const BlockCopier& copier, int32_t index) const;
+  bool CutOutput(int64_t length);
   bool CloseOutput();
 
   WorkerJob& job;
   WorkerReports reports;
-  std::string originalName;
-  int32_t pieceCount = 0;
-  int64_t totalSize = 0;
+  RestoreInfo info;
   std::string outputPath;
   bool floppy = false;
   fw::File output;
   // Counted in 64 bits: pieces longer than recorded must end in the size check, not wrap.
   int64_t copied = 0;
+  uint32_t outputChecksum = 0;  // the CRC-32 of the output so far, from those of its pieces
 };
 
 bool Restore::Run() {
@@ -49,7 +53,7 @@ bool Restore::Run() {
 
   std::string destination = NormalizeDestination(job.destinationPath);
   floppy = IsFloppyDestination(destination);
-  outputPath = destination + '\\' + originalName;
+  outputPath = destination + '\\' + info.originalName;
 
   reports.ShowTo(outputPath);
   if (!CreateFileGuarded(outputPath, output, job.progressDialog)) return false;
@@ -60,9 +64,14 @@ bool Restore::Run() {
     Trace().WriteLine("Unsplitting failed");
     return false;
   }
-  if (copied != totalSize) {
+  if (copied != info.totalSize) {
     Trace().WriteLine("Unsplitting failed (wrong size)");
     reports.ShowBox(IDS_WRONG_SIZE, FAILURE_BOX);
+    return false;
+  }
+  if (info.checksums && outputChecksum != info.checksums->wholeFile) {
+    Trace().WriteLine("Unsplitting failed (wrong checksum)");
+    reports.ShowBox(IDS_FILE_DAMAGED, FAILURE_BOX);
     return false;
   }
   Trace().WriteLine("Unsplitting done");
@@ -74,14 +83,14 @@ bool Restore::Run() {
 bool Restore::ReadInfo() {
   Trace().WriteText("Reading the info file:");
   Trace().WriteLine(job.sourcePath);
-  if (!ReadRestoreInfo(job.sourcePath, originalName, pieceCount, totalSize) ||
-      static_cast<uint32_t>(pieceCount) > MAX_PIECE_COUNT) {
+  if (!ReadRestoreInfo(job.sourcePath, info) || static_cast<uint32_t>(info.pieceCount) > MAX_PIECE_COUNT) {
     Trace().WriteLine("Error in info file!!!");
     reports.ShowBox(IDS_INFO_FILE_UNREADABLE, FAILURE_BOX);
     return false;
   }
-  Trace().WriteLine(fw::Format("Info file done: %s, %d, %s", originalName.c_str(), pieceCount,
-                               std::to_string(totalSize).c_str()));
+  Trace().WriteLine(
+      fw::Format("Info file done: %s, %d, %s", info.originalName.c_str(), info.pieceCount,
+                 std::to_string(info.totalSize).c_str()));
   return true;
 }
 
@@ -89,10 +98,17 @@ bool Restore::ReadInfo() {
 // copied to its end, whatever its length.
 bool Restore::CopyPieces() {
   std::string piecesFolder = FolderOf(job.sourcePath);
-  std::string baseName = BaseNameOf(originalName);
-  BlockCopier copier(reports, totalSize, IDS_ABORT_RESTORE, &PIECE_STEPS);
-  for (int32_t index = 0; index < pieceCount; ++index) {
-    std::string path = PiecePath(piecesFolder, baseName, static_cast<uint32_t>(index));
+  std::string baseName = BaseNameOf(info.originalName);
+  BlockCopier copier(reports, info.totalSize, IDS_ABORT_RESTORE, &PIECE_STEPS);
+  for (int32_t index = 0; index < info.pieceCount; ++index)
+    if (!CopyPiece(copier, PiecePath(piecesFolder, baseName, static_cast<uint32_t>(index)), index)) return false;
+  return true;
+}
+
+// One piece. When its contents are not what the split wrote, its bytes are cut off the
+// output again, and the user may put in another disk or a copy of the piece and retry.
+bool Restore::CopyPiece(BlockCopier& copier, const std::string& path, int32_t index) {
+  for (;;) {
     reports.ShowFrom(path);
     fw::File piece;
     if (!OpenPiece(piece, path)) return false;
@@ -104,8 +120,24 @@ bool Restore::CopyPieces() {
       return true;
     });
     if (!pieceCopied) return false;
+    if (ChecksumMatches(copier, index)) {
+      outputChecksum = Crc32Combine(outputChecksum, copier.Checksum(), static_cast<uint64_t>(copier.LastCopied()));
+      return true;
+    }
+    Trace().WriteLine("Checksum of split file wrong");
+    int answer = reports.ShowBox(IDS_PIECE_DAMAGED, path, MB_RETRYCANCEL | MB_ICONSTOP);
+    if (!CutOutput(copier.Done() - copier.LastCopied())) return false;
+    copier.ForgetLastCopy();
+    copied = copier.Done();
+    if (answer != IDRETRY) return false;
+    reports.AnimationPlay();
   }
-  return true;
+}
+
+// Whether the piece just copied has the checksum the info file records for it; an info
+// file without checksums leaves the size check alone to judge.
+bool Restore::ChecksumMatches(const BlockCopier& copier, int32_t index) const {
+  return !info.checksums || copier.Checksum() == info.checksums->pieces[static_cast<size_t>(index)];
 }
 
 // Asks for the disk that holds the piece for as long as it cannot be opened; false
@@ -123,6 +155,14 @@ bool Restore::OpenPiece(fw::File& piece, const std::string& path) {
   }
   Trace().WriteLine("done");
   return true;
+}
+
+// Cuts the output back to length bytes, the bytes before a damaged piece.
+bool Restore::CutOutput(int64_t length) {
+  return TracedStep("Trying to cut the file back...", [&] {
+    output.SetLength(static_cast<uint64_t>(length));
+    return true;
+  }) || reports.Fail(IDS_WRITE_INCOMPLETE, outputPath);
 }
 
 bool Restore::CloseOutput() {

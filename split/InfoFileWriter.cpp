@@ -7,13 +7,13 @@
 #include "logic/PieceNames.h"
 
 bool WriteRestoreInfo(std::string sourcePath, std::string destination, std::string baseName,
-                      int32_t pieceCount, int64_t totalSize, HWND progress) {
+                      int32_t pieceCount, int64_t totalSize, const InfoChecksums& checksums, HWND progress) {
   std::string infoPath = destination + '\\' + baseName + ".Split";
   fw::File file;
   if (!TracedStep("Trying to create info file...",
                   [&] { return CreateFileGuarded(infoPath, file, progress); }))
     return false;
-  std::string text = RestoreInfoText(FileNameOf(sourcePath), pieceCount, totalSize);
+  std::string text = RestoreInfoText(FileNameOf(sourcePath), pieceCount, totalSize) + ChecksumLines(checksums);
   return TracedStep("Trying to write info file...", [&] {
            file.Write(text.data(), static_cast<uint32_t>(text.size()));
            return true;

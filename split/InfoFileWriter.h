@@ -4,8 +4,10 @@
 #include <string>
 #include <windows.h>
 
+#include "logic/InfoFileFormat.h"
+
 // Writes destination\baseName.Split with the name of the source file, the piece count
-// and the total size; progress is passed on to the guarded creation. True when the
-// file was created, written and closed.
+// and the total size, followed by the checksum lines; progress is passed on to the
+// guarded creation. True when the file was created, written and closed.
 bool WriteRestoreInfo(std::string sourcePath, std::string destination, std::string baseName,
-                      int32_t pieceCount, int64_t totalSize, HWND progress);
+                      int32_t pieceCount, int64_t totalSize, const InfoChecksums& checksums, HWND progress);

@@ -9,6 +9,7 @@
 #include "job/Messages.h"
 #include "job/WorkerJob.h"
 #include "job/WorkerReports.h"
+#include "logic/Crc32.h"
 #include "logic/PieceNames.h"
 #include "logic/SizeRules.h"
 #include "res/resource.h"
@@ -51,6 +52,7 @@ class Split {
   fw::File piece;
   int64_t total = 0;
   uint32_t pieceCount = 0;  // pieces created so far
+  InfoChecksums checksums;  // of the pieces written whole, taken while they were copied
 };
 
 bool Split::Run() {
@@ -115,6 +117,8 @@ bool Split::WritePieces() {
       case BlockCopier::SOURCE_ENDED: return reports.Fail(IDS_READ_INCOMPLETE, job.sourcePath);
       case BlockCopier::FAILED: return false;
     }
+    checksums.wholeFile = Crc32Combine(checksums.wholeFile, copier.Checksum(), limit);
+    checksums.pieces.push_back(copier.Checksum());
     try {
       piece.Close();
     } catch (const fw::FileError&) {
@@ -143,7 +147,8 @@ bool Split::WriteExtra(uint32_t flag) {
     case EXTRA_BATCH_FILE:
       return WriteBatchFile(count);
     default:
-      return WriteRestoreInfo(job.sourcePath, job.destinationPath, baseName, count, total, job.progressDialog);
+      return WriteRestoreInfo(job.sourcePath, job.destinationPath, baseName, count, total, checksums,
+                              job.progressDialog);
   }
 }
 

@@ -1,5 +1,6 @@
 #include <doctest/doctest.h>
 
+#include "support/ExpectedInfo.h"
 #include "support/FloppyDrive.h"
 #include "support/TestSupport.h"
 
@@ -33,7 +34,7 @@ std::string DiskWith(const char* piece) {
 
 }  // namespace
 
-TEST_CASE("split onto 720 KB floppies in A: and restore from them, swapping disks when asked") {
+TEST_CASE("split onto 720 KB floppies in A: and restore from them, swapping disks when asked, one of them worn") {
   FloppyDrive drive;
   TempFolder source, disk1, disk2, disk3, restored;
   const std::string original = test::PatternBytes(2 * 730112 + 5000, 3);
@@ -53,7 +54,13 @@ TEST_CASE("split onto 720 KB floppies in A: and restore from them, swapping disk
   CHECK(ReadWholeFile(disk1 / "REPORT.000") == original.substr(0, 730112));
   CHECK(ReadWholeFile(disk2 / "REPORT.001") == original.substr(730112, 730112));
   CHECK(ReadWholeFile("A:\\REPORT.002") == original.substr(2 * 730112));
-  CHECK(ReadWholeFile("A:\\REPORT.Split") == "<ORIGINALNAME>REPORT.DOC\r\n<#FILES>3\r\n<SIZE>1465224");
+  CHECK(ReadWholeFile("A:\\REPORT.Split") == ExpectedInfoText("REPORT.DOC", original, 730112));
+
+  // The second disk has worn: one byte of its piece reads back changed.
+  const std::string goodPiece = ReadWholeFile(disk2 / "REPORT.001");
+  std::string wornPiece = goodPiece;
+  wornPiece[300000] ^= 0x01;
+  WriteWholeFile(disk2 / "REPORT.001", wornPiece);
 
   // The restore starts from the last disk and asks for each disk in turn.
   test::RunningProgram restore("/u A:\\REPORT.Split /nd \"" + restored.Path() + "\"");
@@ -66,6 +73,10 @@ TEST_CASE("split onto 720 KB floppies in A: and restore from them, swapping disk
   box = ExpectBox(restore, DiskWith("REPORT.001"));
   MoveAll("A:", disk1.Path());
   MoveAll(disk2.Path(), "A:");
+  test::AnswerMessageBox(box, IDRETRY);
+  // The worn piece is named; a good copy of it goes in, and Retry copies it again.
+  box = ExpectBox(restore, "The contents of the file A:\\REPORT.001\nare not what was written");
+  WriteWholeFile("A:\\REPORT.001", goodPiece);
   test::AnswerMessageBox(box, IDRETRY);
   box = ExpectBox(restore, DiskWith("REPORT.002"));
   MoveAll("A:", disk2.Path());

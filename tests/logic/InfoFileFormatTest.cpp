@@ -19,7 +19,7 @@ Parsed Parse(std::string_view data) {
 std::string Failure(std::string_view data) {
   InfoParse outcome = Parse(data).outcome;
   if (outcome.parsed) return "parsed";
-  static const char* const FIELDS[] = {"name", "count", "size"};
+  static const char* const FIELDS[] = {"name", "count", "size", "checksums"};
   return std::string(FIELDS[outcome.failedField]) + ": " + outcome.failure;
 }
 
@@ -127,5 +127,73 @@ TEST_CASE("info text: a name that could leave the restore folder or name a devic
   for (const char* name : allowed) {
     INFO("name: ", name);
     CHECK(Failure("<ORIGINALNAME>" + std::string(name) + "\r\n<#FILES>2\r\n<SIZE>5") == "parsed");
+  }
+}
+
+TEST_CASE("info text: the checksum lines after the size") {
+  const std::string fields = RestoreInfoText("REPORT.DOC", 3, 100000);
+  const InfoChecksums checksums{0xCBF43926, {0x00000000, 0x89ABCDEF, 0xFFFFFFFF}};
+  const std::string text = fields + ChecksumLines(checksums);
+  const std::string lines = "\r\n<PIECE>000 00000000\r\n<PIECE>001 89ABCDEF\r\n<PIECE>002 FFFFFFFF";
+
+  SUBCASE("written after the three fields, the file ending after the last hex digit") {
+    CHECK(text == fields + "\r\n<CRC32>CBF43926" + lines);
+  }
+  SUBCASE("read back whole") {
+    Parsed parsed = Parse(text);
+    REQUIRE(parsed.outcome.parsed);
+    CHECK(parsed.info.originalName == "REPORT.DOC");
+    CHECK(parsed.info.pieceCount == 3);
+    CHECK(parsed.info.totalSize == 100000);
+    REQUIRE(parsed.info.checksums);
+    CHECK(parsed.info.checksums->wholeFile == checksums.wholeFile);
+    CHECK(parsed.info.checksums->pieces == checksums.pieces);
+  }
+  SUBCASE("a reader of the three fields alone reads the same name, count and size, and stops at the size") {
+    RestoreInfo info;
+    size_t end = 0;
+    REQUIRE(ParseInfoFields(text, info, &end).parsed);
+    CHECK(info.originalName == "REPORT.DOC");
+    CHECK(info.pieceCount == 3);
+    CHECK(info.totalSize == 100000);
+    CHECK(end == fields.size());
+  }
+  SUBCASE("a file without the lines has no checksums, as before") {
+    Parsed parsed = Parse(fields + "\r\n");
+    REQUIRE(parsed.outcome.parsed);
+    CHECK_FALSE(parsed.info.checksums);
+  }
+  SUBCASE("a line end after the last line is allowed") { CHECK(Failure(text + "\r\n") == "parsed"); }
+  SUBCASE("1000 pieces fit well inside the 32 KiB that are read") {
+    InfoChecksums many{1, std::vector<uint32_t>(1000, 0x5A5A5A5A)};
+    std::string big = RestoreInfoText(std::string(255, 'n'), 1000, 2000000000) + ChecksumLines(many);
+    CHECK(big.size() < 32768 - 8192);
+    Parsed parsed = Parse(big);
+    REQUIRE(parsed.outcome.parsed);
+    CHECK(parsed.info.checksums->pieces == many.pieces);
+  }
+  SUBCASE("lines that are there but malformed make the file malformed") {
+    const std::string whole = "\r\n<CRC32>CBF43926";
+    const std::string malformed[] = {
+        whole,                                                                      // every piece line missing
+        whole + "\r\n<PIECE>000 00000000\r\n<PIECE>001 89ABCDEF",                   // the last one missing
+        whole + lines + "\r\n<PIECE>003 00000000",                                  // one more than pieces
+        whole + "\r\n<PIECE>001 89ABCDEF\r\n<PIECE>000 00000000\r\n<PIECE>002 FFFFFFFF",  // out of order
+        whole + "\r\n<PIECE>000 00000000\r\n<PIECE>002 89ABCDEF\r\n<PIECE>002 FFFFFFFF",  // a number skipped
+        whole + "\r\n<PIECE>000 00000000\r\n<PIECE>001 89abcdef\r\n<PIECE>002 FFFFFFFF",  // lowercase hex
+        whole + "\r\n<PIECE>000 00000000\r\n<PIECE>001 89ABCDEG\r\n<PIECE>002 FFFFFFFF",  // not a hex digit
+        whole + "\r\n<PIECE>000 0000000\r\n<PIECE>001 89ABCDEF\r\n<PIECE>002 FFFFFFFF",   // seven digits
+        whole + "\r\n<PIECE>000  0000000\r\n<PIECE>001 89ABCDEF\r\n<PIECE>002 FFFFFFFF",  // two blanks
+        whole + "\r\n<PIECE>0 00000000\r\n<PIECE>1 89ABCDEF\r\n<PIECE>2 FFFFFFFF",        // one digit
+        whole + "\n<PIECE>000 00000000\r\n<PIECE>001 89ABCDEF\r\n<PIECE>002 FFFFFFFF",    // LF alone
+        whole + "\r\n<piece>000 00000000\r\n<PIECE>001 89ABCDEF\r\n<PIECE>002 FFFFFFFF",  // tag's case
+        whole + lines + "x",                                                         // bytes after the last
+        "\r\n<CRC32>CBF4392" + lines,                                                // the whole file's short
+        "\r\n<CRC32>" + lines,                                                       // and missing
+    };
+    for (const std::string& extension : malformed) {
+      CAPTURE(extension);
+      CHECK(Failure(fields + extension) == "checksums: failed (checksum lines malformed)");
+    }
   }
 }

@@ -9,6 +9,7 @@
 #include "res/resource.h"
 #include "restore/RestoreWorker.h"
 #include "split/SplitWorker.h"
+#include "support/ExpectedInfo.h"
 #include "support/ProgramRegistry.h"
 #include "support/TestSupport.h"
 #include "support/TextLanguage.h"
@@ -43,6 +44,7 @@ struct TwoDiskSource {
   void CheckUntouched() const { CHECK(FolderState(folder.Path()) == before); }
 };
 
+// The info file of an earlier split, without checksums.
 const std::string INFO_TEXT = "<ORIGINALNAME>REPORT.DOC\r\n<#FILES>2\r\n<SIZE>2915328";
 
 }  // namespace
@@ -94,7 +96,7 @@ TEST_CASE("the last piece fills the disk: the first extra finds it full, Retry g
         CHECK(ending == ENDED_DONE);
         // The failed extra and those after it, whole, on the new disk; nothing else.
         REQUIRE(lastDisk.size() == (extras.flags & EXTRA_BATCH_FILE ? 2u : 1u));
-        CHECK(lastDisk.back() == StateEntry("REPORT.Split", INFO_TEXT));
+        CHECK(lastDisk.back() == StateEntry("REPORT.Split", ExpectedInfoText("REPORT.DOC", source.data, PIECE)));
         if (extras.flags & EXTRA_BATCH_FILE) CHECK(ReadWholeFile("A:\\REPORT.Bat").ends_with("\r\n:end"));
       } else {
         CHECK(ending == ENDED_FAILED);
@@ -147,7 +149,7 @@ TEST_CASE("end to end: the program copy meets the full disk; Retry after a disk 
       REQUIRE(lastDisk.size() == 3);
       CHECK(lastDisk[0] == StateEntry("Parvola95.exe", program));
       CHECK(lastDisk[1].starts_with("REPORT.Bat "));
-      CHECK(lastDisk[2] == StateEntry("REPORT.Split", INFO_TEXT));
+      CHECK(lastDisk[2] == StateEntry("REPORT.Split", ExpectedInfoText("REPORT.DOC", source.data, PIECE)));
     } else {
       CHECK(FolderState(FloppyDrive::Root()) == fullDisk);
     }

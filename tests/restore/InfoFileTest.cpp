@@ -10,16 +10,16 @@ namespace {
 
 struct ReadBack {
   bool read = false;
-  std::string name = "unchanged";
-  int32_t count = -7;
-  int64_t size = -7;
+  RestoreInfo info{"unchanged", -7, -7, std::nullopt};
 };
 
 ReadBack Read(const std::string& path) {
   ReadBack back;
-  back.read = ReadRestoreInfo(path, back.name, back.count, back.size);
+  back.read = ReadRestoreInfo(path, back.info);
   return back;
 }
+
+const InfoChecksums MOVIE_CHECKSUMS{0x0123ABCD, {0xDEADBEEF, 0x00000001, 0xFFFFFFFF}};
 
 }  // namespace
 
@@ -29,21 +29,28 @@ TEST_CASE("restore info file on disk") {
 
   SUBCASE("the writer's exact bytes, read back") {
     ScriptedMessages boxes;
-    REQUIRE(WriteRestoreInfo("C:\\VIDEO\\movie.avi", folder.Path(), "movie", 3, 900, nullptr));
-    CHECK(ReadWholeFile(folder / "movie.Split") == "<ORIGINALNAME>movie.avi\r\n<#FILES>3\r\n<SIZE>900");
+    REQUIRE(WriteRestoreInfo("C:\\VIDEO\\movie.avi", folder.Path(), "movie", 3, 900, MOVIE_CHECKSUMS, nullptr));
+    CHECK(ReadWholeFile(folder / "movie.Split") ==
+          "<ORIGINALNAME>movie.avi\r\n<#FILES>3\r\n<SIZE>900"
+          "\r\n<CRC32>0123ABCD\r\n<PIECE>000 DEADBEEF\r\n<PIECE>001 00000001\r\n<PIECE>002 FFFFFFFF");
     ReadBack back = Read(folder / "movie.Split");
     CHECK(back.read);
-    CHECK(back.name == "movie.avi");
-    CHECK(back.count == 3);
-    CHECK(back.size == 900);
+    CHECK(back.info.originalName == "movie.avi");
+    CHECK(back.info.pieceCount == 3);
+    CHECK(back.info.totalSize == 900);
+    REQUIRE(back.info.checksums);
+    CHECK(back.info.checksums->wholeFile == MOVIE_CHECKSUMS.wholeFile);
+    CHECK(back.info.checksums->pieces == MOVIE_CHECKSUMS.pieces);
     CHECK(boxes.Shown().empty());
   }
 
   SUBCASE("a size past 32 bits is written in full and read back in 64 bits") {
     ScriptedMessages boxes;
-    REQUIRE(WriteRestoreInfo("D:\\disc.iso", folder.Path(), "disc", 5, 4298113031, nullptr));
-    CHECK(ReadWholeFile(folder / "disc.Split") == "<ORIGINALNAME>disc.iso\r\n<#FILES>5\r\n<SIZE>4298113031");
-    CHECK(Read(folder / "disc.Split").size == 4298113031);
+    REQUIRE(WriteRestoreInfo("D:\\disc.iso", folder.Path(), "disc", 1, 4298113031, {0x89ABCDEF, {0x89ABCDEF}},
+                             nullptr));
+    CHECK(ReadWholeFile(folder / "disc.Split") ==
+          "<ORIGINALNAME>disc.iso\r\n<#FILES>1\r\n<SIZE>4298113031\r\n<CRC32>89ABCDEF\r\n<PIECE>000 89ABCDEF");
+    CHECK(Read(folder / "disc.Split").info.totalSize == 4298113031);
     WriteWholeFile(folder / "disc.Split", "<ORIGINALNAME>disc.iso\r\n<#FILES>5\r\n<SIZE>9223372036854775808");
     CHECK_FALSE(Read(folder / "disc.Split").read);
   }
@@ -51,7 +58,7 @@ TEST_CASE("restore info file on disk") {
   SUBCASE("the writer asks before overwriting and keeps the file after No") {
     WriteWholeFile(folder / "movie.Split", "old");
     ScriptedMessages boxes({IDNO});
-    CHECK_FALSE(WriteRestoreInfo("movie.avi", folder.Path(), "movie", 3, 900, nullptr));
+    CHECK_FALSE(WriteRestoreInfo("movie.avi", folder.Path(), "movie", 3, 900, MOVIE_CHECKSUMS, nullptr));
     CHECK(ReadWholeFile(folder / "movie.Split") == "old");
     REQUIRE(boxes.Shown().size() == 1);
     CHECK(boxes.Shown()[0].textId == 144);
@@ -61,14 +68,14 @@ TEST_CASE("restore info file on disk") {
     WriteWholeFile(folder / "REPORT.Split", "<ORIGINALNAME>REPORT.DOC\r\n<#FILES>2\r\n<SIZE>5");
     ReadBack back = Read(folder / "REPORT");
     CHECK(back.read);
-    CHECK(back.name == "REPORT.DOC");
+    CHECK(back.info.originalName == "REPORT.DOC");
   }
 
   SUBCASE("a missing file fails and leaves the outputs alone") {
     ReadBack back = Read(folder / "nothing.Split");
     CHECK_FALSE(back.read);
-    CHECK(back.name == "unchanged");
-    CHECK(back.count == -7);
+    CHECK(back.info.originalName == "unchanged");
+    CHECK(back.info.pieceCount == -7);
   }
 
   SUBCASE("a malformed file fails") {

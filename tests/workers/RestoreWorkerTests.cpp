@@ -1,6 +1,7 @@
 // The restore worker on pieces written by the split worker, on its own thread.
 #include <doctest/doctest.h>
 
+#include "framework/Texts.h"
 #include "job/Messages.h"
 #include "res/resource.h"
 #include "restore/RestoreWorker.h"
@@ -28,6 +29,10 @@ TEST_CASE("a restore rebuilds the split file from its pieces") {
   const std::string restored = folder / "back\\REPORT.PART.DOC";
   WorkerStage stage;
   const WorkerJob job = stage.Job(piece + ".Split", folder / "back\\");
+  // The info file of an earlier split, without checksums: the size alone is checked.
+  auto withoutChecksums = [&] {
+    WriteWholeFile(piece + ".Split", "<ORIGINALNAME>REPORT.PART.DOC\r\n<#FILES>3\r\n<SIZE>100000");
+  };
 
   SUBCASE("byte for byte, the pieces read in order from the info file's folder") {
     ScriptedMessages boxes({}, &stage.journal);
@@ -42,7 +47,8 @@ TEST_CASE("a restore rebuilds the split file from its pieces") {
     CHECK(boxes.Shown().empty());
   }
 
-  SUBCASE("the info file named without its extension, and an empty piece in between") {
+  SUBCASE("an info file without checksums named without its extension, and an empty piece in between") {
+    withoutChecksums();
     ScriptedMessages boxes({}, &stage.journal);
     WriteWholeFile(piece + ".001", "");
     WriteWholeFile(piece + ".002", data.substr(40000));
@@ -73,6 +79,7 @@ TEST_CASE("a restore rebuilds the split file from its pieces") {
   }
 
   SUBCASE("pieces holding more or fewer bytes than recorded: text 157, the output keeps them") {
+    withoutChecksums();
     for (size_t lastPiece : {20001u, 19999u}) {
       CAPTURE(lastPiece);
       WriteWholeFile(piece + ".002", test::PatternBytes(lastPiece));
@@ -110,6 +117,65 @@ TEST_CASE("a restore rebuilds the split file from its pieces") {
     CHECK(stage.Run(RestoreWorker, job) == ENDED_FAILED);
     CHECK(ReadWholeFile(restored) == "old");
     CHECK(stage.Only("WM_SHOW_FROM").empty());
+  }
+}
+
+TEST_CASE("the checksums find a piece whose contents are not what the split wrote") {
+  TempFolder folder;
+  MakeFolder(folder / "out");
+  const std::string data = test::PatternBytes(100000, 3);
+  WriteWholeFile(folder / "REPORT.DOC", data);
+  {
+    WorkerStage splitting;
+    ScriptedMessages noBoxes({}, &splitting.journal);
+    REQUIRE(splitting.Run(SplitWorker, splitting.Job(folder / "REPORT.DOC", folder / "out", 40000,
+                                                     EXTRA_INFO_FILE)) == ENDED_DONE);
+  }
+  const std::string piece = folder / "out\\REPORT";
+  const std::string restored = folder / "REPORT.DOC.back";
+  const std::string good = ReadWholeFile(piece + ".001");
+  std::string damaged = good;
+  damaged[20000] ^= 0x10;  // one byte in the middle of the middle piece
+  WriteWholeFile(piece + ".001", damaged);
+  MakeFolder(folder / "back");
+  WorkerStage stage;
+  const WorkerJob job = stage.Job(piece + ".Split", folder / "back");
+  const std::string output = folder / "back\\REPORT.DOC";
+
+  SUBCASE("a changed byte: the box names the piece; Cancel keeps the bytes before it") {
+    ScriptedMessages boxes({IDCANCEL}, &stage.journal);
+    CHECK(stage.Run(RestoreWorker, job) == ENDED_FAILED);
+    CHECK(stage.Dialogue() == Entries{"send WM_ANIMATION_STOP", "box 171"});
+    CHECK(Box(boxes).text == fw::FormatText(IDS_PIECE_DAMAGED, (piece + ".001").c_str()));
+    CHECK(Box(boxes).buttons == MB_RETRYCANCEL);
+    CHECK(ReadWholeFile(output) == data.substr(0, 40000));
+  }
+  SUBCASE("Retry once the good piece is back: the piece is copied again and the file is whole") {
+    ScriptedMessages boxes({IDRETRY}, &stage.journal);
+    boxes.WhenShown(IDS_PIECE_DAMAGED, [&] { WriteWholeFile(piece + ".001", good); });
+    CHECK(stage.Run(RestoreWorker, job) == ENDED_DONE);
+    CHECK(stage.Dialogue() == Entries{"send WM_ANIMATION_STOP", "box 171", "send WM_ANIMATION_PLAY"});
+    CHECK(ReadWholeFile(output) == data);
+    CHECK(Last(stage.Only("WM_PROGRESS_POS")) == "post WM_PROGRESS_POS 1000");
+  }
+  SUBCASE("two pieces of one size swapped keep every CRC but not the order: the first is named") {
+    WriteWholeFile(piece + ".001", ReadWholeFile(piece + ".000"));
+    WriteWholeFile(piece + ".000", good);
+    ScriptedMessages boxes({IDCANCEL}, &stage.journal);
+    CHECK(stage.Run(RestoreWorker, job) == ENDED_FAILED);
+    CHECK(Box(boxes).text == fw::FormatText(IDS_PIECE_DAMAGED, (piece + ".000").c_str()));
+    CHECK(ReadWholeFile(output).empty());
+  }
+  SUBCASE("the whole file's CRC that does not match its pieces': its own text, never success") {
+    WriteWholeFile(piece + ".001", good);
+    std::string info = ReadWholeFile(piece + ".Split");
+    size_t whole = info.find("<CRC32>") + 7;
+    info[whole] = info[whole] == '0' ? '1' : '0';
+    WriteWholeFile(piece + ".Split", info);
+    ScriptedMessages boxes({}, &stage.journal);
+    CHECK(stage.Run(RestoreWorker, job) == ENDED_FAILED);
+    CHECK(stage.Dialogue() == Entries{"send WM_ANIMATION_STOP", "box 172"});
+    CHECK(ReadWholeFile(output) == data);
   }
 }
 

@@ -1,0 +1,127 @@
+#include "logic/Crc32.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <cpuid.h>
+#include <immintrin.h>
+#define PARVOLA_CARRYLESS_CRC 1
+#endif
+
+namespace {
+
+constexpr uint32_t POLYNOMIAL = 0xEDB88320u;  // x^32 + ... + 1, bit-reversed
+
+// The table that advances the CRC by one byte, and whether the processor multiplies
+// without carries (PCLMULQDQ with SSE4.1), which takes 64 bytes and more many times faster.
+struct CrcTable {
+  uint32_t byByte[256];
+  bool carryless = false;
+
+  CrcTable() {
+    for (uint32_t byte = 0; byte < 256; ++byte) {
+      uint32_t crc = byte;
+      for (int bit = 0; bit < 8; ++bit) crc = crc & 1 ? (crc >> 1) ^ POLYNOMIAL : crc >> 1;
+      byByte[byte] = crc;
+    }
+#ifdef PARVOLA_CARRYLESS_CRC
+    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+    carryless = __get_cpuid(1, &eax, &ebx, &ecx, &edx) && (ecx & bit_PCLMUL) && (ecx & bit_SSE4_1);
+#endif
+  }
+};
+
+// Filled before the program's threads start, so that every worker reads it as it is.
+const CrcTable table;
+
+// The running CRC (not inverted) over the bytes, one at a time.
+uint32_t UpdateByTable(uint32_t crc, const unsigned char* bytes, size_t length) {
+  for (; length > 0; ++bytes, --length) crc = (crc >> 8) ^ table.byByte[(crc ^ *bytes) & 0xFF];
+  return crc;
+}
+
+#ifdef PARVOLA_CARRYLESS_CRC
+#define CARRYLESS __attribute__((target("pclmul,sse4.1")))
+
+// One 128-bit lane folded forward over 128 bits onto the next: the lane's two halves are
+// multiplied by x^(128+64) and x^128 modulo the polynomial (both in keys).
+CARRYLESS inline __m128i Fold(__m128i lane, __m128i next, __m128i keys) {
+  __m128i high = _mm_clmulepi64_si128(lane, keys, 0x11);
+  __m128i low = _mm_clmulepi64_si128(lane, keys, 0x00);
+  return _mm_xor_si128(_mm_xor_si128(low, high), next);
+}
+
+CARRYLESS inline __m128i Load(const unsigned char* bytes) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+}
+
+// The running CRC over at least 64 bytes by carry-less multiplication: four lanes of
+// 128 bits are folded forward 512 bits at a time, then onto one another, then reduced
+// to 32 bits (Barrett reduction). The bytes that do not fill 16 go by the table.
+CARRYLESS uint32_t UpdateCarryless(uint32_t crc, const unsigned char* bytes, size_t length) {
+  const __m128i foldBy512 = _mm_set_epi64x(0x1C6E41596, 0x154442BD4);
+  const __m128i foldBy128 = _mm_set_epi64x(0x0CCAA009E, 0x1751997D0);
+  const __m128i fold64 = _mm_set_epi64x(0, 0x163CD6124);
+  const __m128i barrett = _mm_set_epi64x(0x1F7011641, 0x1DB710641);
+  const __m128i low32 = _mm_set_epi32(0, 0, 0, -1);
+
+  __m128i lane0 = _mm_xor_si128(Load(bytes), _mm_cvtsi32_si128(static_cast<int>(crc)));
+  __m128i lane1 = Load(bytes + 16), lane2 = Load(bytes + 32), lane3 = Load(bytes + 48);
+  for (bytes += 64, length -= 64; length >= 64; bytes += 64, length -= 64) {
+    lane0 = Fold(lane0, Load(bytes), foldBy512);
+    lane1 = Fold(lane1, Load(bytes + 16), foldBy512);
+    lane2 = Fold(lane2, Load(bytes + 32), foldBy512);
+    lane3 = Fold(lane3, Load(bytes + 48), foldBy512);
+  }
+  __m128i folded = Fold(Fold(Fold(lane0, lane1, foldBy128), lane2, foldBy128), lane3, foldBy128);
+  for (; length >= 16; bytes += 16, length -= 16) folded = Fold(folded, Load(bytes), foldBy128);
+
+  // 128 bits to 64, then to 32 plus the 64-bit remainder's reduction.
+  __m128i product = _mm_clmulepi64_si128(folded, foldBy128, 0x10);
+  folded = _mm_xor_si128(_mm_srli_si128(folded, 8), product);
+  product = _mm_srli_si128(folded, 4);
+  folded = _mm_xor_si128(_mm_clmulepi64_si128(_mm_and_si128(folded, low32), fold64, 0x00), product);
+  product = _mm_clmulepi64_si128(_mm_and_si128(folded, low32), barrett, 0x10);
+  product = _mm_clmulepi64_si128(_mm_and_si128(product, low32), barrett, 0x00);
+  folded = _mm_xor_si128(folded, product);
+  return UpdateByTable(static_cast<uint32_t>(_mm_extract_epi32(folded, 1)), bytes, length);
+}
+#endif
+
+// a times b modulo the polynomial, both in the bit-reversed form (x^0 is the top bit).
+uint32_t MultiplyModulo(uint32_t a, uint32_t b) {
+  uint32_t product = 0;
+  for (uint32_t bit = 1u << 31; bit != 0; bit >>= 1) {
+    if (a & bit) product ^= b;
+    b = b & 1 ? (b >> 1) ^ POLYNOMIAL : b >> 1;
+  }
+  return product;
+}
+
+// x^exponent modulo the polynomial, by squaring.
+uint32_t PowerOfX(uint64_t exponent) {
+  uint32_t power = 1u << 31;  // x^0
+  for (uint32_t square = 1u << 30; exponent != 0; exponent >>= 1) {  // x^1, x^2, x^4, ...
+    if (exponent & 1) power = MultiplyModulo(power, square);
+    square = MultiplyModulo(square, square);
+  }
+  return power;
+}
+
+}  // namespace
+
+uint32_t Crc32Update(uint32_t crc, const void* data, size_t length) {
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  crc = ~crc;
+#ifdef PARVOLA_CARRYLESS_CRC
+  if (table.carryless && length >= 64) return ~UpdateCarryless(crc, bytes, length);
+#endif
+  return ~UpdateByTable(crc, bytes, length);
+}
+
+uint32_t Crc32UpdateByTables(uint32_t crc, const void* data, size_t length) {
+  return ~UpdateByTable(~crc, static_cast<const unsigned char*>(data), length);
+}
+
+uint32_t Crc32Combine(uint32_t firstCrc, uint32_t secondCrc, uint64_t secondLength) {
+  // Appending n bytes multiplies the first run's remainder by x^(8n).
+  return MultiplyModulo(PowerOfX(secondLength * 8), firstCrc) ^ secondCrc;
+}
