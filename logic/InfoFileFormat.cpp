@@ -58,6 +58,22 @@ class Cursor {
 
 InfoParse Failure(InfoField field, const char* failure) { return InfoParse{false, field, failure}; }
 
+// A number in decimal as printf writes it: a minus sign, no leading zeros. Digit by
+// digit, because the library's conversion of a 64-bit number costs the 32-bit program
+// more than a kilobyte.
+std::string DecimalText(int64_t value) {
+  uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  char digits[20];
+  size_t count = 0;
+  do {
+    digits[count++] = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  std::string text = value < 0 ? "-" : "";
+  while (count > 0) text += digits[--count];
+  return text;
+}
+
 std::string HexDigits(uint32_t value) {
   std::string digits(HEX_DIGITS, '0');
   for (size_t place = HEX_DIGITS; place-- > 0; value >>= 4) digits[place] = "0123456789ABCDEF"[value & 0xF];
@@ -132,8 +148,8 @@ bool IsPlainFileName(const std::string& name) {
 }  // namespace
 
 std::string RestoreInfoText(const std::string& originalName, int32_t pieceCount, int64_t totalSize) {
-  return std::string(NAME_TAG) + originalName + "\r\n" + std::string(COUNT_TAG) + std::to_string(pieceCount) +
-         "\r\n" + std::string(SIZE_TAG) + std::to_string(totalSize);
+  return std::string(NAME_TAG) + originalName + "\r\n" + std::string(COUNT_TAG) + DecimalText(pieceCount) +
+         "\r\n" + std::string(SIZE_TAG) + DecimalText(totalSize);
 }
 
 std::string ChecksumLines(const InfoChecksums& checksums) {

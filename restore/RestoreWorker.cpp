@@ -1,7 +1,6 @@
 #include "restore/RestoreWorker.h"
 
 #include <cstdint>
-#include <string>
 
 #include "framework/File.h"
 #include "framework/Texts.h"
@@ -89,8 +88,7 @@ bool Restore::ReadInfo() {
     return false;
   }
   Trace().WriteLine(
-      fw::Format("Info file done: %s, %d, %s", info.originalName.c_str(), info.pieceCount,
-                 std::to_string(info.totalSize).c_str()));
+      fw::Format("Info file done: %s, %d, %I64d", info.originalName.c_str(), info.pieceCount, info.totalSize));
   return true;
 }
 

@@ -1,7 +1,5 @@
 #include "split/SplitWorker.h"
 
-#include <string>
-
 #include "framework/File.h"
 #include "framework/Texts.h"
 #include "job/BlockCopier.h"
@@ -88,9 +86,8 @@ bool Split::Admit(uint64_t length) {
   uint64_t pieces =
       (length + static_cast<uint64_t>(job.pieceSize) - 1) / static_cast<uint64_t>(job.pieceSize);
   if (pieces > MAX_PIECE_COUNT) {
-    // The count may pass 32 bits: it goes into the text as decimal digits.
-    std::string text =
-        fw::FormatText(IDS_TOO_MANY_PIECES, job.sourcePath.c_str(), std::to_string(pieces).c_str());
+    // The count may pass 32 bits: the text takes it as a 64-bit value.
+    std::string text = fw::FormatText(IDS_TOO_MANY_PIECES, job.sourcePath.c_str(), pieces);
     reports.ShowFormattedBox(IDS_TOO_MANY_PIECES, text, FAILURE_BOX);
     return false;
   }

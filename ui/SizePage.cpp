@@ -1,7 +1,6 @@
 #include "ui/SizePage.h"
 
 #include <iterator>
-#include <string>
 
 #include "framework/Texts.h"
 #include "job/Messages.h"
@@ -134,4 +133,4 @@ int SizePage::ReadChoice() const {
 
 int64_t SizePage::ReadNumber(int id) const { return ReadFieldNumber(ItemText(id).c_str()); }
 
-void SizePage::WriteNumber(int id, int64_t value) const { SetItemText(id, std::to_string(value)); }
+void SizePage::WriteNumber(int id, int64_t value) const { SetItemText(id, fw::Format("%I64d", value)); }

@@ -29,6 +29,7 @@ TEST_CASE("info text: writing") {
   CHECK(RestoreInfoText("movie.avi", 3, 900) == "<ORIGINALNAME>movie.avi\r\n<#FILES>3\r\n<SIZE>900");
   CHECK(RestoreInfoText("movie.avi", 3, 900).size() == 45);
   CHECK(RestoreInfoText("", -1, -2147483647 - 1) == "<ORIGINALNAME>\r\n<#FILES>-1\r\n<SIZE>-2147483648");
+  CHECK(RestoreInfoText("", 0, INT64_MIN) == "<ORIGINALNAME>\r\n<#FILES>0\r\n<SIZE>-9223372036854775808");
 }
 
 TEST_CASE("info text: reading well-formed content") {
