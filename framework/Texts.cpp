@@ -18,8 +18,9 @@ HRSRC FindInLanguage(LPCSTR type, LPCSTR name) {
   return found;
 }
 
-// The system C library's own formatter: the texts need only %s, %d and %u,
-// and it keeps the program far smaller than the C99 one.
+// The system C library's own formatter: the texts need only %s, %d, %u and its own
+// %I64d and %I64u for 64-bit values, and it keeps the program far smaller than the
+// C99 one.
 std::string FormatList(const char* format, va_list arguments) {
   va_list copy;
   va_copy(copy, arguments);

@@ -32,10 +32,11 @@ std::vector<std::string> Lines(const std::string& script) {
 }
 
 // Every percent sign is doubled or belongs to the script's own arguments (%1, %2, the
-// script's name %~n0) and variables (the base name also without its last letter).
+// script's name %~n0) and variables (the base name also without its last letter, and
+// the piece's name as the insert prompt shows it).
 bool PercentsAreOwn(std::string_view line) {
   static const std::string_view VARIABLES[] = {"source", "dest", "file", "cont",
-                                               "parvola", "base", "base:~0,-1"};
+                                               "parvola", "base", "base:~0,-1", "shown"};
   for (size_t at = 0; at < line.size(); ++at) {
     if (line[at] != '%') continue;
     if (at + 1 < line.size() && (line[at + 1] == '%' || line[at + 1] == '1' || line[at + 1] == '2')) {
@@ -77,6 +78,15 @@ bool OperatorsAreQuotedOrEscaped(std::string line) {
   return !quoted;
 }
 
+// The value given to the variable that an echo line shows: it is echo text there, so
+// each operator character in it is escaped.
+bool ShownValueIsEscaped(const std::string& line) {
+  const std::string start = "set \"shown=";
+  if (line.rfind(start, 0) != 0) return true;
+  if (line.size() < start.size() + 1 || line.back() != '"') return false;
+  return OperatorsAreQuotedOrEscaped("@echo " + line.substr(start.size(), line.size() - start.size() - 1));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -103,6 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (line.empty() || line[0] == ':') continue;
     REQUIRE_PROPERTY(PercentsAreOwn(line));
     REQUIRE_PROPERTY(OperatorsAreQuotedOrEscaped(line));
+    REQUIRE_PROPERTY(ShownValueIsEscaped(line));
   }
   REQUIRE_PROPERTY(sections == std::max<int32_t>(pieceCount, 0));
   return 0;

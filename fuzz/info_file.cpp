@@ -3,13 +3,35 @@
 // a piece count and a size above 0, checksums for exactly that many pieces when it
 // has them, the same three fields as a reader of those alone finds, and reads back
 // the same after writing; a mutated checksum line is either read or refused whole.
+// The same bytes, taken as the digits of a size, read back as that size in 64 bits
+// when it fits a signed 64-bit value and are refused when it does not.
 #include <string>
 #include <string_view>
 
 #include "fuzz/Require.h"
 #include "logic/InfoFileFormat.h"
 
+namespace {
+
+// The decimal digits of the data as a size field: each byte's value mod 10.
+void RequireSizeDigitsRead(const uint8_t* data, size_t size) {
+  std::string digits;
+  for (size_t index = 0; index < size && index < 40; ++index) digits += char('0' + data[index] % 10);
+  RestoreInfo info;
+  const InfoParse outcome = ParseInfoFields("<ORIGINALNAME>a.b\r\n<#FILES>1\r\n<SIZE>" + digits, info);
+  const size_t firstDigit = digits.find_first_not_of('0');
+  const std::string significant = firstDigit == std::string::npos ? std::string() : digits.substr(firstDigit);
+  const std::string largest = "9223372036854775807";
+  const bool fits = significant.size() < largest.size() ||
+                    (significant.size() == largest.size() && significant <= largest);
+  REQUIRE_PROPERTY(outcome.parsed == (fits && !significant.empty()));
+  if (outcome.parsed) REQUIRE_PROPERTY(std::to_string(info.totalSize) == significant);
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  RequireSizeDigitsRead(data, size);
   RestoreInfo info;
   const InfoParse outcome = ParseRestoreInfo(std::string_view(reinterpret_cast<const char*>(data), size), info);
   if (!outcome.parsed) {

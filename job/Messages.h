@@ -20,8 +20,11 @@ constexpr unsigned WM_SHOW_TO = WM_USER_BASE + 13;
 constexpr unsigned WM_SHOW_TIME_LEFT = WM_USER_BASE + 14;
 constexpr unsigned WM_AUTO_START = WM_USER_BASE + 15;
 
-// The "no readable source" length of WM_SET_SOURCE, as a 32-bit value on every target.
-constexpr uint32_t NO_SOURCE = 0xFFFFFFFFu;
+// WM_SET_SOURCE is sent with the address of the source's length in bytes, an int64_t,
+// as its first parameter: a message parameter of the 32-bit program cannot hold a
+// 64-bit length, and a sent message keeps the address valid until it is handled.
+// The length is NO_SOURCE when the field is empty or the file cannot be split.
+constexpr int64_t NO_SOURCE = -1;
 
 // Extras written to the last disk.
 constexpr uint32_t EXTRA_PROGRAM_COPY = 1;

@@ -55,6 +55,13 @@ std::string EchoText(const std::string& name) {
   return escaped;
 }
 
+// The text with every reference to one variable replaced by a reference to another.
+std::string ReplaceVariable(std::string text, const std::string& from, const std::string& to) {
+  for (size_t found = text.find(from); found != std::string::npos; found = text.find(from, found + to.size()))
+    text.replace(found, from.size(), to);
+  return text;
+}
+
 // The text with its %s replaced by the value.
 std::string FillIn(const std::string& text, const std::string& value) {
   std::string filled = text;
@@ -94,6 +101,10 @@ std::string BuildRestoreBatch(const std::string& name, const std::string& baseNa
       (fromScriptName ? FromVariables("~%base:~0,-1%") : Literal("~" + shortBase)) + ".bat";
   // The piece in hand, kept in %file%, is quoted when the base name is.
   const std::string piece = base.quoted ? "%source%\"%file%\"" : "%source%%file%";
+  // The insert prompt shows %file% as it stands. A name that an echo line would take for
+  // operators (a piece named "a & del *.doc" would run del) is shown through a variable
+  // of its own instead, which holds it escaped for the echo line.
+  const bool promptShowsEscaped = EchoText(baseName) != baseName;
 
   Script script;
   script.Line("@echo off");
@@ -130,6 +141,8 @@ std::string BuildRestoreBatch(const std::string& name, const std::string& baseNa
     script.Line();
     std::string file = "file=" + base.spelling + "." + PieceDigits(static_cast<uint32_t>(index));
     script.Line(base.quoted ? "set \"" + file + "\"" : "set " + file);
+    if (promptShowsEscaped)
+      script.Line("set \"shown=" + EchoText(baseName) + "." + PieceDigits(static_cast<uint32_t>(index)) + "\"");
     script.Line(index + 1 < pieceCount ? "set cont=file" + std::to_string(index + 1) : "set cont=ok");
     script.Line("goto check");
     script.Line();
@@ -137,7 +150,7 @@ std::string BuildRestoreBatch(const std::string& name, const std::string& baseNa
 
   script.Line(":check");
   script.Line("if exist " + piece + " goto copy");
-  script << texts.insertPrompt;
+  script << (promptShowsEscaped ? ReplaceVariable(texts.insertPrompt, "%file%", "%shown%") : texts.insertPrompt);
   script.Line("pause");
   script.Line("goto check");
   script.Line();
@@ -156,6 +169,7 @@ std::string BuildRestoreBatch(const std::string& name, const std::string& baseNa
   script.Line("set file=");
   script.Line("set cont=");
   if (fromScriptName) script.Line("set base=");
+  if (promptShowsEscaped) script.Line("set shown=");
   script.Line("goto end");
   script.Line();
   script.Line(":ok");

@@ -1,5 +1,7 @@
 #include "logic/InfoFileFormat.h"
 
+#include <climits>
+
 #include "logic/PieceNames.h"
 
 namespace {
@@ -37,14 +39,15 @@ class Cursor {
     return data.compare(AtEnd() ? data.size() : position, count, tag.substr(0, count)) == 0;
   }
 
-  // Reads decimal digits; false when they do not fit a signed 32-bit number.
-  bool ReadNumber(int32_t& value) {
+  // Reads decimal digits into a number of at most limit; false when they amount to more.
+  bool ReadNumber(int64_t limit, int64_t& value) {
     int64_t number = 0;
     for (; !AtEnd() && data[position] >= '0' && data[position] <= '9'; ++position) {
-      number = number * 10 + (data[position] - '0');
-      if (number > INT32_MAX) return false;
+      const int digit = data[position] - '0';
+      if (number > (limit - digit) / 10) return false;
+      number = number * 10 + digit;
     }
-    value = static_cast<int32_t>(number);
+    value = number;
     return true;
   }
 
@@ -54,6 +57,22 @@ class Cursor {
 };
 
 InfoParse Failure(InfoField field, const char* failure) { return InfoParse{false, field, failure}; }
+
+// A number in decimal as printf writes it: a minus sign, no leading zeros. Digit by
+// digit, because the library's conversion of a 64-bit number costs the 32-bit program
+// more than a kilobyte.
+std::string DecimalText(int64_t value) {
+  uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  char digits[20];
+  size_t count = 0;
+  do {
+    digits[count++] = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  std::string text = value < 0 ? "-" : "";
+  while (count > 0) text += digits[--count];
+  return text;
+}
 
 std::string HexDigits(uint32_t value) {
   std::string digits(HEX_DIGITS, '0');
@@ -128,9 +147,9 @@ bool IsPlainFileName(const std::string& name) {
 
 }  // namespace
 
-std::string RestoreInfoText(const std::string& originalName, int32_t pieceCount, int32_t totalSize) {
-  return std::string(NAME_TAG) + originalName + "\r\n" + std::string(COUNT_TAG) + std::to_string(pieceCount) +
-         "\r\n" + std::string(SIZE_TAG) + std::to_string(totalSize);
+std::string RestoreInfoText(const std::string& originalName, int32_t pieceCount, int64_t totalSize) {
+  return std::string(NAME_TAG) + originalName + "\r\n" + std::string(COUNT_TAG) + DecimalText(pieceCount) +
+         "\r\n" + std::string(SIZE_TAG) + DecimalText(totalSize);
 }
 
 std::string ChecksumLines(const InfoChecksums& checksums) {
@@ -153,14 +172,16 @@ InfoParse ParseInfoFields(std::string_view data, RestoreInfo& info, size_t* fiel
   cursor.Skip(nameEnd + 2);
   if (!cursor.MatchesTag(COUNT_TAG)) return Failure(INFO_COUNT, TAG_NOT_FOUND);
   cursor.Skip(COUNT_TAG.size());
-  if (!cursor.ReadNumber(info.pieceCount) || cursor.AtEnd() || info.pieceCount == 0)
+  int64_t count = 0;
+  if (!cursor.ReadNumber(INT32_MAX, count) || cursor.AtEnd() || count == 0)
     return Failure(INFO_COUNT, BAD_COUNT);
+  info.pieceCount = int32_t(count);
 
   // Past the two bytes after the digits, which the writer makes CR LF.
   cursor.Skip(2);
   if (!cursor.MatchesTag(SIZE_TAG)) return Failure(INFO_SIZE, TAG_NOT_FOUND);
   cursor.Skip(SIZE_TAG.size());
-  if (!cursor.ReadNumber(info.totalSize) || info.totalSize == 0) return Failure(INFO_SIZE, BAD_SIZE);
+  if (!cursor.ReadNumber(INT64_MAX, info.totalSize) || info.totalSize == 0) return Failure(INFO_SIZE, BAD_SIZE);
   if (fieldsEnd) *fieldsEnd = cursor.Position();
   return InfoParse{true, INFO_FIELDS, nullptr};
 }

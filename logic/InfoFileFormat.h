@@ -19,12 +19,12 @@ struct InfoChecksums {
 struct RestoreInfo {
   std::string originalName;
   int32_t pieceCount = 0;
-  int32_t totalSize = 0;
+  int64_t totalSize = 0;
   std::optional<InfoChecksums> checksums;  // none in a file without the checksum lines
 };
 
 // "<ORIGINALNAME>name\r\n<#FILES>count\r\n<SIZE>size", with no line end after the size.
-std::string RestoreInfoText(const std::string& originalName, int32_t pieceCount, int32_t totalSize);
+std::string RestoreInfoText(const std::string& originalName, int32_t pieceCount, int64_t totalSize);
 
 // The lines that follow the size, each started by CR LF, the last one without a line
 // end: "<CRC32>" and the whole file's CRC, then per piece "<PIECE>", its number as in
@@ -42,8 +42,9 @@ struct InfoParse {
 
 // Parses the three fields into info, as every reader of the file does, and looks at
 // nothing after the size's digits; where they end goes to fieldsEnd. Besides malformed
-// fields it refuses a count or size beyond the signed 32-bit range, and an original
-// name that could reach outside the restore folder or name a device.
+// fields it refuses a count beyond the signed 32-bit range, a size beyond the signed
+// 64-bit range, and an original name that could reach outside the restore folder or
+// name a device.
 InfoParse ParseInfoFields(std::string_view data, RestoreInfo& info, size_t* fieldsEnd = nullptr);
 
 // Parses the whole info text into info (valid only when the result says parsed): the

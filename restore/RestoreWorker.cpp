@@ -88,7 +88,7 @@ bool Restore::ReadInfo() {
     return false;
   }
   Trace().WriteLine(
-      fw::Format("Info file done: %s, %d, %d", info.originalName.c_str(), info.pieceCount, info.totalSize));
+      fw::Format("Info file done: %s, %d, %I64d", info.originalName.c_str(), info.pieceCount, info.totalSize));
   return true;
 }
 

@@ -7,7 +7,7 @@
 #include "logic/PieceNames.h"
 
 bool WriteRestoreInfo(std::string sourcePath, std::string destination, std::string baseName,
-                      int32_t pieceCount, int32_t totalSize, const InfoChecksums& checksums, HWND progress) {
+                      int32_t pieceCount, int64_t totalSize, const InfoChecksums& checksums, HWND progress) {
   std::string infoPath = destination + '\\' + baseName + ".Split";
   fw::File file;
   if (!TracedStep("Trying to create info file...",

@@ -10,4 +10,4 @@
 // and the total size, followed by the checksum lines; progress is passed on to the
 // guarded creation. True when the file was created, written and closed.
 bool WriteRestoreInfo(std::string sourcePath, std::string destination, std::string baseName,
-                      int32_t pieceCount, int32_t totalSize, const InfoChecksums& checksums, HWND progress);
+                      int32_t pieceCount, int64_t totalSize, const InfoChecksums& checksums, HWND progress);

@@ -17,9 +17,6 @@
 
 namespace {
 
-// Sizes travel as signed 32-bit values (info file, messages): larger sources cannot be split.
-constexpr uint64_t LARGEST_SOURCE = INT32_MAX;
-
 // The extras, in the order they are written, with the text offered when one fails.
 struct Extra {
   uint32_t flag;
@@ -76,11 +73,11 @@ bool Split::Run() {
 }
 
 // Refuses, before anything is written, a job whose pieces or info file could not
-// be told apart or restored: too large for the 32-bit sizes, empty (an info file
-// of no pieces and no bytes cannot be read back), without a usable piece size, or
-// needing more pieces than three digits can name.
+// be told apart or restored: larger than 1000 of the largest pieces, empty (an info
+// file of no pieces and no bytes cannot be read back), without a usable piece size,
+// or needing more pieces than three digits can name.
 bool Split::Admit(uint64_t length) {
-  if (length > LARGEST_SOURCE) return reports.Fail(IDS_SOURCE_TOO_LARGE, job.sourcePath);
+  if (length > uint64_t(MAX_SOURCE_BYTES)) return reports.Fail(IDS_SOURCE_TOO_LARGE, job.sourcePath);
   if (length == 0) return reports.Fail(IDS_SOURCE_EMPTY, job.sourcePath);
   if (job.pieceSize <= 0) {
     reports.ShowBox(IDS_PIECE_SIZE_INVALID, FAILURE_BOX);
@@ -89,7 +86,8 @@ bool Split::Admit(uint64_t length) {
   uint64_t pieces =
       (length + static_cast<uint64_t>(job.pieceSize) - 1) / static_cast<uint64_t>(job.pieceSize);
   if (pieces > MAX_PIECE_COUNT) {
-    std::string text = fw::FormatText(IDS_TOO_MANY_PIECES, job.sourcePath.c_str(), static_cast<int>(pieces));
+    // The count may pass 32 bits: the text takes it as a 64-bit value.
+    std::string text = fw::FormatText(IDS_TOO_MANY_PIECES, job.sourcePath.c_str(), pieces);
     reports.ShowFormattedBox(IDS_TOO_MANY_PIECES, text, FAILURE_BOX);
     return false;
   }
@@ -146,8 +144,8 @@ bool Split::WriteExtra(uint32_t flag) {
     case EXTRA_BATCH_FILE:
       return WriteBatchFile(count);
     default:
-      return WriteRestoreInfo(job.sourcePath, job.destinationPath, baseName, count,
-                              static_cast<int32_t>(total), checksums, job.progressDialog);
+      return WriteRestoreInfo(job.sourcePath, job.destinationPath, baseName, count, total, checksums,
+                              job.progressDialog);
   }
 }
 

@@ -14,16 +14,15 @@ namespace {
 
 
 // The length of a file that can be opened for reading while others may only
-// read it, or NO_SOURCE. A length of 2 GiB or more cannot travel as the signed
-// 32-bit source size, so such a file counts as unusable rather than being
-// reported with a wrapped length.
-uint32_t SourceLength(const std::string& path) {
+// read it, or NO_SOURCE. A file longer than 1000 of the largest pieces cannot be
+// split, so it counts as unusable.
+int64_t SourceLength(const std::string& path) {
   if (path.empty()) return NO_SOURCE;
   fw::File file;
   if (!file.Open(path, fw::File::READ_SHARE_READ)) return NO_SOURCE;
   try {
     uint64_t length = file.Length();
-    return length <= INT32_MAX ? static_cast<uint32_t>(length) : NO_SOURCE;
+    return length <= uint64_t(MAX_SOURCE_BYTES) ? int64_t(length) : NO_SOURCE;
   } catch (const fw::FileError&) {
     return NO_SOURCE;
   }
@@ -85,11 +84,12 @@ void FilesPage::SetExtras(uint32_t flags) {
 
 HWND FilesPage::SourceEdit() const { return Item(IDC_SOURCE_EDIT); }
 
-// Sent, not posted: the text lives in this call only.
+// Sent, not posted: the length and the text live in this call only.
 void FilesPage::OnSourceChange() {
   std::string path;
-  uint32_t length = ReadPathField(IDC_SOURCE_EDIT, path) ? SourceLength(path) : NO_SOURCE;
-  SendMessageA(Parent(), WM_SET_SOURCE, length, reinterpret_cast<LPARAM>(path.c_str()));
+  const int64_t length = ReadPathField(IDC_SOURCE_EDIT, path) ? SourceLength(path) : NO_SOURCE;
+  SendMessageA(Parent(), WM_SET_SOURCE, reinterpret_cast<WPARAM>(&length),
+               reinterpret_cast<LPARAM>(path.c_str()));
 }
 
 void FilesPage::OnDestinationChange() {

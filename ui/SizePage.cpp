@@ -42,7 +42,7 @@ bool SizePage::OnInitDialog() {
   return fw::Dialog::OnInitDialog();
 }
 
-void SizePage::SetSourceSize(int32_t bytes) { sourceSize = bytes; }
+void SizePage::SetSourceSize(int64_t bytes) { sourceSize = bytes; }
 
 void SizePage::Recompute() {
   if (sourceSize != rememberedSourceSize) {
@@ -70,7 +70,7 @@ void SizePage::SetChoice(int newChoice) {
     CheckButton(CHOICE_BUTTONS[index], index == choice);
 }
 
-void SizePage::SetSize(int32_t pieceSize) {
+void SizePage::SetSize(int64_t pieceSize) {
   WriteNumber(IDC_SIZE_EDIT, pieceSize < 0 ? 0 : pieceSize);  // the field holds digits only
   OnSizeEdited();
 }
@@ -80,7 +80,7 @@ void SizePage::OnChoiceClicked() { Recompute(); }
 void SizePage::OnSizeEdited() {
   const ClampedValue size = ClampEditedSize(bounds, ReadNumber(IDC_SIZE_EDIT));
   if (size.changed) WriteNumber(IDC_SIZE_EDIT, size.value);
-  const int32_t count = CountForSize(rememberedSourceSize, size.value);
+  const int64_t count = CountForSize(rememberedSourceSize, size.value);
   WriteNumber(IDC_COUNT_EDIT, count);
   Report(size.value, count);
 }
@@ -97,10 +97,12 @@ LRESULT SizePage::OnHorizontalScroll(WPARAM wParam, LPARAM lParam) {
   const HWND bar = reinterpret_cast<HWND>(lParam);
   const int code = LOWORD(wParam);
   const int32_t thumb = HIWORD(wParam);  // the scroll bars' ranges stay within 16 bits
-  int32_t size = ReadNumber(IDC_SIZE_EDIT);
-  int32_t count = ReadNumber(IDC_COUNT_EDIT);
+  // The page keeps the size field within 0 to maxSize, so a step keeps it within 32 bits.
+  int32_t size = ClampEditedSize(bounds, ReadNumber(IDC_SIZE_EDIT)).value;
+  int64_t count = ReadNumber(IDC_COUNT_EDIT);
   if (bar == Item(IDC_SIZE_SCROLL)) {
-    size = StepScrollValue(size, code, SizeForScrollPosition(thumb, Scale()), bounds.minSize, bounds.maxSize);
+    size = int32_t(
+        StepScrollValue(size, code, SizeForScrollPosition(thumb, Scale()), bounds.minSize, bounds.maxSize));
     count = CountForSize(rememberedSourceSize, size);
   } else if (bar == Item(IDC_COUNT_SCROLL)) {
     count = StepScrollValue(count, code, thumb, bounds.minCount, bounds.maxCount);
@@ -114,9 +116,9 @@ LRESULT SizePage::OnHorizontalScroll(WPARAM wParam, LPARAM lParam) {
   return 0;
 }
 
-void SizePage::Report(int32_t size, int32_t count) {
+void SizePage::Report(int32_t size, int64_t count) {
   SetScrollPos(Item(IDC_SIZE_SCROLL), SB_CTL, SizeScrollPosition(size, Scale()), TRUE);
-  SetScrollPos(Item(IDC_COUNT_SCROLL), SB_CTL, count, TRUE);
+  SetScrollPos(Item(IDC_COUNT_SCROLL), SB_CTL, CountScrollPosition(count), TRUE);
   const bool custom = choice == CUSTOM_CHOICE;
   const int32_t sizeOption = custom ? size : choice == 0 ? SIZE_FLOPPY_144 : SIZE_FLOPPY_720;
   PostMessageA(Parent(), WM_SET_SIZE_OPTION, IsSizeChoiceValid(custom, size, count) ? 1 : 0,
@@ -129,6 +131,6 @@ int SizePage::ReadChoice() const {
   return choice;
 }
 
-int32_t SizePage::ReadNumber(int id) const { return ReadFieldNumber(ItemText(id).c_str()); }
+int64_t SizePage::ReadNumber(int id) const { return ReadFieldNumber(ItemText(id).c_str()); }
 
-void SizePage::WriteNumber(int id, int32_t value) const { SetItemText(id, fw::Format("%d", int(value))); }
+void SizePage::WriteNumber(int id, int64_t value) const { SetItemText(id, fw::Format("%I64d", value)); }

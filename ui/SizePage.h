@@ -14,13 +14,13 @@ class SizePage : public fw::Dialog {
   explicit SizePage(HWND parent);
 
   // The size of a newly reported valid source; Recompute applies it.
-  void SetSourceSize(int32_t bytes);
+  void SetSourceSize(int64_t bytes);
   // New bounds when the source size has changed, enabling by the choice, and a report.
   void Recompute();
   // 0 = 1.44 MB, 1 = 720 KB, 2 = custom (any other value too); checks its radio button.
   void SetChoice(int choice);
   // Enters a piece size into the size field exactly as if the user had typed it.
-  void SetSize(int32_t pieceSize);
+  void SetSize(int64_t pieceSize);
 
  protected:
   bool OnInitDialog() override;
@@ -38,16 +38,16 @@ class SizePage : public fw::Dialog {
   LRESULT OnHorizontalScroll(WPARAM wParam, LPARAM lParam);
 
   // Moves both thumbs and posts the choice with its validity to the parent.
-  void Report(int32_t size, int32_t count);
+  void Report(int32_t size, int64_t count);
   int ReadChoice() const;
-  int32_t ReadNumber(int id) const;
+  int64_t ReadNumber(int id) const;
   // The page's own writes raise no change notification: both fields are multi-line edits.
-  void WriteNumber(int id, int32_t value) const;
+  void WriteNumber(int id, int64_t value) const;
   // The size scroll bar's scale for the source the bounds belong to.
   int32_t Scale() const { return SizeScrollScale(rememberedSourceSize); }
 
-  int32_t sourceSize = 0;
+  int64_t sourceSize = 0;
   int choice = 0;
-  int32_t rememberedSourceSize = -1;
+  int64_t rememberedSourceSize = -1;
   SizeBounds bounds;
 };

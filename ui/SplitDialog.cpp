@@ -199,16 +199,16 @@ std::optional<LRESULT> SplitDialog::OnDestroy(WPARAM, LPARAM) {
 }
 
 LRESULT SplitDialog::OnSetSource(WPARAM length, LPARAM text) {
-  sourceValid = static_cast<uint32_t>(length) != NO_SOURCE;
+  const int64_t sourceSize = *reinterpret_cast<const int64_t*>(length);
+  sourceValid = sourceSize != NO_SOURCE;
   if (sourceValid) {
     sourcePath = reinterpret_cast<const char*>(text);
-    int32_t sourceSize = static_cast<int32_t>(static_cast<uint32_t>(length));
     sizePage->SetSourceSize(sourceSize);
     if (sizeOption == SIZE_FROM_COMMAND_LINE) {
       const SplitCommandLine& commandLine = startOptions;
       sizePage->SetChoice(2);
-      int32_t pieceSize = CommandLineSize(sourceSize, commandLine.pieceCount, commandLine.pieceBytes,
-                                          commandLine.pieceKilobytes, commandLine.pieceMegabytes);
+      const int64_t pieceSize = CommandLineSize(sourceSize, commandLine.pieceCount, commandLine.pieceBytes,
+                                                commandLine.pieceKilobytes, commandLine.pieceMegabytes);
       sizePage->Recompute();
       sizePage->SetSize(pieceSize);
     } else {

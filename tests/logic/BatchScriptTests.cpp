@@ -191,6 +191,26 @@ TEST_CASE("restore batch text") {
     CHECK(HasLine(lines, "@echo The file 'my ^(best^) ^& last.doc' has been restored."));
   }
 
+  SUBCASE("the insert prompt shows a name with operators escaped, never running a part of it") {
+    struct Case {
+      const char* baseName;
+      const char* shown;  // as an echo line takes it
+    };
+    for (const Case& c : {Case{"a & del important", "a ^& del important"}, Case{"50% (off)", "50%% ^(off^)"},
+                          Case{"x^y", "x^^y"}}) {
+      CAPTURE(c.baseName);
+      Lines lines = SplitLines(Script(std::string(c.baseName) + ".doc", c.baseName, 2));
+      for (const std::string& line : lines)
+        if (line.rfind("@echo", 0) == 0) CHECK(line.find("%file%") == std::string::npos);
+      CHECK(HasLine(lines, "set \"shown=" + std::string(c.shown) + ".000\""));
+      CHECK(HasLine(lines, "set \"shown=" + std::string(c.shown) + ".001\""));
+      CHECK(HasLine(lines, "@echo Please insert the file '%shown%' in %source%."));
+      CHECK(HasLine(lines, "set shown="));
+    }
+    // A name an echo line takes as it is keeps the prompt, and the script, as they are.
+    CHECK(HasLine(SplitLines(english), "@echo Please insert the file '%file%' in %source%."));
+  }
+
   SUBCASE("percent signs are doubled; a plain base name keeps the piece lines unquoted") {
     Lines lines = SplitLines(Script("50%|x.doc", "50%|x", 1));
     CHECK(HasLine(lines, "set \"file=50%%|x.000\""));

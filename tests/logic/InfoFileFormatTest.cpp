@@ -29,6 +29,7 @@ TEST_CASE("info text: writing") {
   CHECK(RestoreInfoText("movie.avi", 3, 900) == "<ORIGINALNAME>movie.avi\r\n<#FILES>3\r\n<SIZE>900");
   CHECK(RestoreInfoText("movie.avi", 3, 900).size() == 45);
   CHECK(RestoreInfoText("", -1, -2147483647 - 1) == "<ORIGINALNAME>\r\n<#FILES>-1\r\n<SIZE>-2147483648");
+  CHECK(RestoreInfoText("", 0, INT64_MIN) == "<ORIGINALNAME>\r\n<#FILES>0\r\n<SIZE>-9223372036854775808");
 }
 
 TEST_CASE("info text: reading well-formed content") {
@@ -60,6 +61,21 @@ TEST_CASE("info text: reading well-formed content") {
   }
 }
 
+TEST_CASE("info text: sizes of 2 GiB and more, in 64 bits") {
+  CHECK(RestoreInfoText("big.iso", 5, 4298113031) == "<ORIGINALNAME>big.iso\r\n<#FILES>5\r\n<SIZE>4298113031");
+  const int64_t sizes[] = {2147483648, 4294967295, 4294967296, 4294967297, 5368709120, 2147483647000,
+                           432998467868, INT64_MAX};
+  for (int64_t size : sizes) {
+    CAPTURE(size);
+    Parsed parsed = Parse(RestoreInfoText("big.iso", 1000, size));
+    REQUIRE(parsed.outcome.parsed);
+    CHECK(parsed.info.totalSize == size);
+  }
+  // Sizes that a 32-bit reader took for 0 or for a few bytes (2^32 + 5 once read as 5).
+  CHECK(Parse("<ORIGINALNAME>a.b\r\n<#FILES>2\r\n<SIZE>4294967301").info.totalSize == 4294967301);
+  CHECK(Parse("<ORIGINALNAME>a.b\r\n<#FILES>2\r\n<SIZE>0009223372036854775807").info.totalSize == INT64_MAX);
+}
+
 TEST_CASE("info text: every way to fail") {
   SUBCASE("the name") {
     CHECK(Failure("<originalname>a.b\r\n<#FILES>2\r\n<SIZE>5") == "name: failed (tag not found)");
@@ -87,8 +103,11 @@ TEST_CASE("info text: every way to fail") {
     CHECK(Failure("<ORIGINALNAME>a.b\r\n<#FILES>2\r\n<SIZE>0") == "size: failed (size = 0)");
     CHECK(Failure("<ORIGINALNAME>a.b\r\n<#FILES>2\r\n<SIZE>-5") == "size: failed (size = 0)");
     CHECK(Failure("<ORIGINALNAME>a.b\r\n<#FILES>2\r\n") == "size: failed (size = 0)");
-    CHECK(Failure("<ORIGINALNAME>a.b\r\n<#FILES>2\r\n<SIZE>2147483648") == "size: failed (size = 0)");
-    CHECK(Failure("<ORIGINALNAME>a.b\r\n<#FILES>2\r\n<SIZE>4294967301") == "size: failed (size = 0)");
+  }
+  SUBCASE("a size beyond the signed 64-bit range is refused, not wrapped") {
+    CHECK(Failure("<ORIGINALNAME>a.b\r\n<#FILES>2\r\n<SIZE>9223372036854775808") == "size: failed (size = 0)");
+    CHECK(Failure("<ORIGINALNAME>a.b\r\n<#FILES>2\r\n<SIZE>18446744073709551621") == "size: failed (size = 0)");
+    CHECK(Failure("<ORIGINALNAME>a.b\r\n<#FILES>2\r\n<SIZE>99999999999999999999") == "size: failed (size = 0)");
   }
 }
 

@@ -11,7 +11,7 @@ namespace {
 const int32_t SOURCES[] = {1, 2, 999, 1000, 1001, 2000, 2001, 32767, 32768, 100000, 1457664,
                            1000001, INT32_MAX - 1000, INT32_MAX};
 
-bool BoundsAre(int32_t source, int32_t minSize, int32_t maxSize, int32_t minCount, int32_t maxCount) {
+bool BoundsAre(int64_t source, int32_t minSize, int32_t maxSize, int32_t minCount, int32_t maxCount) {
   SizeBounds b = ComputeSizeBounds(source);
   return b.minSize == minSize && b.maxSize == maxSize && b.minCount == minCount && b.maxCount == maxCount;
 }
@@ -79,8 +79,10 @@ TEST_CASE("Edited values") {
     CHECK(ReadFieldNumber("abc") == 0);
     CHECK(ReadFieldNumber("  4711") == 4711);
     CHECK(ReadFieldNumber("12ab3") == 12);
-    CHECK(ReadFieldNumber("2147483648") == INT32_MAX);
-    CHECK(ReadFieldNumber("99999999999999999999999") == INT32_MAX);
+    CHECK(ReadFieldNumber("2147483648") == 2147483648);
+    CHECK(ReadFieldNumber("9223372036854775807") == INT64_MAX);
+    CHECK(ReadFieldNumber("9223372036854775808") == INT64_MAX);
+    CHECK(ReadFieldNumber("99999999999999999999999") == INT64_MAX);
   }
 }
 
@@ -167,6 +169,100 @@ TEST_CASE("Size from the command line") {
       CHECK(size >= 0);
       CHECK(ClampEditedSize(ComputeSizeBounds(0), size).value == 0);
     }
+  }
+}
+
+TEST_CASE("Sources of 2 GiB and more: pieces of at most 2^31 - 1 bytes, at most 1000 of them") {
+  constexpr int64_t GIB = int64_t{1} << 30;
+  struct Large {
+    int64_t source;
+    SizeBounds bounds;
+    int32_t firstPosition;  // of the size scroll bar, whose scale is 65539 for all of them
+  };
+  const Large larges[] = {
+      {INT32_MAX, {2147484, INT32_MAX, 1, 1000}, 33},
+      {2 * GIB, {2147484, INT32_MAX, 2, 1000}, 33},
+      {4 * GIB - 1, {4294968, INT32_MAX, 3, 1000}, 66},
+      {4 * GIB, {4294968, INT32_MAX, 3, 1000}, 66},
+      {4 * GIB + 1, {4294968, INT32_MAX, 3, 1000}, 66},
+      {5 * GIB, {5368710, INT32_MAX, 3, 1000}, 82},
+      // The largest source: one size only, and its one scroll position.
+      {MAX_SOURCE_BYTES, {INT32_MAX, INT32_MAX, 1000, 1000}, 32766},
+  };
+  SUBCASE("bounds, scroll ranges and steps at the ends") {
+    for (const Large& large : larges) {
+      CAPTURE(large.source);
+      const SizeBounds& expected = large.bounds;
+      CHECK(BoundsAre(large.source, expected.minSize, expected.maxSize, expected.minCount, expected.maxCount));
+      // The smallest count is what the largest size needs; the smallest size still makes 1000 pieces.
+      CHECK(CountForSize(large.source, expected.maxSize) == expected.minCount);
+      CHECK(CountForSize(large.source, expected.minSize) <= MAX_CUSTOM_PIECES);
+      CHECK(IsSizeChoiceValid(true, expected.maxSize, expected.minCount));
+      CHECK(IsSizeChoiceValid(true, expected.minSize, CountForSize(large.source, expected.minSize)));
+
+      const int32_t scale = SizeScrollScale(large.source);
+      CHECK(scale == 65539);
+      const ScrollRange range = SizeScrollRange(expected, scale);
+      CHECK(range.minPosition == large.firstPosition);
+      CHECK(range.maxPosition == 32766);
+      CHECK(SizeScrollPosition(expected.maxSize, scale) == range.maxPosition);
+      // Dragging the thumb to either end gives a size within the bounds.
+      for (int32_t position : {range.minPosition, range.maxPosition}) {
+        const int64_t size = StepScrollValue(expected.maxSize, SCROLL_THUMB_DRAGGED,
+                                             SizeForScrollPosition(position, scale), expected.minSize,
+                                             expected.maxSize);
+        CHECK(size >= expected.minSize);
+        CHECK(size <= expected.maxSize);
+      }
+      // At the largest size and the largest count, steps to the right stay there; to the left they move.
+      CHECK(StepScrollValue(INT32_MAX, SCROLL_PAGE_RIGHT, 0, expected.minSize, INT32_MAX) == INT32_MAX);
+      CHECK(StepScrollValue(INT32_MAX, SCROLL_LINE_RIGHT, 0, expected.minSize, INT32_MAX) == INT32_MAX);
+      CHECK(StepScrollValue(INT32_MAX, SCROLL_LINE_LEFT, 0, expected.minSize, INT32_MAX) ==
+            (expected.minSize < INT32_MAX ? INT32_MAX - 1 : INT32_MAX));
+      CHECK(StepScrollValue(1000, SCROLL_LINE_RIGHT, 0, expected.minCount, 1000) == 1000);
+      CHECK(StepScrollValue(expected.minCount, SCROLL_LINE_LEFT, 0, expected.minCount, 1000) == expected.minCount);
+    }
+  }
+  SUBCASE("one byte more than 1000 of the largest pieces has no valid custom size") {
+    CHECK(BoundsAre(MAX_SOURCE_BYTES + 1, 0, 0, 0, 0));
+    CHECK(CountForSize(MAX_SOURCE_BYTES + 1, INT32_MAX) == 1001);
+    CHECK_FALSE(IsSizeChoiceValid(true, INT32_MAX, CountForSize(MAX_SOURCE_BYTES + 1, INT32_MAX)));
+    CHECK(ClampEditedSize(ComputeSizeBounds(MAX_SOURCE_BYTES + 1), INT32_MAX).value == 0);
+  }
+  SUBCASE("counts beyond 32 bits, and sizes that follow a count held to the largest piece") {
+    CHECK(CountForSize(5 * GIB, 1) == 5 * GIB);
+    CHECK(CountForSize(MAX_SOURCE_BYTES, 1) == MAX_SOURCE_BYTES);
+    CHECK(CountScrollPosition(5 * GIB) == SCROLL_LIMIT);
+    CHECK(CountScrollPosition(999) == 999);
+    CHECK_FALSE(IsSizeChoiceValid(true, 1, CountForSize(5 * GIB, 1)));
+    CHECK_FALSE(IsSizeChoiceValid(true, 1, int64_t{1} << 32));  // not taken for 0 pieces
+    CHECK(SizeForCount(5 * GIB, 3) == 1789569707);
+    CHECK(CountForSize(5 * GIB, 1789569707) == 3);
+    CHECK(SizeForCount(5 * GIB, 1) == INT32_MAX);  // below the smallest count: the largest pieces
+    CHECK(SizeForCount(MAX_SOURCE_BYTES, 1000) == INT32_MAX);
+    CHECK(SizeForCount(MAX_SOURCE_BYTES + 1000, 1000) == INT32_MAX);
+  }
+  SUBCASE("typed sizes beyond 32 bits are held to the largest piece and rewritten") {
+    const SizeBounds bounds = ComputeSizeBounds(5 * GIB);
+    const ClampedValue size = ClampEditedSize(bounds, ReadFieldNumber("5368709120"));
+    CHECK((size.changed && size.value == INT32_MAX));
+    const ClampedValue justFits = ClampEditedSize(bounds, ReadFieldNumber("2147483647"));
+    CHECK((!justFits.changed && justFits.value == INT32_MAX));
+    CHECK(ClampEditedSize(bounds, ReadFieldNumber("2147483648")).changed);
+    const ClampedValue count = ClampEditedCount(bounds, ReadFieldNumber("4294967297"));
+    CHECK((count.changed && count.value == 1000));
+  }
+  SUBCASE("the command line: a count spreads in 64 bits, products of 2 GB or more are refused") {
+    const int64_t source = 4 * GIB + 3 * 1048576 + 7;
+    CHECK(CommandLineSize(source, 0, 0, 0, 1024) == GIB);
+    CHECK(CountForSize(source, GIB) == 5);
+    CHECK(CommandLineSize(5 * GIB, 2, 0, 0, 0) == 2684354560);
+    CHECK(ClampEditedSize(ComputeSizeBounds(5 * GIB), 2684354560).value == INT32_MAX);
+    CHECK(CommandLineSize(MAX_SOURCE_BYTES, 1000, 0, 0, 0) == INT32_MAX);
+    CHECK(CommandLineSize(MAX_SOURCE_BYTES + 1, 1000, 0, 0, 0) == int64_t{INT32_MAX} + 1);
+    CHECK(CommandLineSize(5 * GIB, 0, 0, 0, 2048) == 0);
+    CHECK(CommandLineSize(5 * GIB, 0, 0, 2097152, 0) == 0);
+    CHECK(CommandLineSize(5 * GIB, 0, INT32_MAX, 0, 0) == INT32_MAX);
   }
 }
 

@@ -11,6 +11,36 @@ TEST_CASE("progress per mille") {
   CHECK(ProgressPerMille(0, 0) == 0);
 }
 
+TEST_CASE("progress and remaining time of jobs past 32 bits") {
+  const int64_t largest = 2147483647000;  // 1000 pieces of 2^31 - 1 bytes
+  SUBCASE("per mille") {
+    CHECK(ProgressPerMille(4294967296, 4298113031) == 999);
+    CHECK(ProgressPerMille(4298113031, 4298113031) == 1000);
+    CHECK(ProgressPerMille(2147483648, 4294967296) == 500);
+    CHECK(ProgressPerMille(largest / 1000, largest) == 1);
+    CHECK(ProgressPerMille(largest - 32768, largest) == 999);
+  }
+  SUBCASE("a tenth of 5 GiB after 10 seconds estimates 90 seconds") {
+    RemainingTimeEstimate estimate(0);
+    int32_t seconds = 0;
+    REQUIRE(estimate.Update(536870912, 5368709120, 10, seconds));
+    CHECK(seconds == 90);
+  }
+  SUBCASE("the largest job: a threshold past 32 bits at the start, seconds later on") {
+    RemainingTimeEstimate estimate(0);
+    int32_t seconds = 0;
+    // 32 KiB after 1 s: 65,536,000 s in single precision, beyond the threshold of 65,535,999.
+    REQUIRE(estimate.Update(32768, largest, 1, seconds));
+    CHECK(seconds == 65536000);
+    REQUIRE(estimate.Update(largest / 4, largest, 1000, seconds));
+    CHECK(seconds == 3000);
+    // Half done in 2000 s gives 2000 s left: 1000 s away from the last, beyond the threshold of 2.
+    REQUIRE(estimate.Update(largest / 2, largest, 2000, seconds));
+    CHECK(seconds == 2000);
+    CHECK_FALSE(estimate.Update(largest / 2, largest, 2001, seconds));  // 2001 differs by 1, not more than 2
+  }
+}
+
 TEST_CASE("remaining-time estimate") {
   const int64_t total = 1000000;
   SUBCASE("nothing is shown while no time has passed") {

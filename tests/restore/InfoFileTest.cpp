@@ -44,6 +44,17 @@ TEST_CASE("restore info file on disk") {
     CHECK(boxes.Shown().empty());
   }
 
+  SUBCASE("a size past 32 bits is written in full and read back in 64 bits") {
+    ScriptedMessages boxes;
+    REQUIRE(WriteRestoreInfo("D:\\disc.iso", folder.Path(), "disc", 1, 4298113031, {0x89ABCDEF, {0x89ABCDEF}},
+                             nullptr));
+    CHECK(ReadWholeFile(folder / "disc.Split") ==
+          "<ORIGINALNAME>disc.iso\r\n<#FILES>1\r\n<SIZE>4298113031\r\n<CRC32>89ABCDEF\r\n<PIECE>000 89ABCDEF");
+    CHECK(Read(folder / "disc.Split").info.totalSize == 4298113031);
+    WriteWholeFile(folder / "disc.Split", "<ORIGINALNAME>disc.iso\r\n<#FILES>5\r\n<SIZE>9223372036854775808");
+    CHECK_FALSE(Read(folder / "disc.Split").read);
+  }
+
   SUBCASE("the writer asks before overwriting and keeps the file after No") {
     WriteWholeFile(folder / "movie.Split", "old");
     ScriptedMessages boxes({IDNO});

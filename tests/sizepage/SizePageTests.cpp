@@ -96,7 +96,7 @@ class PageOnHost {
     Pump();
   }
   // A source reported by the split dialog: size, then recomputation.
-  void ReportSource(int32_t bytes) {
+  void ReportSource(int64_t bytes) {
     page.SetSourceSize(bytes);
     page.Recompute();
     Pump();
@@ -140,7 +140,7 @@ class PageOnHost {
 };
 
 // The custom choice for a source of this size, as the split dialog sets it up.
-void StartCustom(PageOnHost& ui, int32_t bytes) {
+void StartCustom(PageOnHost& ui, int64_t bytes) {
   ui.page.SetChoice(2);
   ui.ReportSource(bytes);
 }
@@ -311,6 +311,74 @@ TEST_CASE("A 1.44 MB source scales the size bar by 45") {
   CHECK(ui.LastReport() == "1 1485");
   ui.Scroll(IDC_SIZE_SCROLL, SB_LINERIGHT);
   CHECK(ui.Thumbs() == "33 / 981");
+}
+
+TEST_CASE("Sources past 2^31 - 1 bytes: typed and scrolled values in 64 bits") {
+  constexpr int64_t GIB = int64_t{1} << 30;
+  PageOnHost ui;
+  SUBCASE("5 GiB: pieces of at most 2^31 - 1 bytes, at least 3 of them") {
+    StartCustom(ui, 5 * GIB);
+    CHECK(ui.NewReports() == Reports{"1 2147483647"});
+    CHECK(ui.Labels() == "5368710 bytes, 2147483647 bytes, 3 files, 1000 files");
+    CHECK(ui.Fields() == "2147483647 / 3");
+    CHECK(ui.Range(IDC_SIZE_SCROLL) == "82..32766");
+    CHECK(ui.Range(IDC_COUNT_SCROLL) == "3..1000");
+    CHECK(ui.Thumbs() == "32766 / 3");
+    // One byte per piece: the count follows past 32 bits, its thumb stays at the bar's end.
+    ui.Type(IDC_SIZE_EDIT, "1");
+    CHECK(ui.Fields() == "1 / 5368709120");
+    CHECK(ui.LastReport() == "0 1");
+    CHECK(ui.Thumbs() == "82 / 1000");
+    // A typed size past 32 bits is held to the largest piece and written back.
+    ui.Type(IDC_SIZE_EDIT, "5368709120");
+    CHECK(ui.Fields() == "2147483647 / 3");
+    CHECK(ui.LastReport() == "1 2147483647");
+    // Fewer pieces than the largest size allows: the size stays the largest, and the
+    // split makes the 3 pieces it needs.
+    ui.Type(IDC_COUNT_EDIT, "1");
+    CHECK(ui.Fields() == "2147483647 / 1");
+    CHECK(ui.LastReport() == "1 2147483647");
+    ui.Type(IDC_COUNT_EDIT, "4");
+    CHECK(ui.Fields() == "1342177280 / 4");
+    CHECK(ui.LastReport() == "1 1342177280");
+  }
+  SUBCASE("2 GiB: steps of single bytes at the largest size, of single pieces at the fewest") {
+    StartCustom(ui, 2 * GIB);
+    CHECK(ui.Fields() == "2147483647 / 2");
+    ui.Scroll(IDC_SIZE_SCROLL, SB_LINELEFT);
+    CHECK(ui.Fields() == "2147483646 / 2");
+    ui.Scroll(IDC_SIZE_SCROLL, SB_PAGELEFT);
+    CHECK(ui.Fields() == "2147483636 / 2");
+    ui.Scroll(IDC_SIZE_SCROLL, SB_PAGERIGHT);
+    ui.Scroll(IDC_SIZE_SCROLL, SB_PAGERIGHT);  // would pass the largest size: nothing
+    CHECK(ui.Fields() == "2147483646 / 2");
+    ui.Scroll(IDC_COUNT_SCROLL, SB_LINERIGHT);
+    CHECK(ui.Fields() == "715827883 / 3");
+    CHECK(ui.Thumbs() == "10922 / 3");
+    ui.Scroll(IDC_COUNT_SCROLL, SB_THUMBTRACK, 2);
+    CHECK(ui.Fields() == "1073741824 / 2");
+    CHECK(ui.LastReport() == "1 1073741824");
+  }
+  SUBCASE("1000 pieces of 2^31 - 1 bytes: one size, one count, and nothing moves") {
+    StartCustom(ui, 1000 * int64_t{INT32_MAX});
+    CHECK(ui.Labels() == "2147483647 bytes, 2147483647 bytes, 1000 files, 1000 files");
+    CHECK(ui.Range(IDC_SIZE_SCROLL) == "32766..32766");
+    CHECK(ui.Range(IDC_COUNT_SCROLL) == "1000..1000");
+    for (int code : {SB_LINELEFT, SB_PAGELEFT, SB_LINERIGHT, SB_PAGERIGHT}) {
+      ui.Scroll(IDC_SIZE_SCROLL, code);
+      ui.Scroll(IDC_COUNT_SCROLL, code);
+    }
+    ui.Scroll(IDC_SIZE_SCROLL, SB_THUMBTRACK, 32766);
+    CHECK(ui.Fields() == "2147483647 / 1000");
+    CHECK(ui.Thumbs() == "32766 / 1000");
+    CHECK(ui.LastReport() == "1 2147483647");
+  }
+  SUBCASE("one byte more: no custom size can be valid") {
+    StartCustom(ui, 1000 * int64_t{INT32_MAX} + 1);
+    CHECK(ui.Labels() == "0 bytes, 0 bytes, 0 files, 0 files");
+    CHECK(ui.Fields() == "0 / 0");
+    CHECK(ui.NewReports() == Reports{"0 0"});
+  }
 }
 
 TEST_CASE("German labels") {

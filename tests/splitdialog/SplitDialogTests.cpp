@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include "framework/App.h"
+#include "framework/Texts.h"
 #include "job/Messages.h"
 #include "logic/SizeRules.h"
 #include "res/resource.h"
@@ -17,17 +18,6 @@ std::string LastReport(const Journal& journal, const std::string& name) {
   for (const std::string& entry : journal.Entries())
     if (entry.rfind(name + ' ', 0) == 0) last = entry;
   return last;
-}
-
-// A file of this length whose bytes are never written (the file system keeps it sparse).
-void MakeLongFile(const std::string& path, int64_t length) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  REQUIRE(file != INVALID_HANDLE_VALUE);
-  LARGE_INTEGER end;
-  end.QuadPart = length;
-  CHECK(SetFilePointerEx(file, end, nullptr, FILE_BEGIN));
-  CHECK(SetEndOfFile(file));
-  CloseHandle(file);
 }
 
 // Drops files on the dialog as the shell does.
@@ -78,7 +68,7 @@ TEST_CASE("Split is enabled exactly when the source and the destination can be u
     CHECK(LastReport(dialog.journal, "WM_SET_SOURCE") == "WM_SET_SOURCE 5000 " + source);
     CHECK(dialog.Enabled(IDOK));
     dialog.Type(IDC_SOURCE_EDIT, source + "X");
-    CHECK(LastReport(dialog.journal, "WM_SET_SOURCE") == "WM_SET_SOURCE 4294967295 " + source + "X");
+    CHECK(LastReport(dialog.journal, "WM_SET_SOURCE") == "WM_SET_SOURCE -1 " + source + "X");
     CHECK_FALSE(dialog.Enabled(IDOK));
   }
   SUBCASE("sources that cannot be split are reported as no source") {
@@ -91,22 +81,18 @@ TEST_CASE("Split is enabled exactly when the source and the destination can be u
                            OPEN_EXISTING, 0, nullptr);
       REQUIRE(writer != INVALID_HANDLE_VALUE);
     }
-    SUBCASE("2 GiB, one byte too long for the size of a split") {
-      unusable = folder / "TWO.GIB";
-      MakeLongFile(unusable, int64_t{1} << 31);
-    }
-    SUBCASE("4 GiB and 100 bytes, which a 32-bit length would take for 100 bytes") {
-      unusable = folder / "FOUR.GIB";
-      MakeLongFile(unusable, (int64_t{1} << 32) + 100);
+    SUBCASE("one byte more than 1000 pieces of 2 GiB less one byte") {
+      unusable = folder / "HUGE.BIN";
+      MakeSparseFile(unusable, MAX_SOURCE_BYTES + 1);
     }
     dialog.Type(IDC_SOURCE_EDIT, unusable);
-    CHECK(LastReport(dialog.journal, "WM_SET_SOURCE") == "WM_SET_SOURCE 4294967295 " + unusable);
+    CHECK(LastReport(dialog.journal, "WM_SET_SOURCE") == "WM_SET_SOURCE -1 " + unusable);
     CHECK_FALSE(dialog.Enabled(IDOK));
     if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
   }
   SUBCASE("the longest source that fits, 2 GiB less one byte") {
     const std::string longest = folder / "LONGEST.BIN";
-    MakeLongFile(longest, INT32_MAX);
+    MakeSparseFile(longest, INT32_MAX);
     dialog.Type(IDC_SOURCE_EDIT, longest);
     CHECK(LastReport(dialog.journal, "WM_SET_SOURCE") == "WM_SET_SOURCE 2147483647 " + longest);
     CHECK(dialog.Enabled(IDOK));
@@ -132,6 +118,87 @@ TEST_CASE("Split is enabled exactly when the source and the destination can be u
   SUBCASE("a path longer than a path can be is not cut down to another file's name") {
     dialog.Type(IDC_SOURCE_EDIT, source + std::string(300, ' '));
     CHECK_FALSE(dialog.Enabled(IDOK));
+  }
+}
+
+TEST_CASE("sources of 2 GiB and more: the whole length, the Size page's bounds, both scroll bars, Split") {
+  ProgramRegistry registry;
+  TempFolder folder;
+  registry.StoreText("DefaultDestination", folder.Path());
+  registry.StoreInt("DefaultSize", 4711);  // the custom choice
+  constexpr int64_t GIB = int64_t{1} << 30;
+  struct Large {
+    int64_t length;
+    const char* labels;         // smallest and largest size, smallest and largest count
+    const char* sizeRange;      // of the size bar, whose scale is 65539 for all of them
+    const char* atSmallestEnd;  // the fields after the size thumb is dragged to the left end
+  };
+  const Large larges[] = {
+      {INT32_MAX, "2147484 bytes, 2147483647 bytes, 1 file, 1000 files", "33..32766", "2162787 / 993"},
+      {2 * GIB, "2147484 bytes, 2147483647 bytes, 2 files, 1000 files", "33..32766", "2162787 / 993"},
+      {4 * GIB - 1, "4294968 bytes, 2147483647 bytes, 3 files, 1000 files", "66..32766", "4325574 / 993"},
+      {4 * GIB, "4294968 bytes, 2147483647 bytes, 3 files, 1000 files", "66..32766", "4325574 / 993"},
+      {4 * GIB + 1, "4294968 bytes, 2147483647 bytes, 3 files, 1000 files", "66..32766", "4325574 / 993"},
+      // A 32-bit length would take it for 100 bytes.
+      {4 * GIB + 100, "4294968 bytes, 2147483647 bytes, 3 files, 1000 files", "66..32766", "4325574 / 993"},
+      {5 * GIB, "5368710 bytes, 2147483647 bytes, 3 files, 1000 files", "82..32766", "5374198 / 999"},
+      {MAX_SOURCE_BYTES, "2147483647 bytes, 2147483647 bytes, 1000 files, 1000 files", "32766..32766",
+       "2147483647 / 1000"},
+  };
+  OpenSplitDialog dialog;
+  REQUIRE(dialog.Checked(IDC_CUSTOM_SIZE));
+  const HWND page = GetParent(dialog.Control(IDC_SIZE_SCROLL));
+  auto text = [&](int id) { return dialog.Text(id); };
+  auto fields = [&] { return text(IDC_SIZE_EDIT) + " / " + text(IDC_COUNT_EDIT); };
+  auto range = [&](int bar) {
+    int minimum = -1, maximum = -1;
+    GetScrollRange(dialog.Control(bar), SB_CTL, &minimum, &maximum);
+    return fw::Format("%d..%d", minimum, maximum);
+  };
+  auto position = [&](int bar) { return GetScrollPos(dialog.Control(bar), SB_CTL); };
+  auto scroll = [&](int bar, int code, int thumb) {
+    SendMessageA(page, WM_HSCROLL, MAKEWPARAM(code, thumb), reinterpret_cast<LPARAM>(dialog.Control(bar)));
+    OpenSplitDialog::Pump();
+  };
+  for (const Large& large : larges) {
+    CAPTURE(large.length);
+    const std::string source = folder / "LARGE.BIN";
+    MakeSparseFile(source, large.length);
+    dialog.Type(IDC_SOURCE_EDIT, source);
+    CHECK(LastReport(dialog.journal, "WM_SET_SOURCE") ==
+          "WM_SET_SOURCE " + std::to_string(large.length) + " " + source);
+    CHECK(text(IDC_MIN_SIZE_LABEL) + ", " + text(IDC_MAX_SIZE_LABEL) + ", " + text(IDC_MIN_COUNT_LABEL) + ", " +
+              text(IDC_MAX_COUNT_LABEL) ==
+          large.labels);
+    const std::string minCount = text(IDC_MIN_COUNT_LABEL).substr(0, text(IDC_MIN_COUNT_LABEL).find(' '));
+    // A new source starts as the fewest pieces of the largest size, both thumbs at that end.
+    CHECK(fields() == "2147483647 / " + minCount);
+    CHECK(range(IDC_SIZE_SCROLL) == large.sizeRange);
+    CHECK(range(IDC_COUNT_SCROLL) == minCount + "..1000");
+    CHECK(position(IDC_SIZE_SCROLL) == 32766);
+    CHECK(std::to_string(position(IDC_COUNT_SCROLL)) == minCount);
+    CHECK(dialog.Text(IDC_SIZE_SENTENCE) == SIZE_SENTENCE + "will have the size of 2147483647 Bytes.");
+    CHECK(dialog.Enabled(IDOK));
+    // Steps beyond the largest size and below the fewest pieces leave the value where it is.
+    scroll(IDC_SIZE_SCROLL, SB_LINERIGHT, 0);
+    CHECK(fields() == "2147483647 / " + minCount);
+    scroll(IDC_COUNT_SCROLL, SB_PAGELEFT, 0);
+    CHECK(text(IDC_COUNT_EDIT) == minCount);
+
+    // The size thumb at its left end, then the count thumb at its right end.
+    const std::string leftEnd = range(IDC_SIZE_SCROLL).substr(0, range(IDC_SIZE_SCROLL).find('.'));
+    scroll(IDC_SIZE_SCROLL, SB_THUMBTRACK, std::stoi(leftEnd));
+    CHECK(fields() == large.atSmallestEnd);
+    CHECK(dialog.Enabled(IDOK));
+    scroll(IDC_COUNT_SCROLL, SB_THUMBTRACK, 1000);
+    const std::string smallest = text(IDC_MIN_SIZE_LABEL).substr(0, text(IDC_MIN_SIZE_LABEL).find(' '));
+    CHECK(fields() == smallest + " / 1000");
+    CHECK(std::to_string(position(IDC_SIZE_SCROLL)) == leftEnd);  // pinned to the bar's end
+    CHECK(position(IDC_COUNT_SCROLL) == 1000);
+    scroll(IDC_COUNT_SCROLL, SB_LINERIGHT, 0);
+    CHECK(fields() == smallest + " / 1000");
+    CHECK(dialog.Text(IDC_SIZE_SENTENCE) == SIZE_SENTENCE + "will have the size of " + smallest + " Bytes.");
+    CHECK(dialog.Enabled(IDOK));
   }
 }
 

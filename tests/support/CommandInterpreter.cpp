@@ -22,7 +22,7 @@ std::string Converted(const std::string& text, unsigned from, unsigned to) {
 }  // namespace
 
 std::string RunCommandInterpreter(const std::string& command, const std::string& outputPath,
-                                  const std::string& currentFolder) {
+                                  const std::string& currentFolder, DWORD timeoutMs) {
   SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
   const DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
   HANDLE input = CreateFileA("NUL", GENERIC_READ, sharing, &inherit, OPEN_EXISTING, 0, nullptr);
@@ -46,7 +46,7 @@ std::string RunCommandInterpreter(const std::string& command, const std::string&
   CloseHandle(input);
   CloseHandle(output);
   REQUIRE_MESSAGE(started, "cannot run ", commandLine);
-  bool ended = WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0;
+  bool ended = WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0;
   if (!ended) TerminateProcess(process.hProcess, 1);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);

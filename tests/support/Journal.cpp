@@ -45,10 +45,12 @@ LRESULT CALLBACK SpyProcedure(HWND window, UINT message, WPARAM wParam, LPARAM l
   if (message >= WM_SET_SOURCE && message <= WM_AUTO_START) {
     bool withText = message == WM_SET_SOURCE || message == WM_SET_DESTINATION;
     std::string name = MessageName(message);
-    uint32_t first = static_cast<uint32_t>(wParam);
+    // The source's length travels by address, 64 bits wide; the others as 32-bit values.
+    std::string first = message == WM_SET_SOURCE ? std::to_string(*reinterpret_cast<const int64_t*>(wParam))
+                                                 : std::to_string(static_cast<uint32_t>(wParam));
     reinterpret_cast<Journal*>(journal)->Add(
-        withText ? fw::Format("%s %u %s", name.c_str(), first, reinterpret_cast<const char*>(lParam))
-                 : fw::Format("%s %u %d", name.c_str(), first, static_cast<int>(lParam)));
+        withText ? fw::Format("%s %s %s", name.c_str(), first.c_str(), reinterpret_cast<const char*>(lParam))
+                 : fw::Format("%s %s %d", name.c_str(), first.c_str(), static_cast<int>(lParam)));
   }
   return DefSubclassProc(window, message, wParam, lParam);
 }

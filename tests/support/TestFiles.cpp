@@ -68,3 +68,19 @@ bool FileExists(const std::string& path) {
 }
 
 void MakeFolder(const std::string& path) { REQUIRE(CreateDirectoryA(path.c_str(), nullptr)); }
+
+void MakeSparseFile(const std::string& path, int64_t length) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  REQUIRE_MESSAGE(file != INVALID_HANDLE_VALUE, "cannot create ", path);
+  LARGE_INTEGER end;
+  end.QuadPart = length;
+  bool made = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+  CloseHandle(file);
+  REQUIRE_MESSAGE(made, "cannot make ", path, " ", length, " bytes long");
+}
+
+int64_t FileLength(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA attributes;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &attributes)) return -1;
+  return static_cast<int64_t>(static_cast<uint64_t>(attributes.nFileSizeHigh) << 32 | attributes.nFileSizeLow);
+}

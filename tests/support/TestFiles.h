@@ -1,6 +1,7 @@
 // Real files for tests: a fresh folder in the temporary folder, removed with all
 // its content at the end, and whole-file read and write.
 #pragma once
+#include <cstdint>
 #include <string>
 
 class TempFolder {
@@ -24,5 +25,10 @@ std::string ReadWholeFile(const std::string& path);
 // Creates or replaces a file with this content; fails the running test on an error.
 void WriteWholeFile(const std::string& path, const std::string& content);
 bool FileExists(const std::string& path);
+// Creates or replaces a file of this length whose bytes are never written (the file
+// system keeps it sparse); fails the running test on an error.
+void MakeSparseFile(const std::string& path, int64_t length);
+// The length of a file in bytes, -1 when it cannot be found.
+int64_t FileLength(const std::string& path);
 // Creates a folder; fails the running test on an error.
 void MakeFolder(const std::string& path);

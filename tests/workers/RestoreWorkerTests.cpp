@@ -201,6 +201,19 @@ TEST_CASE("an info file that cannot be used is refused before anything is create
   }
 }
 
+TEST_CASE("the size check counts in 64 bits: 4 GiB and 5 bytes recorded are not 5 bytes copied") {
+  WorkerStage stage;
+  TempFolder folder;
+  MakeFolder(folder / "back");
+  WriteWholeFile(folder / "DATA.Split", "<ORIGINALNAME>DATA.BIN\r\n<#FILES>1\r\n<SIZE>4294967301");
+  WriteWholeFile(folder / "DATA.000", "12345");
+  ScriptedMessages boxes({}, &stage.journal);
+  CHECK(stage.Run(RestoreWorker, stage.Job(folder / "DATA.Split", folder / "back")) == ENDED_FAILED);
+  CHECK(ReadWholeFile(folder / "back\\DATA.BIN") == "12345");
+  CHECK(stage.Only("box") == Entries{"box 157"});
+  CHECK(Last(stage.Only("WM_PROGRESS_POS")) == "post WM_PROGRESS_POS 0");
+}
+
 TEST_CASE("a thousand pieces are still restored: the first one is asked for") {
   WorkerStage stage;
   TempFolder folder;

@@ -22,17 +22,6 @@ namespace {
 
 constexpr uint32_t ALL_EXTRAS = EXTRA_PROGRAM_COPY | EXTRA_BATCH_FILE | EXTRA_INFO_FILE;
 
-// A file of this length whose bytes are never written (sparse where the file system allows).
-void MakeLongFile(const std::string& path, int64_t length) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  REQUIRE(file != INVALID_HANDLE_VALUE);
-  LARGE_INTEGER end;
-  end.QuadPart = length;
-  bool made = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
-  CloseHandle(file);
-  REQUIRE(made);
-}
-
 std::vector<uint32_t> ProgressPositions(const WorkerStage& stage) {
   std::vector<uint32_t> positions;
   for (const std::string& entry : stage.Only("WM_PROGRESS_POS")) {
@@ -230,14 +219,21 @@ TEST_CASE("a job that cannot be split is refused before anything is written") {
     std::string text;
   };
   const std::string name = "The file '" + source + "' ";
+  const std::string atMost1000 =
+      " split files.\nParvola 95 can write at most 1000.\nPlease choose larger pieces.";
   const Refusal refusals[] = {
       {1001, 1, IDS_TOO_MANY_PIECES,
        name +
            "would need 1001 split files.\nParvola 95 can write at most 1000.\nPlease choose larger pieces."},
       {1001LL * FLOPPY_720_PIECE_BYTES - 1, SIZE_FLOPPY_720, IDS_TOO_MANY_PIECES, ""},
       {INT32_MAX, 1, IDS_TOO_MANY_PIECES, ""},  // the largest source still fits the sizes
-      {int64_t{1} << 31, SIZE_FLOPPY_144, IDS_SOURCE_TOO_LARGE,
-       name + "is 2 GB or larger.\nParvola 95 can only split smaller files."},
+      {int64_t{1} << 31, SIZE_FLOPPY_144, IDS_TOO_MANY_PIECES, name + "would need 1474" + atMost1000},
+      // A count past 32 bits is told in full.
+      {int64_t{5} << 30, 1, IDS_TOO_MANY_PIECES, name + "would need 5368709120" + atMost1000},
+      {MAX_SOURCE_BYTES, INT32_MAX - 1, IDS_TOO_MANY_PIECES, name + "would need 1001" + atMost1000},
+      {MAX_SOURCE_BYTES + 1, INT32_MAX, IDS_SOURCE_TOO_LARGE,
+       name + "is larger than 1000 split files\nof 2147483647 bytes each.\n" +
+           "Parvola 95 can only split smaller files."},
       {100, 0, IDS_PIECE_SIZE_INVALID,
        "The size of the split files is not valid.\nPlease choose another size."},
       {100, SIZE_FROM_COMMAND_LINE, IDS_PIECE_SIZE_INVALID, ""},
@@ -246,7 +242,7 @@ TEST_CASE("a job that cannot be split is refused before anything is written") {
   for (const Refusal& refusal : refusals) {
     CAPTURE(refusal.length);
     CAPTURE(refusal.pieceSize);
-    MakeLongFile(source, refusal.length);
+    MakeSparseFile(source, refusal.length);
     ScriptedMessages boxes({}, &stage.journal);
     CHECK(stage.Run(SplitWorker, stage.Job(source, folder / "out", refusal.pieceSize, ALL_EXTRAS)) ==
           ENDED_FAILED);
