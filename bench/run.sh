@@ -44,20 +44,16 @@ wine_run="$parvola_root/tools/wine-run.sh"
 export WINEPREFIX="${PARVOLA_BENCH_PREFIX:-$parvola_root/build/x86_64/wine-bench}"
 # One persistent server for every run, so that no run pays for starting it.
 parvola_start_headless_wine
-server_pid="$parvola_wineserver_pid"
-if [ -n "$server_pid" ]; then
+if [ -n "$parvola_wineserver_pid" ]; then
   server_note="persistent wineserver started for the benchmark"
 else
   server_note="persistent wineserver already running in this prefix"
 fi
 
+# The server started above and the display end with the script (the set-up's exit
+# commands): the server by Wine's own kill, which takes the prefix's programs with it.
 work="$(mktemp -d "${TMPDIR:-/tmp}/parvola-bench.XXXXXX")"
-cleanup() {
-  rm -rf "$work"
-  if [ -n "$server_pid" ]; then kill "$server_pid" 2>/dev/null || true; fi
-  if [ -n "${parvola_xvfb_pid:-}" ]; then kill "$parvola_xvfb_pid" 2>/dev/null || true; fi
-}
-trap cleanup EXIT
+parvola_at_exit 'rm -rf "$work"'
 
 if [ "$cold" = 1 ] && ! (sync && echo 3 > /proc/sys/vm/drop_caches) 2>/dev/null; then
   cold=0 cache_note="page caches cannot be dropped here: all runs are warm-cache"
