@@ -58,6 +58,20 @@ std::string ExtrasSentence(uint32_t extrasFlags) {
   return sentence + fw::LoadText(IDS_EXTRAS_END);
 }
 
+// The open dialog of the common dialogs, loaded when first asked for: linked to the
+// program, they and the print spooler they bring along would load at every start. They
+// come from the system folder by their full path, never from the program's folder,
+// which may be the disk with the pieces. nullptr when they cannot be loaded.
+decltype(&GetOpenFileNameA) OpenFileDialog() {
+  char system[MAX_PATH];
+  UINT length = GetSystemDirectoryA(system, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return nullptr;
+  HMODULE dialogs = LoadLibraryA((std::string(system, length) + "\\comdlg32.dll").c_str());
+  if (!dialogs) return nullptr;
+  return reinterpret_cast<decltype(&GetOpenFileNameA)>(
+      reinterpret_cast<void*>(GetProcAddress(dialogs, "GetOpenFileNameA")));
+}
+
 }  // namespace
 
 BEGIN_MESSAGE_MAP(FilesPage, fw::Dialog)
@@ -111,7 +125,8 @@ void FilesPage::OnBrowseSource() {
   request.lpstrFile = file;
   request.nMaxFile = sizeof(file);
   request.Flags = OFN_HIDEREADONLY;
-  if (GetOpenFileNameA(&request)) SetSource(file);
+  auto openFile = OpenFileDialog();
+  if (openFile && openFile(&request)) SetSource(file);
 }
 
 void FilesPage::OnBrowseDestination() {

@@ -61,14 +61,8 @@ TEST_CASE("a cancelled Browse leaves the destination as it was") {
   HWND dialog = program.FindWindowByCaption(CAPTION);
   REQUIRE(dialog);
   test::PressButton(dialog, IDC_DESTINATION_BROWSE);
-  HWND chooser = nullptr;
-  REQUIRE(test::WaitFor([&] {
-    HWND active = GetForegroundWindow();
-    DWORD owner = 0;
-    GetWindowThreadProcessId(active, &owner);
-    chooser = owner == program.ProcessId() && active != dialog ? active : nullptr;
-    return chooser != nullptr;
-  }));
+  HWND chooser = program.FindActiveWindow(dialog);
+  REQUIRE(chooser != nullptr);
   test::PressButton(chooser, IDCANCEL);
   CHECK(test::WaitFor([&] { return IsWindowEnabled(dialog); }));
   CHECK(test::WindowText(GetDlgItem(dialog, IDC_DESTINATION_EDIT)) == folder.Path());

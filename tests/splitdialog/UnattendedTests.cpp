@@ -35,3 +35,26 @@ TEST_CASE("unattended runs") {
     CHECK(program.WaitForExit());
   }
 }
+
+// The open dialog comes from the common dialogs, which the program loads only when the
+// user browses for a source.
+TEST_CASE("Browse for the source: the file chosen in the open dialog becomes the source") {
+  ProgramRegistry registry;
+  TempFolder folder;
+  const std::string source = folder / "REPORT.DOC";
+  WriteWholeFile(source, "report");
+  test::RunningProgram program("");
+  HWND dialog = program.FindWindowByCaption("Parvola 95 (Olvanta)");
+  REQUIRE(dialog != nullptr);
+  HWND browse = test::FindControl(dialog, IDC_SOURCE_BROWSE);
+  REQUIRE(browse != nullptr);
+  test::PressButton(GetParent(browse), IDC_SOURCE_BROWSE);
+  HWND chooser = program.FindActiveWindow(dialog);
+  REQUIRE(chooser != nullptr);
+  // The file name box of the open dialog, then its Open button.
+  constexpr int FILE_NAME_BOX = 0x47C;
+  test::SetControlText(chooser, FILE_NAME_BOX, source);
+  test::PressButton(chooser, IDOK);
+  CHECK(test::WaitFor([&] { return !IsWindow(chooser); }));
+  CHECK(test::WaitFor([&] { return test::WindowText(test::FindControl(dialog, IDC_SOURCE_EDIT)) == source; }));
+}

@@ -102,6 +102,20 @@ HWND RunningProgram::FindMessageBox(DWORD timeoutMs, HWND except) const {
   return found;
 }
 
+HWND RunningProgram::FindActiveWindow(HWND except, DWORD timeoutMs) const {
+  HWND found = nullptr;
+  WaitFor(
+      [&] {
+        HWND active = GetForegroundWindow();
+        DWORD owner = 0;
+        GetWindowThreadProcessId(active, &owner);
+        found = owner == processId && active != except ? active : nullptr;
+        return found != nullptr;
+      },
+      timeoutMs);
+  return found;
+}
+
 bool RunningProgram::WaitForExit(DWORD timeoutMs) const {
   return process && WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0;
 }

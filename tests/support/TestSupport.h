@@ -35,6 +35,9 @@ class RunningProgram {
   HWND FindWindowByCaption(const std::string& caption = std::string(), DWORD timeoutMs = 15000) const;
   // A message box of the program (caption "Parvola 95") other than the given windows.
   HWND FindMessageBox(DWORD timeoutMs = 15000, HWND except = nullptr) const;
+  // The program's active window once it is another than except (a dialog it opened), or
+  // nullptr when none comes within the time.
+  HWND FindActiveWindow(HWND except, DWORD timeoutMs = 10000) const;
   // Waits for the process to end; returns false on time-out.
   bool WaitForExit(DWORD timeoutMs = 15000) const;
 
