@@ -7,6 +7,7 @@
 #include "job/BlockCopier.h"
 #include "job/Messages.h"
 #include "job/WorkerReports.h"
+#include "logic/PieceNames.h"
 #include "res/resource.h"
 #include "restore/RestoreWorker.h"
 #include "split/SplitWorker.h"
@@ -50,11 +51,10 @@ struct LargeSource {
   }
 };
 
-// The pieces DATA.000 to DATA.00<count - 1> in folder, joined.
-std::string JoinedPieces(const std::string& folder, int count) {
+// The pieces DATA.000 up to the one before count in folder, joined.
+std::string JoinedPieces(const std::string& folder, uint32_t count) {
   std::string joined;
-  for (int index = 0; index < count; ++index)
-    joined += ReadWholeFile(folder + "\\DATA.00" + std::to_string(index));
+  for (uint32_t index = 0; index < count; ++index) joined += ReadWholeFile(PiecePath(folder, "DATA", index));
   return joined;
 }
 
