@@ -1,23 +1,47 @@
 #!/bin/bash
 # Checks the program's includes against its layers, builds and runs the native sanitizer
 # tests of the window-free logic, builds run.sh's command-line check, then builds both
-# Windows targets and runs the whole test suite under Wine: ./test.sh [ctest arguments]
-set -e
+# Windows targets with their tests, checks that the shipped 32-bit program imports only
+# what Windows 95 exports, and runs the whole test suite under Wine against each build:
+#   ./test.sh [ctest arguments]
+set -e -o pipefail
 parvola_root="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$parvola_root/tools/setup.sh"
 "$parvola_root/tools/check-layers.sh"
 parvola_install_missing
+runs_32_bit=""
+if parvola_kernel_runs_32_bit; then
+  runs_32_bit=1
+  parvola_install_32_bit_wine
+fi
 parvola_ensure_german_locale
 parvola_native_tests
 parvola_build_command_line_check >/dev/null
-parvola_build i686
-parvola_build x86_64 -DPARVOLA_TESTS=ON -DPARVOLA_SHIPPED_EXE="$parvola_root/build/i686/Parvola95.exe"
-parvola_ensure_display
-export PARVOLA_BUILD_DIR="$parvola_root/build/x86_64"
-# The tests' own prefix, apart from the one run.sh uses: they remap drive A:, register
-# and unregister the shell entries, and make its windows unmanaged.
-export WINEPREFIX="${WINEPREFIX:-$PARVOLA_BUILD_DIR/wine-tests}"
-parvola_start_headless_wine
-# The test programs under Wine share this prefix and take turns (CTest's resource lock);
-# tests outside it run beside them.
-ctest --test-dir "$parvola_root/build/x86_64" --output-on-failure -j "$(nproc)" "$@"
+parvola_build i686 -DPARVOLA_TESTS=ON
+"$parvola_root/tools/check-old-windows.sh" "$parvola_root/build/i686/Parvola95.exe"
+parvola_build x86_64 -DPARVOLA_TESTS=ON
+
+# Each suite has its own Wine prefix (the tests remap drive A:, register and unregister
+# the shell entries, and make its windows unmanaged); within a suite, the test programs
+# that share the prefix take turns (CTest's resource lock), and the others run beside them.
+if [ -z "$runs_32_bit" ]; then
+  echo "test.sh: this kernel does not run 32-bit programs: the suite runs against the x86_64 build alone;" \
+    "of the shipped i686 build only its size and imports are checked"
+  ctest --test-dir "$parvola_root/build/i686" --output-on-failure -L static "$@"
+  parvola_run_suite x86_64 "$@"
+elif [ -n "${DISPLAY:-}" ] || [ -n "${WINEPREFIX:-}" ]; then
+  # A display or a prefix of the user's own is shared: the suites run one after the other.
+  parvola_run_suite i686 "$@" && parvola_run_suite x86_64 "$@"
+else
+  # Each on a private display of its own and in a prefix of its own, side by side.
+  parvola_ensure_display
+  shipped_display="$DISPLAY"
+  unset DISPLAY
+  parvola_ensure_display
+  DISPLAY="$shipped_display" parvola_run_suite i686 "$@" 2>&1 | sed -u 's/^/[i686]   /' &
+  shipped=$!
+  status=0
+  parvola_run_suite x86_64 "$@" 2>&1 | sed -u 's/^/[x86_64] /' || status=1
+  wait $shipped || status=1
+  exit $status
+fi

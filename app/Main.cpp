@@ -15,6 +15,27 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { ExitProcess(static_cast<U
 // second string implementation. The program throws only its own file errors and
 // never lets a library error pass, so these end the process plainly: that keeps
 // the program small enough to share a floppy with the last piece.
+#ifdef __i386__
+// The runtime libraries' locks (the exception unwinder's, that of thread-local data) wait
+// on semaphores that they create through CreateSemaphoreW, which Windows 95, 98 and ME
+// export only as a stub that fails: the locks would then not hold when two threads want
+// one at once. The program gives them the ANSI call, which every system has, in the
+// import's place; they create only unnamed semaphores.
+namespace {
+HANDLE WINAPI CreateUnnamedSemaphore(LPSECURITY_ATTRIBUTES security, LONG initial, LONG maximum, LPCWSTR name) {
+  if (name) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  return CreateSemaphoreA(security, initial, maximum, nullptr);
+}
+}  // namespace
+extern "C" {
+extern decltype(&CreateUnnamedSemaphore) const runtimeCreateSemaphore __asm__("__imp__CreateSemaphoreW@16");
+decltype(&CreateUnnamedSemaphore) const runtimeCreateSemaphore = CreateUnnamedSemaphore;
+}
+#endif
+
 namespace __gnu_cxx {
 void __verbose_terminate_handler() { std::abort(); }
 }  // namespace __gnu_cxx

@@ -1,15 +1,18 @@
 #include "app/SplitApp.h"
 
-#include <commctrl.h>
-
+#include "framework/SystemFunctions.h"
 #include "job/TraceLog.h"
+#include "logic/Crc32.h"
 #include "ui/RestoreDialog.h"
 #include "ui/SplitDialog.h"
 
 void SplitApp::InitInstance() {
-  // The common controls the dialog templates use (tab, progress bar, animation).
-  INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&controls);
+  // A look at an empty floppy drive (the destination check on each keystroke, each piece
+  // opened or created) fails with a cause that the program answers with its own disk
+  // prompt, instead of the system's box about the missing disk.
+  SetErrorMode(SEM_FAILCRITICALERRORS);
+  fw::StartCommonControls();
+  ChooseCrc32Way(fw::SystemSavesVectorRegisters());
 
   SetRegistryKey("Olvanta");
   Trace().Open("C:\\Parvola95.log");

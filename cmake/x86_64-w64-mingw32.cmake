@@ -1,4 +1,4 @@
-# The 64-bit build that the tests run under Wine.
+# The 64-bit build, whose tests run under Wine as well.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc)

@@ -45,16 +45,22 @@ void File::Abort() {
   handle = INVALID_HANDLE_VALUE;
 }
 
+// The calls with high parts, which every system has. Their failure value is also the
+// low part of real lengths and positions (4 GiB - 1, 8 GiB - 1, ...): only the error
+// code tells the two apart, and some systems leave it alone on success.
 uint64_t File::Length() const {
-  LARGE_INTEGER size;
-  if (!GetFileSizeEx(handle, &size)) throw FileError{GetLastError()};
-  return static_cast<uint64_t>(size.QuadPart);
+  DWORD high = 0;
+  SetLastError(NO_ERROR);
+  DWORD low = GetFileSize(handle, &high);
+  if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) throw FileError{GetLastError()};
+  return static_cast<uint64_t>(high) << 32 | low;
 }
 
 void File::SetLength(uint64_t length) {
-  LARGE_INTEGER position;
-  position.QuadPart = static_cast<LONGLONG>(length);
-  if (!SetFilePointerEx(handle, position, nullptr, FILE_BEGIN) || !SetEndOfFile(handle))
+  LONG high = static_cast<LONG>(length >> 32);
+  SetLastError(NO_ERROR);
+  DWORD low = SetFilePointer(handle, static_cast<LONG>(static_cast<uint32_t>(length)), &high, FILE_BEGIN);
+  if ((low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) || !SetEndOfFile(handle))
     throw FileError{GetLastError()};
 }
 

@@ -28,6 +28,12 @@ class File {
   bool Open(const std::string& path, Mode mode, DWORD* cause = nullptr);
   bool IsOpen() const { return handle != INVALID_HANDLE_VALUE; }
 
+  // Closes the file if it is open, ignoring any failure.
+  void Abort();
+
+#ifdef __cpp_exceptions
+  // The calls that throw FileError, for code built to catch it.
+
   // Reads up to count bytes; returns how many were read (0 at the end).
   uint32_t Read(void* buffer, uint32_t count);
   // Writes all count bytes; a short write (a full disk) throws ERROR_DISK_FULL.
@@ -36,12 +42,11 @@ class File {
   void Flush();
   // Closes the file; a failed close throws.
   void Close();
-  // Closes the file if it is open, ignoring any failure.
-  void Abort();
   // The length of the open file in bytes.
   uint64_t Length() const;
   // Cuts (or extends) the file to length bytes; the next write goes there.
   void SetLength(uint64_t length);
+#endif
 
  private:
   HANDLE handle = INVALID_HANDLE_VALUE;

@@ -3,6 +3,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "framework/SystemFunctions.h"
+
 namespace fw {
 namespace {
 
@@ -37,9 +39,14 @@ std::string FormatList(const char* format, va_list arguments) {
 
 HINSTANCE ResourceModule() { return GetModuleHandleA(nullptr); }
 
+// Windows 2000 and ME tell the language of the user interface; the older systems come in
+// one language each, so the user's language stands for it there.
 LANGID ChosenLanguage() {
-  if (chosenLanguage == 0)
-    chosenLanguage = PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_GERMAN ? GERMAN : ENGLISH;
+  if (chosenLanguage == 0) {
+    auto interfaceLanguage = SystemFunction<LANGID WINAPI()>("kernel32.dll", "GetUserDefaultUILanguage");
+    LANGID user = interfaceLanguage ? interfaceLanguage() : GetUserDefaultLangID();
+    chosenLanguage = PRIMARYLANGID(user) == LANG_GERMAN ? GERMAN : ENGLISH;
+  }
   return chosenLanguage;
 }
 

@@ -40,7 +40,9 @@ bool StartWorker(const WorkerJob& job, WorkerBody body) {
   if (!job.stop) return false;
   job.stop->Hold();
   auto* running = new RunningJob{job, body};
-  uintptr_t thread = _beginthreadex(nullptr, 0, WorkerThread, running, 0, nullptr);
+  // Windows 95, 98 and ME start no thread without a place for its number.
+  unsigned threadId = 0;
+  uintptr_t thread = _beginthreadex(nullptr, 0, WorkerThread, running, 0, &threadId);
   if (thread == 0) {
     delete running;
     return false;

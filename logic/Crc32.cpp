@@ -1,5 +1,7 @@
 #include "logic/Crc32.h"
 
+#include <initializer_list>
+
 #if defined(__x86_64__) || defined(__i386__)
 #include <cpuid.h>
 #include <immintrin.h>
@@ -10,44 +12,22 @@ namespace {
 
 constexpr uint32_t POLYNOMIAL = 0xEDB88320u;  // x^32 + ... + 1, bit-reversed
 
-// The table that advances the CRC by one byte, and whether the processor multiplies
-// without carries (PCLMULQDQ with SSE4.1), which takes 64 bytes and more many times faster,
-// and whether it does so on 512-bit registers (VPCLMULQDQ with AVX-512, saved by the
-// system), which takes 256 bytes and more about twice as fast again.
+// The table that advances the CRC by one byte.
 struct CrcTable {
   uint32_t byByte[256];
-  bool carryless = false;
-  bool wide = false;
 
-  CrcTable() {
+  constexpr CrcTable() : byByte() {
     for (uint32_t byte = 0; byte < 256; ++byte) {
       uint32_t crc = byte;
       for (int bit = 0; bit < 8; ++bit) crc = crc & 1 ? (crc >> 1) ^ POLYNOMIAL : crc >> 1;
       byByte[byte] = crc;
     }
-#ifdef PARVOLA_CARRYLESS_CRC
-    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
-    if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return;
-    carryless = (ecx & bit_PCLMUL) && (ecx & bit_SSE4_1);
-    // The system saves the 512-bit registers and the mask registers (XCR0 bits 1, 2, 5-7).
-    bool systemSavesWide = (ecx & bit_OSXSAVE) && (ecx & bit_AVX) && (ReadXcr0() & 0xE6) == 0xE6;
-    unsigned leaf7ebx = 0, leaf7ecx = 0;
-    wide = carryless && systemSavesWide && __get_cpuid_count(7, 0, &eax, &leaf7ebx, &leaf7ecx, &edx) &&
-           (leaf7ebx & bit_AVX512F) && (leaf7ecx & bit_VPCLMULQDQ);
-#endif
   }
-
-#ifdef PARVOLA_CARRYLESS_CRC
-  static uint32_t ReadXcr0() {
-    uint32_t low = 0, high = 0;
-    __asm__("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
-    return low;
-  }
-#endif
 };
 
-// Filled before the program's threads start, so that every worker reads it as it is.
-const CrcTable table;
+constexpr CrcTable table;
+
+Crc32Way chosenWay = Crc32Way::TABLE;
 
 // The running CRC (not inverted) over the bytes, one at a time.
 uint32_t UpdateByTable(uint32_t crc, const unsigned char* bytes, size_t length) {
@@ -174,20 +154,58 @@ uint32_t PowerOfX(uint64_t exponent) {
   return power;
 }
 
+#ifdef PARVOLA_CARRYLESS_CRC
+uint32_t ReadXcr0() {
+  uint32_t low = 0, high = 0;
+  __asm__("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
+  return low;
+}
+#endif
+
 }  // namespace
 
+bool ProcessorOffers(Crc32Way way) {
+  if (way == Crc32Way::TABLE) return true;
+#ifdef PARVOLA_CARRYLESS_CRC
+  unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+  // A processor without CPUID (a 486) has none of it.
+  if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return false;
+  bool carryless = (ecx & bit_PCLMUL) && (ecx & bit_SSE4_1);
+  if (way == Crc32Way::CARRYLESS_128) return carryless;
+  // The system saves the 512-bit registers and the mask registers (XCR0 bits 1, 2, 5-7).
+  bool systemSavesWide = (ecx & bit_OSXSAVE) && (ecx & bit_AVX) && (ReadXcr0() & 0xE6) == 0xE6;
+  unsigned leaf7ebx = 0, leaf7ecx = 0;
+  return carryless && systemSavesWide && __get_cpuid_count(7, 0, &eax, &leaf7ebx, &leaf7ecx, &edx) &&
+         (leaf7ebx & bit_AVX512F) && (leaf7ecx & bit_VPCLMULQDQ);
+#else
+  return false;
+#endif
+}
+
+void ChooseCrc32Way(bool systemSavesVectorRegisters) {
+  chosenWay = Crc32Way::TABLE;
+  if (!systemSavesVectorRegisters) return;
+  for (Crc32Way way : {Crc32Way::CARRYLESS_128, Crc32Way::CARRYLESS_512})
+    if (ProcessorOffers(way)) chosenWay = way;
+}
+
+Crc32Way ChosenCrc32Way() { return chosenWay; }
+
 uint32_t Crc32Update(uint32_t crc, const void* data, size_t length) {
+  return Crc32UpdateBy(chosenWay, crc, data, length);
+}
+
+// Each vector way needs a least length; shorter runs go by the table.
+uint32_t Crc32UpdateBy(Crc32Way way, uint32_t crc, const void* data, size_t length) {
   const auto* bytes = static_cast<const unsigned char*>(data);
   crc = ~crc;
 #ifdef PARVOLA_CARRYLESS_CRC
-  if (table.wide && length >= 256) return ~UpdateWide(crc, bytes, length);
-  if (table.carryless && length >= 64) return ~UpdateCarryless(crc, bytes, length);
+  if (way == Crc32Way::CARRYLESS_512 && length >= 256) return ~UpdateWide(crc, bytes, length);
+  if (way != Crc32Way::TABLE && length >= 64) return ~UpdateCarryless(crc, bytes, length);
+#else
+  (void)way;
 #endif
   return ~UpdateByTable(crc, bytes, length);
-}
-
-uint32_t Crc32UpdateByTables(uint32_t crc, const void* data, size_t length) {
-  return ~UpdateByTable(~crc, static_cast<const unsigned char*>(data), length);
 }
 
 uint32_t Crc32Combine(uint32_t firstCrc, uint32_t secondCrc, uint64_t secondLength) {

@@ -1,8 +1,11 @@
 #include "logic/WorkProgress.h"
 
+// In whole numbers: the largest job (2^41 bytes) times 1000 still fits in 64 bits, and a
+// quotient in floating point comes out a hair too low on the 32-bit processor's extended
+// precision (a thousandth of a job would show as 0).
 uint32_t ProgressPerMille(int64_t done, int64_t total) {
-  if (total <= 0) return 0;
-  return static_cast<uint32_t>(static_cast<double>(done) / static_cast<double>(total) * 1000.0);
+  if (total <= 0 || done <= 0) return 0;
+  return static_cast<uint32_t>(static_cast<uint64_t>(done) * 1000 / static_cast<uint64_t>(total));
 }
 
 bool RemainingTimeEstimate::Update(int64_t done, int64_t total, int64_t nowSeconds, int32_t& seconds) {

@@ -132,4 +132,6 @@
 // A restore whose checksums tell that the contents are not what the split wrote
 #define IDS_PIECE_DAMAGED 171
 #define IDS_FILE_DAMAGED 172
+// A restored file that the destination's file system cannot hold
+#define IDS_FILE_TOO_LARGE_FOR_VOLUME 173
 #define IDS_APPLICATION_TITLE 57344

@@ -4,6 +4,7 @@
 
 #include "framework/File.h"
 #include "framework/Texts.h"
+#include "framework/Volume.h"
 #include "job/BlockCopier.h"
 #include "job/GuardedFile.h"
 #include "job/TraceLog.h"
@@ -11,6 +12,7 @@
 #include "job/WorkerJob.h"
 #include "job/WorkerReports.h"
 #include "logic/Crc32.h"
+#include "logic/FileSystemLimits.h"
 #include "logic/PieceNames.h"
 #include "res/resource.h"
 #include "restore/InfoFileReader.h"
@@ -29,6 +31,7 @@ class Restore {
 
  private:
   bool ReadInfo();
+  bool FitsDestination(const std::string& destination);
   bool CopyPieces();
   bool CopyPiece(BlockCopier& copier, const std::string& path, int32_t index);
   bool OpenPiece(fw::File& piece, const std::string& path);
@@ -55,7 +58,7 @@ bool Restore::Run() {
   outputPath = destination + '\\' + info.originalName;
 
   reports.ShowTo(outputPath);
-  if (!CreateFileGuarded(outputPath, output, job.progressDialog)) return false;
+  if (!FitsDestination(destination) || !CreateFileGuarded(outputPath, output, job.progressDialog)) return false;
   bool copiedAll = CopyPieces();
   if (!CloseOutput()) return false;
 
@@ -90,6 +93,20 @@ bool Restore::ReadInfo() {
   Trace().WriteLine(
       fw::Format("Info file done: %s, %d, %I64d", info.originalName.c_str(), info.pieceCount, info.totalSize));
   return true;
+}
+
+// Refuses, before the file is created, a file larger than the destination's file system
+// holds. Only a file beyond what every file system holds makes the program ask the system.
+bool Restore::FitsDestination(const std::string& destination) {
+  if (static_cast<uint64_t>(info.totalSize) <= FILES_EVERY_FILE_SYSTEM_HOLDS) return true;
+  fw::VolumeState volume = fw::VolumeOf(destination);
+  uint64_t largest = LargestFileOn(volume.fileSystem);
+  if (static_cast<uint64_t>(info.totalSize) <= largest) return true;
+  Trace().WriteLine("Unsplitting refused (file system too small)");
+  std::string text = fw::FormatText(IDS_FILE_TOO_LARGE_FOR_VOLUME, info.originalName.c_str(), info.totalSize,
+                                    destination.c_str(), volume.fileSystem.c_str(), largest);
+  reports.ShowFormattedBox(IDS_FILE_TOO_LARGE_FOR_VOLUME, text, FAILURE_BOX);
+  return false;
 }
 
 // The pieces, in the folder of the info file, appended one after another; each is

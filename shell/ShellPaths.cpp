@@ -11,9 +11,20 @@ const CLSID SHELL_LINK_CLASS = {0x00021401, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0
 
 }  // namespace
 
+// The shell's item of the folder, turned into a path: the calls that Windows 95's shell
+// has (a path of a special folder asked for by name needs a later one).
 std::string DesktopFolderPath() {
   char path[MAX_PATH] = "";
-  if (SHGetSpecialFolderPathA(nullptr, path, CSIDL_DESKTOP, FALSE) && path[0]) return path;
+  LPITEMIDLIST desktop = nullptr;
+  if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOPDIRECTORY, &desktop)) && desktop) {
+    bool named = SHGetPathFromIDListA(desktop, path) && path[0];
+    IMalloc* allocator = nullptr;
+    if (SUCCEEDED(SHGetMalloc(&allocator)) && allocator) {
+      allocator->Free(desktop);
+      allocator->Release();
+    }
+    if (named) return path;
+  }
   DWORD length = GetEnvironmentVariableA("USERPROFILE", path, MAX_PATH);
   if (length > 0 && length < MAX_PATH) return path;
   return "C:\\";

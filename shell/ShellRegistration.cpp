@@ -20,7 +20,23 @@ void SetClassesText(const char* keyName, const std::string& text) {
   RegCloseKey(key);
 }
 
-void DeleteClassesTree(const char* keyName) { RegDeleteTreeA(HKEY_CLASSES_ROOT, keyName); }
+// Deletes a key with all keys below it, the deepest first: NT deletes only a key without
+// subkeys, and Windows 95 has no call that deletes a whole tree on every system. False
+// when something of it is left.
+bool DeleteTree(HKEY parent, const char* keyName) {
+  HKEY key;
+  LONG opened = RegOpenKeyExA(parent, keyName, 0, KEY_READ, &key);
+  if (opened == ERROR_FILE_NOT_FOUND) return true;
+  if (opened != ERROR_SUCCESS) return false;
+  char subkey[256];  // a key's name has at most 255 characters
+  bool emptied = true;
+  // Each pass deletes the first subkey, so the next one becomes the first.
+  while (emptied && RegEnumKeyA(key, 0, subkey, sizeof subkey) == ERROR_SUCCESS) emptied = DeleteTree(key, subkey);
+  RegCloseKey(key);
+  return emptied && RegDeleteKeyA(parent, keyName) == ERROR_SUCCESS;
+}
+
+void DeleteClassesTree(const char* keyName) { DeleteTree(HKEY_CLASSES_ROOT, keyName); }
 
 // The program as the first word of a verb's command line. A path with a blank is
 // quoted: unquoted, the system would try "C:\Program.exe" before the real program.

@@ -2,12 +2,14 @@
 
 #include "framework/File.h"
 #include "framework/Texts.h"
+#include "framework/Volume.h"
 #include "job/BlockCopier.h"
 #include "job/GuardedFile.h"
 #include "job/Messages.h"
 #include "job/WorkerJob.h"
 #include "job/WorkerReports.h"
 #include "logic/Crc32.h"
+#include "logic/FileSystemLimits.h"
 #include "logic/PieceNames.h"
 #include "logic/SizeRules.h"
 #include "res/resource.h"
@@ -38,6 +40,7 @@ class Split {
  private:
   bool Admit(uint64_t length);
   bool WritePieces();
+  bool AwaitDisk();
   bool WriteExtras();
   bool WriteExtra(uint32_t flag);
   bool WriteBatchFile(int32_t count);
@@ -72,6 +75,9 @@ bool Split::Run() {
   return WritePieces() && WriteExtras();
 }
 
+// A piece fits on any destination: no file system's limit needs to be asked for.
+static_assert(MAX_PIECE_BYTES <= FILES_EVERY_FILE_SYSTEM_HOLDS);
+
 // Refuses, before anything is written, a job whose pieces or info file could not
 // be told apart or restored: larger than 1000 of the largest pieces, empty (an info
 // file of no pieces and no bytes cannot be read back), without a usable piece size,
@@ -99,10 +105,7 @@ bool Split::Admit(uint64_t length) {
 bool Split::WritePieces() {
   BlockCopier copier(reports, total, IDS_ABORT_SPLIT, CopyBlockBytes(job.sourcePath, job.destinationPath));
   while (copier.Done() < total) {
-    if (floppy && pieceCount > 0) {
-      reports.ShowBox(IDS_NEXT_DISK, MB_OK | MB_ICONEXCLAMATION);
-      reports.AnimationPlay();
-    }
+    if (floppy && !AwaitDisk()) return false;
     std::string path = PiecePath(job.destinationPath, baseName, pieceCount++);
     reports.ShowTo(path);
     if (!CreateFileGuarded(path, piece, job.progressDialog)) return false;
@@ -121,6 +124,21 @@ bool Split::WritePieces() {
     } catch (const fw::FileError&) {
       return reports.Fail(IDS_WRITE_INCOMPLETE, path);
     }
+  }
+  return true;
+}
+
+// Asks for the next disk before each piece after the first, and again for as long as
+// the drive has none in it; false when the user breaks off meanwhile.
+bool Split::AwaitDisk() {
+  auto askForDisk = [this] {
+    reports.ShowBox(IDS_NEXT_DISK, MB_OK | MB_ICONEXCLAMATION);
+    reports.AnimationPlay();
+  };
+  if (pieceCount > 0) askForDisk();
+  while (!fw::VolumeOf(job.destinationPath).ready) {
+    if (reports.BreakOffConfirmed(IDS_ABORT_SPLIT)) return false;
+    askForDisk();
   }
   return true;
 }

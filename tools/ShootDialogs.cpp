@@ -36,7 +36,7 @@ void DismissOthers(HWND splitDialog) {
     DWORD process;
   } search = {splitDialog, process};
   EnumWindows(
-      [](HWND window, LPARAM context) -> BOOL {
+      [](HWND window, LPARAM context) WINAPI -> BOOL {
         auto* wanted = reinterpret_cast<Search*>(context);
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);

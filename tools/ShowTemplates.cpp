@@ -4,6 +4,7 @@
 //   ShowTemplates.exe en|de pages|others seconds
 #include <string>
 
+#include "framework/SystemFunctions.h"
 #include "framework/Texts.h"
 #include "res/resource.h"
 #include <commctrl.h>
@@ -81,9 +82,7 @@ void ShowSplitDialog(int index, int x, int y) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_PROGRESS_CLASS |
-                                                      ICC_ANIMATE_CLASS | ICC_BAR_CLASSES};
-  InitCommonControlsEx(&classes);
+  fw::StartCommonControls();
   bool german = __argc > 1 && std::string(__argv[1]) == "de";
   fw::ChooseLanguage(german ? MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN) : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
   bool pages = __argc > 2 && std::string(__argv[2]) == "pages";
@@ -94,7 +93,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   } else if (HWND progress = CreateFromTemplate(IDD_PROGRESS, nullptr)) {
     Text(progress, IDC_FROM_LINE, fw::FormatText(IDS_FROM_SHORTENED, "C:\\Eigene Dateien\\Berichte\\Ja", "hresbericht 1997 (Entwurf).doc"));
     Text(progress, IDC_TO_LINE, fw::FormatText(IDS_TO_WHOLE, "A:\\JAHRESBE.003"));
-    SendDlgItemMessageA(progress, IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, 1000);
+    SendDlgItemMessageA(progress, IDC_PROGRESS_BAR, PBM_SETRANGE, 0, MAKELPARAM(0, 1000));
     SendDlgItemMessageA(progress, IDC_PROGRESS_BAR, PBM_SETPOS, 420, 0);
     Text(progress, IDC_TIME_LINE,
          fw::LoadText(IDS_REMAINING_TIME) + fw::FormatText(IDS_HOURS, 99) + fw::FormatText(IDS_MINUTES, 59));

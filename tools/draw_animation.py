@@ -9,8 +9,10 @@ the last frame leads smoothly into the first.
 
 The frames are 304 by 60 pixels with a 256-colour palette on the dialog's grey,
 run-length encoded (RLE8) into an AVI with one 'mrle' video stream at 10 frames
-per second. The output depends on nothing but this script: running it again
-gives the same bytes.
+per second. The first frame is a key frame; each later one holds only the pixels that
+differ from the frame before it, and moves over the others (RLE8's delta code).
+The output depends on nothing but this script: running it again gives the same
+bytes.
 
 Usage: draw_animation.py [--out FILE] [--png FOLDER]
   --png writes every frame, decoded back from the written clip, as a PNG and a
@@ -27,7 +29,7 @@ WIDTH, HEIGHT = 304, 60
 FRAMES = 24
 MICROSECONDS_PER_FRAME = 100000
 SUPERSAMPLE = 4
-SNAP_SHARE = 12           # sixteenths of a pixel that one colour must cover to fill it alone
+SNAP_SHARE = 10           # sixteenths of a pixel that one colour must cover to fill it alone
 
 PERIOD = 8                 # frames from one cut to the next
 PIECES_PER_LOOP = FRAMES // PERIOD
@@ -477,9 +479,46 @@ def encode_rle8(rows):
   return bytes(out)
 
 
-def decode_rle8(data, width, height):
-  """Decodes a bottom-up RLE8 bitmap of key frames into rows top to bottom; rejects malformed data."""
-  rows = [[None] * width for _ in range(height)]
+def changed_stretches(line, before):
+  """The stretches [start, end) of a line that differ from the line before them. Stretches closer
+  than a move costs are joined: repeating a few unchanged pixels is cheaper than moving over them."""
+  stretches = []
+  for x, (now, then) in enumerate(zip(line, before)):
+    if now == then:
+      continue
+    if stretches and x - stretches[-1][1] < 4:
+      stretches[-1][1] = x + 1
+    else:
+      stretches.append([x, x + 1])
+  return stretches
+
+
+def encode_rle8_delta(rows, previous):
+  """Encodes a frame as the changes from the previous one: a bottom-up RLE8 bitmap that writes only
+  the pixels that differ and moves over the rest (the delta code moves right and up, the end of a
+  line moves to the start of the next one, the end of the bitmap leaves the rest as it was)."""
+  out = bytearray()
+  x = y = 0                       # where the decoder stands
+  for line_number, (line, before) in enumerate(zip(reversed(rows), reversed(previous))):
+    for start, end in changed_stretches(line, before):
+      while y < line_number or x != start:
+        if y < line_number and start < x:
+          out += b"\x00\x00"      # to the start of the next line
+          x, y = 0, y + 1
+          continue
+        up = min(line_number - y, 255)
+        right = min(start - x, 255) if up == line_number - y else 0
+        out += bytes((0, 2, right, up))
+        x, y = x + right, y + up
+      out += encode_line(line[start:end])
+      x = end
+  return bytes(out + b"\x00\x01")
+
+
+def decode_rle8(data, width, height, previous=None):
+  """Decodes a bottom-up RLE8 bitmap into rows top to bottom: a key frame, or with the previous frame
+  the changes from it; rejects malformed data."""
+  rows = [list(row) for row in previous] if previous else [[None] * width for _ in range(height)]
   x = y = i = 0
   while True:
     if i + 2 > len(data):
@@ -492,15 +531,20 @@ def decode_rle8(data, width, height):
       rows[height - 1 - y][x:x + count] = [value] * count
       x += count
     elif value == 0:
-      if x != width:
+      if x != width and not previous:
         raise ValueError("line %d ends after %d pixels" % (y, x))
       x, y = 0, y + 1
     elif value == 1:
-      if x != width or y != height - 1 or i != len(data):
+      if (not previous and (x != width or y != height - 1)) or i != len(data):
         raise ValueError("end-of-bitmap in the wrong place")
       return rows
     elif value == 2:
-      raise ValueError("key frames hold no deltas")
+      if not previous:
+        raise ValueError("key frames hold no deltas")
+      if i + 2 > len(data) or x + data[i] > width or y + data[i + 1] >= height:
+        raise ValueError("delta leaves the picture")
+      x, y = x + data[i], y + data[i + 1]
+      i += 2
     else:
       if x + value > width or y >= height or i + value > len(data):
         raise ValueError("absolute stretch leaves the picture")
@@ -536,9 +580,9 @@ def build_avi(encoded, palette):
                    riff_list(b"LIST", b"strl", chunk(b"strh", strh) + chunk(b"strf", strf)))
   movi_body = b""
   index = b""
-  for frame in encoded:
+  for n, frame in enumerate(encoded):
     offset = 4 + len(movi_body)   # from the 'movi' code to the chunk's header
-    index += struct.pack("<4sIII", b"00dc", AVIIF_KEYFRAME, offset, len(frame))
+    index += struct.pack("<4sIII", b"00dc", AVIIF_KEYFRAME if n == 0 else 0, offset, len(frame))
     movi_body += chunk(b"00dc", frame)
   body = hdrl + riff_list(b"LIST", b"movi", movi_body) + chunk(b"idx1", index)
   return riff_list(b"RIFF", b"AVI ", body)
@@ -561,7 +605,11 @@ def write_png(path, rows):
 
 def write_previews(folder, encoded, palette, zoom=3):
   os.makedirs(folder, exist_ok=True)
-  frames = [[[palette[v] for v in row] for row in decode_rle8(data, WIDTH, HEIGHT)] for data in encoded]
+  frames = []
+  indices = None
+  for data in encoded:
+    indices = decode_rle8(data, WIDTH, HEIGHT, indices)
+    frames.append([[palette[v] for v in row] for row in indices])
   for n, rows in enumerate(frames):
     big = [[colour for colour in row for _ in range(zoom)] for row in rows for _ in range(zoom)]
     write_png(os.path.join(folder, "frame%02d.png" % n), big)
@@ -583,7 +631,10 @@ def main():
 
   frames = [draw_frame(n) for n in range(FRAMES)]
   palette = make_palette(frames)
-  encoded = [encode_rle8(rows) for rows in index_frames(frames, palette)]
+  indexed = index_frames(frames, palette)
+  # The first frame is whole; every later one holds its changes from the frame before it.
+  encoded = [encode_rle8(indexed[0])] + [encode_rle8_delta(rows, previous)
+                                         for previous, rows in zip(indexed, indexed[1:])]
   with open(args.out, "wb") as f:
     f.write(build_avi(encoded, palette))
   if args.png:

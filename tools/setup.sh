@@ -1,6 +1,5 @@
 # Sourced by run.sh and test.sh: installs what the build and the tests need on a
 # fresh Debian machine, and provides a display for the dialogs.
-# Only 64-bit Wine: these machines cannot run 32-bit code.
 
 parvola_packages="cmake make mingw-w64 wine wine64 xvfb x11-utils x11-apps imagemagick doctest-dev clang libclang-rt-<clang major>-dev"
 
@@ -17,6 +16,31 @@ parvola_install_missing() {
   done
   [ ${#missing[@]} -gt 0 ] && parvola_apt_install $(printf '%s\n' "${missing[@]}" | sort -u)
   parvola_install_clang_runtime
+}
+
+# Whether the kernel runs 32-bit programs (IA32 emulation): a 93-byte 32-bit program
+# that does nothing but exit with status 0 is started.
+parvola_kernel_runs_32_bit() {
+  local probe
+  probe="$(mktemp)" || return 1
+  printf '\177ELF\1\1\1\0\0\0\0\0\0\0\0\0\2\0\3\0\1\0\0\0\124\200\4\10\64\0\0\0\0\0\0\0\0\0\0\0'\
+'\64\0\40\0\1\0\0\0\0\0\0\0\1\0\0\0\0\0\0\0\0\200\4\10\0\200\4\10\135\0\0\0\135\0\0\0'\
+'\5\0\0\0\0\20\0\0\61\333\270\1\0\0\0\315\200' > "$probe"
+  chmod +x "$probe"
+  "$probe" 2>/dev/null
+  local status=$?
+  rm -f "$probe"
+  return $status
+}
+
+# Wine for 32-bit programs (Debian's wine32, from the i386 architecture), with which the
+# 64-bit prefix runs the shipped 32-bit program; only where the kernel runs such programs.
+parvola_install_32_bit_wine() {
+  [ -e /usr/lib/wine/wine ] && return 0
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo=sudo
+  dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
+  parvola_apt_install wine32
 }
 
 parvola_apt_install() {
@@ -69,7 +93,7 @@ parvola_ensure_display() {
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
     Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
     parvola_xvfb_pid=$!
-    parvola_at_exit 'kill $parvola_xvfb_pid 2>/dev/null'
+    parvola_at_exit "kill $parvola_xvfb_pid 2>/dev/null"
     export DISPLAY=":$n"
     local i
     for i in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.1; done
@@ -135,4 +159,26 @@ parvola_build() {
     cmake "$dir" "$@" >/dev/null
   fi
   cmake --build "$dir" -j "$(nproc)"
+}
+
+# Runs one build's test suite (build/<arch>) on the display that DISPLAY names (or a
+# private one), in the prefix that WINEPREFIX names or else in its own:
+# parvola_run_suite ARCH [ctest arguments]. Its own prefix, when it was made before Wine
+# could run 32-bit programs, is made anew for the 32-bit suite.
+parvola_run_suite() {
+  local arch="$1"; shift
+  (
+    parvola_exit_commands=()
+    export PARVOLA_BUILD_DIR="$parvola_root/build/$arch"
+    if [ -z "${WINEPREFIX:-}" ]; then
+      export WINEPREFIX="$PARVOLA_BUILD_DIR/wine-tests"
+      if [ "$arch" = i686 ] && [ -d "$WINEPREFIX/drive_c" ] && [ ! -d "$WINEPREFIX/drive_c/windows/syswow64" ]; then
+        /usr/lib/wine/wineserver -k 2>/dev/null || true
+        rm -rf "$WINEPREFIX"
+      fi
+    fi
+    parvola_ensure_display
+    parvola_start_headless_wine
+    ctest --test-dir "$PARVOLA_BUILD_DIR" --output-on-failure -j "$(nproc)" "$@"
+  )
 }

@@ -10,7 +10,7 @@ source "$parvola_root/tools/setup.sh"
 build="$parvola_root/build/x86_64"
 out="${1:-$build/screens}"
 mkdir -p "$out"
-x86_64-w64-mingw32-g++ -std=c++20 -Os -Wall -Wextra -Werror -DWINVER=0x0601 -D_WIN32_WINNT=0x0601 -DNOMINMAX \
+x86_64-w64-mingw32-g++ -std=c++20 -Os -Wall -Wextra -Werror -DWINVER=0x0400 -D_WIN32_WINNT=0x0400 -D_WIN32_IE=0x0300 -DNOMINMAX \
   -I"$parvola_root" -I"$parvola_root/res" -static -mwindows \
   "$parvola_root/tools/ShowTemplates.cpp" "$build/CMakeFiles/parvola_resources.dir/res/Parvola95.rc.res" \
   "$build/libparvola_core.a" -lcomctl32 -lgdi32 -luser32 -o "$build/ShowTemplates.exe"

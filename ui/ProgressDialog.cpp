@@ -43,7 +43,8 @@ bool ProgressDialog::OnInitDialog() {
                   reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(IDR_PROGRESS_ANIMATION)));
   OnAnimationPlay(0, 0);
   progressBar = Item(IDC_PROGRESS_BAR);
-  SendMessageA(progressBar, PBM_SETRANGE32, 0, 1000);
+  // A 16-bit range, which every version of the bar knows (Windows 95's knows no other).
+  SendMessageA(progressBar, PBM_SETRANGE, 0, MAKELPARAM(0, 1000));
   SendMessageA(progressBar, PBM_SETPOS, shownPosition, 0);
   SetTimer(Handle(), BAR_TIMER, BAR_MILLISECONDS, nullptr);
   StartJob();

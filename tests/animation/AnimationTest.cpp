@@ -90,10 +90,12 @@ Chunk Find(const std::vector<Chunk>& chunks, const std::string& id) {
   return {};
 }
 
-// Decodes a bottom-up RLE8 key frame into palette indices, rows top to bottom; false for codes that
-// leave the picture, a line that is not filled exactly, or a frame that ends anywhere but at the end.
-bool DecodeRle8(const uint8_t* data, size_t size, std::vector<uint8_t>& rows) {
-  rows.assign(CLIP_WIDTH * CLIP_HEIGHT, 0);
+// Decodes a bottom-up RLE8 frame into palette indices, rows top to bottom: a key frame into
+// fresh rows, where every line must be filled exactly; a later frame onto the rows of the
+// frame before it, moving over what stays (delta codes, a line or the bitmap ended early).
+// False for codes that leave the picture or a frame that does not end with the bitmap.
+bool DecodeRle8(const uint8_t* data, size_t size, bool keyFrame, std::vector<uint8_t>& rows) {
+  if (keyFrame) rows.assign(CLIP_WIDTH * CLIP_HEIGHT, 0);
   int x = 0, y = 0;
   size_t i = 0;
   while (i + 2 <= size) {
@@ -108,13 +110,17 @@ bool DecodeRle8(const uint8_t* data, size_t size, std::vector<uint8_t>& rows) {
       x += length;
       if (absolute) i += length + (length & 1);
     } else if (value == 0) {
-      if (x != CLIP_WIDTH) return false;
+      if (keyFrame && x != CLIP_WIDTH) return false;
       x = 0;
       ++y;
     } else if (value == 1) {
-      return x == CLIP_WIDTH && y == CLIP_HEIGHT - 1 && i == size;
+      return (!keyFrame || (x == CLIP_WIDTH && y == CLIP_HEIGHT - 1)) && i == size;
     } else {
-      return false;  // a key frame moves nowhere
+      if (keyFrame || i + 2 > size) return false;  // a key frame moves nowhere
+      x += data[i];
+      y += data[i + 1];
+      i += 2;
+      if (x > CLIP_WIDTH || y >= CLIP_HEIGHT) return false;
     }
   }
   return false;
@@ -159,14 +165,16 @@ Clip LoadClip() {
     size_t entry = idx1.data + 16 * n;
     CAPTURE(n);
     CHECK(Code(f, entry) == "00dc");
-    CHECK((U32(f, entry + 4) & 0x10) != 0);  // every frame is a key frame
+    // The first frame is a key frame, where the loop starts again; the others hold changes.
+    bool keyFrame = n == 0;
+    CHECK(((U32(f, entry + 4) & 0x10) != 0) == keyFrame);
     // Offsets count from the list's 'movi' code to the chunk's header.
     size_t chunk = movi.data - 4 + U32(f, entry + 8);
     uint32_t length = U32(f, entry + 12);
     REQUIRE(chunk + 8 + length <= movi.data + movi.size);
     REQUIRE(Code(f, chunk) == "00dc");
     REQUIRE(U32(f, chunk + 4) == length);
-    REQUIRE(DecodeRle8(&f[chunk + 8], length, indices));
+    REQUIRE(DecodeRle8(&f[chunk + 8], length, keyFrame, indices));
     Picture picture;
     for (uint8_t index : indices) picture.push_back(palette[index]);
     clip.frames.push_back(picture);

@@ -2,6 +2,7 @@
 #include <doctest/doctest.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "framework/Texts.h"  // brings <windows.h>, which <commctrl.h> needs first
@@ -64,6 +65,16 @@ TEST_CASE("the manifest brings common controls version 6") {
   CAPTURE(path);
   CHECK(std::strstr(path, "\\winsxs\\") != nullptr);
   CHECK(std::strstr(path, "microsoft.windows.common-controls_6595b64144ccf1df_6.0.") != nullptr);
+}
+
+TEST_CASE("the manifest keeps to the forms that Windows XP before its second service pack reads") {
+  HRSRC found = FindResourceA(fw::ResourceModule(), MAKEINTRESOURCEA(1), RT_MANIFEST);
+  REQUIRE(found != nullptr);
+  const char* bytes = static_cast<const char*>(LockResource(LoadResource(fw::ResourceModule(), found)));
+  const std::string manifest(bytes, SizeofResource(fw::ResourceModule(), found));
+  // XP refuses the asm.v3 namespace as a default namespace: its elements need the asmv3 prefix.
+  CHECK(manifest.find("<trustInfo xmlns=\"urn:schemas-microsoft-com:asm.v2\">") != std::string::npos);
+  CHECK(manifest.find("xmlns=\"urn:schemas-microsoft-com:asm.v3\"") == std::string::npos);
 }
 
 TEST_CASE("the version information names version 1.2") {

@@ -15,7 +15,7 @@ std::vector<unsigned> AllTextNumbers() {
   for (unsigned id = IDS_ABOUT_MENU; id <= IDS_WRONG_SIZE; ++id) numbers.push_back(id);
   for (unsigned id = IDS_TOO_MANY_PIECES; id <= IDS_SOURCE_EMPTY; ++id) numbers.push_back(id);
   numbers.push_back(IDS_BATCH_NAME_UNREADABLE);
-  for (unsigned id = IDS_PIECE_DAMAGED; id <= IDS_FILE_DAMAGED; ++id) numbers.push_back(id);
+  for (unsigned id = IDS_PIECE_DAMAGED; id <= IDS_FILE_TOO_LARGE_FOR_VOLUME; ++id) numbers.push_back(id);
   numbers.push_back(IDS_APPLICATION_TITLE);
   return numbers;
 }

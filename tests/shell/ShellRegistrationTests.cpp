@@ -98,5 +98,6 @@ TEST_CASE("the other verbs of all files are left alone") {
   ApplyShellRegistration(7, PROGRAM);
   ApplyShellRegistration(0, PROGRAM);
   CHECK(KeyExists("*\\shell\\OtherTool\\command"));
-  RegDeleteTreeA(HKEY_CLASSES_ROOT, "*\\shell\\OtherTool");
+  RegDeleteKeyA(HKEY_CLASSES_ROOT, "*\\shell\\OtherTool\\command");
+  RegDeleteKeyA(HKEY_CLASSES_ROOT, "*\\shell\\OtherTool");
 }

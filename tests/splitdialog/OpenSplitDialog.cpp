@@ -70,7 +70,7 @@ int OpenSplitDialog::ProgressWindows() const {
   } count = {Handle(), 0};
   EnumThreadWindows(
       GetCurrentThreadId(),
-      [](HWND window, LPARAM context) -> BOOL {
+      [](HWND window, LPARAM context) WINAPI -> BOOL {
         auto* counted = reinterpret_cast<Count*>(context);
         if (GetWindow(window, GW_OWNER) == counted->owner && IsWindowVisible(window)) ++counted->windows;
         return TRUE;

@@ -68,7 +68,7 @@ HWND RunningProgram::FindWindowByCaption(const std::string& caption, DWORD timeo
   WaitFor(
       [&] {
         EnumWindows(
-            [](HWND window, LPARAM context) -> BOOL {
+            [](HWND window, LPARAM context) WINAPI -> BOOL {
               auto* wanted = reinterpret_cast<Search*>(context);
               DWORD owner = 0;
               GetWindowThreadProcessId(window, &owner);
@@ -156,7 +156,7 @@ HWND FindControl(HWND ancestor, int id) {
   } search = {id, nullptr};
   EnumChildWindows(
       ancestor,
-      [](HWND window, LPARAM context) -> BOOL {
+      [](HWND window, LPARAM context) WINAPI -> BOOL {
         auto* wanted = reinterpret_cast<Search*>(context);
         if (GetDlgCtrlID(window) != wanted->id) return TRUE;
         wanted->found = window;

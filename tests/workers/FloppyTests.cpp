@@ -4,8 +4,10 @@
 #include "job/Messages.h"
 #include "logic/PieceNames.h"
 #include "restore/RestoreWorker.h"
+#include "res/resource.h"
 #include "split/SplitWorker.h"
 #include "support/ScriptedMessages.h"
+#include "support/StandInVolume.h"
 #include "support/TestSupport.h"
 #include "support/WorkerStage.h"
 
@@ -105,4 +107,36 @@ TEST_CASE("copies from drive A: to a fixed disk read 32,768-byte blocks and flus
     CHECK(calls.WriteSizes() == std::vector<uint32_t>{32768, 7232, 32768, 7232, 20000});
   }
   CHECK(calls.Calls().find('F') == std::string::npos);
+}
+
+TEST_CASE("a drive without a disk is asked for again before the piece is created, until Break ends the split") {
+  WorkerStage stage;
+  TempFolder folder;
+  FloppyDrive floppy;
+  const std::string data = test::PatternBytes(50000, 7);
+  WriteWholeFile(folder / "REPORT.DOC", data);
+
+  SUBCASE("the disk goes in at the second prompt, and the next disk at once") {
+    StandInVolume drive("FAT", false);
+    ScriptedMessages boxes({}, &stage.journal);
+    int prompts = 0;
+    boxes.WhenShown(IDS_NEXT_DISK, [&] {
+      if (++prompts == 2) drive.InsertDisk();
+    });
+    CHECK(stage.Run(SplitWorker, stage.Job(folder / "REPORT.DOC", "A:\\", 40000)) == ENDED_DONE);
+    CHECK(ReadWholeFile("A:\\REPORT.000") + ReadWholeFile("A:\\REPORT.001") == data);
+    Entries order;
+    for (const std::string& entry : stage.Entries())
+      if (entry.starts_with("box") || entry.find("WM_SHOW_TO") != std::string::npos) order.push_back(entry);
+    CHECK(order == Entries{"box 147", "box 147", "send WM_SHOW_TO A:\\REPORT.000", "box 147",
+                           "send WM_SHOW_TO A:\\REPORT.001"});
+  }
+  SUBCASE("Break while the drive stays empty asks whether to stop; Yes ends the split with nothing written") {
+    StandInVolume drive("FAT", false);
+    ScriptedMessages boxes({IDYES}, &stage.journal);
+    boxes.WhenShown(IDS_NEXT_DISK, [&] { stage.Break(); });
+    CHECK(stage.Run(SplitWorker, stage.Job(folder / "REPORT.DOC", "A:\\", 40000)) == ENDED_FAILED);
+    CHECK(stage.Only("box") == Entries{"box 147", "box 150"});
+    CHECK(FilesIn("A:") == Entries{".parvola-test-floppy"});  // the drive's own marker only
+  }
 }

@@ -10,6 +10,7 @@
 #include "restore/RestoreWorker.h"
 #include "split/SplitWorker.h"
 #include "support/ScriptedMessages.h"
+#include "support/StandInVolume.h"
 #include "support/TestSupport.h"
 #include "support/WorkerStage.h"
 
@@ -222,4 +223,35 @@ TEST_CASE("a thousand pieces are still restored: the first one is asked for") {
   CHECK(stage.Run(RestoreWorker, stage.Job(folder / "DATA.Split", folder.Path())) == ENDED_FAILED);
   CHECK(stage.Only("box") == Entries{"box 155"});
   CHECK(Box(boxes).text.find(folder / "DATA.000") != std::string::npos);
+}
+
+TEST_CASE("a file larger than the destination's file system holds is refused before it is created") {
+  TempFolder folder;
+  MakeFolder(folder / "back");
+  WriteWholeFile(folder / "DATA.000", "12345");
+  struct Case {
+    const char* fileSystem;
+    int64_t size;
+    bool refused;
+  };
+  for (const Case& check : {Case{"FAT32", 4294967296, true}, Case{"FAT32", 4294967295, false},
+                            Case{"FAT", 2147483648, true}, Case{"fat", 2147483647, false},
+                            Case{"NTFS", int64_t{5} << 40, false}}) {
+    CAPTURE(check.fileSystem);
+    CAPTURE(check.size);
+    WriteWholeFile(folder / "DATA.Split",
+                   "<ORIGINALNAME>DATA.BIN\r\n<#FILES>1\r\n<SIZE>" + std::to_string(check.size));
+    WorkerStage stage;
+    StandInVolume volume(check.fileSystem);
+    ScriptedMessages boxes({}, &stage.journal);
+    CHECK(stage.Run(RestoreWorker, stage.Job(folder / "DATA.Split", folder / "back")) == ENDED_FAILED);
+    // A file that fits is created and copied, and then fails the size check.
+    CHECK(stage.Only("box") == Entries{check.refused ? "box 173" : "box 157"});
+    CHECK(FileExists(folder / "back\\DATA.BIN") == !check.refused);
+    DeleteFileA((folder / "back\\DATA.BIN").c_str());
+    if (check.size == 4294967296)
+      CHECK(Box(boxes).text == "The file 'DATA.BIN' of 4294967296 bytes does not fit on " + folder / "back" +
+                                   ":\nits file system FAT32 holds files of at most 4294967295 bytes.\n"
+                                   "Please choose another folder.");
+  }
 }
