@@ -72,6 +72,14 @@ decltype(&GetOpenFileNameA) OpenFileDialog() {
       reinterpret_cast<void*>(GetProcAddress(dialogs, "GetOpenFileNameA")));
 }
 
+// The size of the open dialog's request: the headers give the form of Windows 2000 and later
+// (with the places bar), which Windows 95, 98, ME and NT 4 refuse; they take the form that
+// ends with the template name.
+DWORD OpenRequestSize() {
+  bool windows2000OrLater = LOBYTE(LOWORD(GetVersion())) >= 5;
+  return windows2000OrLater ? sizeof(OPENFILENAMEA) : OPENFILENAME_SIZE_VERSION_400A;
+}
+
 }  // namespace
 
 BEGIN_MESSAGE_MAP(FilesPage, fw::Dialog)
@@ -119,7 +127,7 @@ void FilesPage::OnBrowseSource() {
     if (c == '|') c = '\0';
   char file[MAX_PATH] = "";
   OPENFILENAMEA request = {};
-  request.lStructSize = sizeof(request);
+  request.lStructSize = OpenRequestSize();
   request.hwndOwner = Handle();
   request.lpstrFilter = filter.c_str();
   request.lpstrFile = file;
