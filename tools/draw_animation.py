@@ -480,16 +480,31 @@ def encode_rle8(rows):
 
 
 def changed_stretches(line, before):
-  """The stretches [start, end) of a line that differ from the line before them. Stretches closer
-  than a move costs are joined: repeating a few unchanged pixels is cheaper than moving over them."""
-  stretches = []
+  """The stretches [start, end) of a line to write so that it becomes the line before it plus
+  its changes, in the fewest bytes: each stretch costs its RLE8 codes, and each move over
+  unchanged pixels to the next stretch costs a delta code of four bytes. Runs of changed
+  pixels are joined into one stretch where writing the unchanged pixels between them again
+  costs less than moving over them."""
+  runs = []
   for x, (now, then) in enumerate(zip(line, before)):
     if now == then:
       continue
-    if stretches and x - stretches[-1][1] < 4:
-      stretches[-1][1] = x + 1
+    if runs and runs[-1][1] == x:
+      runs[-1][1] = x + 1
     else:
-      stretches.append([x, x + 1])
+      runs.append([x, x + 1])
+  count = len(runs)
+  best = [0] * (count + 1)        # the least cost of the runs from i on
+  last_joined = [0] * count       # the last run of the stretch that starts at run i
+  for i in range(count - 1, -1, -1):
+    choices = ((len(encode_line(line[runs[i][0]:runs[j][1]])) + (4 if j + 1 < count else 0) + best[j + 1], j)
+               for j in range(i, count))
+    best[i], last_joined[i] = min(choices)
+  stretches = []
+  i = 0
+  while i < count:
+    stretches.append([runs[i][0], runs[last_joined[i]][1]])
+    i = last_joined[i] + 1
   return stretches
 
 
