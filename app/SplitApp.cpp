@@ -1,5 +1,6 @@
 #include "app/SplitApp.h"
 
+#include "framework/CodePages.h"
 #include "framework/SystemFunctions.h"
 #include "job/TraceLog.h"
 #include "logic/Crc32.h"
@@ -18,6 +19,7 @@ void SplitApp::InitInstance() {
   Trace().Open("C:\\Parvola95.log");
   Trace().WriteLine("Starting Parvola95");
 
+  commandLine.codePage = fw::NameCodePage();
   commandLine.SetArguments(Arguments());
   commandLine.Parse();
 

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "framework/CodePages.h"
 #include "framework/Texts.h"
 #include "res/resource.h"
 
@@ -93,9 +94,9 @@ void App::ShowHelp(HWND owner, unsigned dialogTemplate) const {
 }
 
 std::string App::ProgramPath() {
-  char path[MAX_PATH];
-  DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return length > 0 && length < MAX_PATH ? std::string(path, length) : std::string();
+  char path[PATH_BYTES];
+  DWORD length = GetModuleFileNameA(nullptr, path, PATH_BYTES);
+  return length > 0 && length < PATH_BYTES ? std::string(path, length) : std::string();
 }
 
 }  // namespace fw

@@ -1,6 +1,7 @@
 #include "framework/Dialog.h"
 
 #include "framework/App.h"
+#include "framework/CodePages.h"
 #include "framework/Texts.h"
 #include "res/resource.h"
 
@@ -131,17 +132,18 @@ INT_PTR Dialog::Procedure(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void Dialog::SetItemText(int id, const std::string& text) const { SetDlgItemTextA(window, id, text.c_str()); }
 
-std::string Dialog::ItemText(int id, int maxChars) const {
-  std::string text(static_cast<size_t>(maxChars) + 1, '\0');
-  int length = GetDlgItemTextA(window, id, text.data(), maxChars + 1);
+// The length the system gives may be more than the text (never less).
+std::string Dialog::ItemText(int id) const {
+  int room = GetWindowTextLengthA(Item(id)) + 1;
+  std::string text(static_cast<size_t>(room), '\0');
+  int length = GetDlgItemTextA(window, id, text.data(), room);
   text.resize(static_cast<size_t>(length > 0 ? length : 0));
   return text;
 }
 
 bool Dialog::ReadPathField(int id, std::string& path) const {
-  const int maxPathChars = MAX_PATH - 1;
-  path = ItemText(id, maxPathChars + 1);
-  return path.size() <= static_cast<size_t>(maxPathChars);
+  path = ItemText(id);
+  return Utf16Length(path) <= MAX_PATH - 1;
 }
 
 void Dialog::EnableItem(int id, bool enable) const { EnableWindow(Item(id), enable); }

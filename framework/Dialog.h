@@ -29,9 +29,11 @@ class Dialog {
   // Item helpers.
   HWND Item(int id) const { return GetDlgItem(window, id); }
   void SetItemText(int id, const std::string& text) const;
-  std::string ItemText(int id, int maxChars = 259) const;
+  // The whole text of a control.
+  std::string ItemText(int id) const;
   // The text of a path field; false when it is longer than a path may be (259
-  // characters), so that it is never cut into the name of some other file.
+  // characters, as the system counts them), so that it is never cut into the name of
+  // some other file.
   bool ReadPathField(int id, std::string& path) const;
   void EnableItem(int id, bool enable) const;
   bool IsItemEnabled(int id) const;

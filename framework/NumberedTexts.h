@@ -6,11 +6,9 @@
 
 namespace fw {
 
-// The code page of the loaded texts, whatever the system's code pages are.
-constexpr unsigned TEXT_CODE_PAGE = 1252;
-
-// The text with this number in the chosen language (TEXT_CODE_PAGE bytes);
-// the empty text when the table has no such number.
+// The text with this number in the chosen language, in the process's code page (where
+// that lacks a letter of it, a question mark stands in); the empty text when the table
+// has no such number.
 std::string LoadText(unsigned id);
 
 // printf-style formatting of a numbered text.

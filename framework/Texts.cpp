@@ -62,9 +62,9 @@ std::string LoadText(unsigned id) {
   for (unsigned index = 0; index < (id & 15); ++index) entry += 1 + *entry;
   int length = *entry;
   if (length == 0) return std::string();
-  int size = WideCharToMultiByte(TEXT_CODE_PAGE, 0, entry + 1, length, nullptr, 0, nullptr, nullptr);
+  int size = WideCharToMultiByte(CP_ACP, 0, entry + 1, length, nullptr, 0, nullptr, nullptr);
   std::string text(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(TEXT_CODE_PAGE, 0, entry + 1, length, text.data(), size, nullptr, nullptr);
+  WideCharToMultiByte(CP_ACP, 0, entry + 1, length, text.data(), size, nullptr, nullptr);
   return text;
 }
 

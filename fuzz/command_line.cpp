@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "fuzz/Require.h"
+#include "logic/Letters.h"
 #include "logic/SplitCommandLine.h"
 #include "native/FakeLongFileNames.h"
 
@@ -49,6 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         SetFakeLongFileName(argument.substr(0, end), input.ConsumeRandomLengthString(300));
 
   SplitCommandLine line;
+  constexpr unsigned CODE_PAGES[] = {1252, 932, UTF8_CODE_PAGE};
+  line.codePage = CODE_PAGES[arguments.size() % std::size(CODE_PAGES)];
   line.SetArguments(arguments);
   const bool result = line.Parse();
 
@@ -66,8 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   REQUIRE_PROPERTY(!line.splitMode || !line.fileArgument.empty());
   REQUIRE_PROPERTY(!line.unattended || !line.fileArgument.empty());
   REQUIRE_PROPERTY(!line.hideProgress || line.unattended);
-  REQUIRE_PROPERTY(line.fileArgument.size() <= SplitCommandLine::MAX_PATH_CHARS);
-  REQUIRE_PROPERTY(line.destinationArgument.size() <= SplitCommandLine::MAX_PATH_CHARS);
+  REQUIRE_PROPERTY(Utf16Length(line.fileArgument, line.codePage) <= SplitCommandLine::MAX_PATH_CHARS);
+  REQUIRE_PROPERTY(Utf16Length(line.destinationArgument, line.codePage) <= SplitCommandLine::MAX_PATH_CHARS);
   // A clean command line used every argument, and has no more than the tracked positions.
   if (line.valid) REQUIRE_PROPERTY(arguments.size() <= size_t(SplitCommandLine::MAX_POSITIONS));
   return 0;

@@ -1,5 +1,7 @@
 // The info-file reader fed any bytes, up to and past the 32 KiB the program
-// reads: whatever it accepts is a name that stays inside the restore folder,
+// reads, as a system of one of the code pages reads them (the first byte picks it):
+// whatever it accepts is a name (and an exact UTF-8 name, when there is one) that
+// stays inside the restore folder, letter by letter in its code page,
 // a piece count and a size above 0, checksums for exactly that many pieces when it
 // has them, the same three fields as a reader of those alone finds, and reads back
 // the same after writing; a mutated checksum line is either read or refused whole.
@@ -10,6 +12,7 @@
 
 #include "fuzz/Require.h"
 #include "logic/InfoFileFormat.h"
+#include "logic/Letters.h"
 
 namespace {
 
@@ -18,7 +21,7 @@ void RequireSizeDigitsRead(const uint8_t* data, size_t size) {
   std::string digits;
   for (size_t index = 0; index < size && index < 40; ++index) digits += char('0' + data[index] % 10);
   RestoreInfo info;
-  const InfoParse outcome = ParseInfoFields("<ORIGINALNAME>a.b\r\n<#FILES>1\r\n<SIZE>" + digits, info);
+  const InfoParse outcome = ParseInfoFields("<ORIGINALNAME>a.b\r\n<#FILES>1\r\n<SIZE>" + digits, 1252, info);
   const size_t firstDigit = digits.find_first_not_of('0');
   const std::string significant = firstDigit == std::string::npos ? std::string() : digits.substr(firstDigit);
   const std::string largest = "9223372036854775807";
@@ -28,37 +31,50 @@ void RequireSizeDigitsRead(const uint8_t* data, size_t size) {
   if (outcome.parsed) REQUIRE_PROPERTY(std::to_string(info.totalSize) == significant);
 }
 
+// A name that no folder separator, drive colon or control byte can take out of the folder.
+void RequireStaysInside(const std::string& name, unsigned codePage) {
+  REQUIRE_PROPERTY(FindLetter(name, "\\/:", codePage) == std::string::npos);
+  REQUIRE_PROPERTY(name != "." && name != "..");
+  REQUIRE_PROPERTY(name.find('\0') == std::string::npos);
+}
+
+constexpr unsigned CODE_PAGES[] = {1252, 850, 932, 936, 949, 950, UTF8_CODE_PAGE};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   RequireSizeDigitsRead(data, size);
+  const unsigned codePage = size > 0 ? CODE_PAGES[data[0] % std::size(CODE_PAGES)] : 1252;
   RestoreInfo info;
-  const InfoParse outcome = ParseRestoreInfo(std::string_view(reinterpret_cast<const char*>(data), size), info);
+  const InfoParse outcome =
+      ParseRestoreInfo(std::string_view(reinterpret_cast<const char*>(data), size), codePage, info);
   if (!outcome.parsed) {
     REQUIRE_PROPERTY(outcome.failure != nullptr);
     REQUIRE_PROPERTY(outcome.failedField >= INFO_NAME && outcome.failedField < INFO_FIELDS);
     return 0;
   }
   const std::string& name = info.originalName;
-  REQUIRE_PROPERTY(name.find_first_of("\\/:") == std::string::npos);
-  REQUIRE_PROPERTY(name != "." && name != "..");
-  REQUIRE_PROPERTY(name.find('\0') == std::string::npos);
+  RequireStaysInside(name, codePage);
+  if (!info.exactName.empty()) RequireStaysInside(info.exactName, UTF8_CODE_PAGE);
   REQUIRE_PROPERTY(info.pieceCount >= 1);
   REQUIRE_PROPERTY(info.totalSize >= 1);
   if (info.checksums) REQUIRE_PROPERTY(info.checksums->pieces.size() == static_cast<size_t>(info.pieceCount));
 
   RestoreInfo fieldsOnly;
-  REQUIRE_PROPERTY(ParseInfoFields(std::string_view(reinterpret_cast<const char*>(data), size), fieldsOnly).parsed);
+  REQUIRE_PROPERTY(
+      ParseInfoFields(std::string_view(reinterpret_cast<const char*>(data), size), codePage, fieldsOnly).parsed);
   REQUIRE_PROPERTY(fieldsOnly.originalName == name);
   REQUIRE_PROPERTY(fieldsOnly.pieceCount == info.pieceCount);
   REQUIRE_PROPERTY(fieldsOnly.totalSize == info.totalSize);
 
   std::string written = RestoreInfoText(name, info.pieceCount, info.totalSize);
+  if (!info.exactName.empty()) written += ExactNameLine(info.exactName);
   if (info.checksums) written += ChecksumLines(*info.checksums);
   RestoreInfo again;
-  const InfoParse back = ParseRestoreInfo(written, again);
+  const InfoParse back = ParseRestoreInfo(written, codePage, again);
   REQUIRE_PROPERTY(back.parsed);
   REQUIRE_PROPERTY(again.originalName == name);
+  REQUIRE_PROPERTY(again.exactName == info.exactName);
   REQUIRE_PROPERTY(again.pieceCount == info.pieceCount);
   REQUIRE_PROPERTY(again.totalSize == info.totalSize);
   REQUIRE_PROPERTY(again.checksums.has_value() == info.checksums.has_value());

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "fuzz/Require.h"
+#include "logic/Letters.h"
 #include "logic/ProgressTexts.h"
 #include "logic/WorkProgress.h"
 #include "res/resource.h"
@@ -52,14 +53,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string path = input.ConsumeRandomLengthString(600);
   path = path.substr(0, path.find('\0'));
 
-  const std::string line = PathLine(path, IDS_FROM_WHOLE, IDS_FROM_SHORTENED);
+  // A path of one code page, cut between its letters: the first and the last 23 units
+  // of a long one are its start and its end.
+  constexpr unsigned CODE_PAGES[] = {1252, 932, UTF8_CODE_PAGE};
+  const unsigned codePage = CODE_PAGES[seconds % std::size(CODE_PAGES)];
+  const std::string line = PathLine(path, IDS_FROM_WHOLE, IDS_FROM_SHORTENED, codePage);
   REQUIRE_PROPERTY(line.rfind(FRAME_START, 0) == 0);
   REQUIRE_PROPERTY(line.size() > FRAME_START.size() && line.substr(line.size() - 1) == FRAME_END);
   const std::string inside = line.substr(FRAME_START.size(), line.size() - FRAME_START.size() - 1);
-  if (path.size() < 50)
+  if (Utf16Length(path, codePage) < 50) {
     REQUIRE_PROPERTY(inside == path);
-  else
-    REQUIRE_PROPERTY(inside == path.substr(0, 23) + "..." + path.substr(path.size() - 23));
+  } else {
+    const std::string head = FirstUnits(path, 23, codePage), tail = LastUnits(path, 23, codePage);
+    REQUIRE_PROPERTY(inside == head + "..." + tail);
+    REQUIRE_PROPERTY(path.rfind(head, 0) == 0 && path.size() >= tail.size() &&
+                     path.compare(path.size() - tail.size(), tail.size(), tail) == 0);
+    REQUIRE_PROPERTY(Utf16Length(head, codePage) <= 23 && Utf16Length(head, codePage) >= 22);
+    REQUIRE_PROPERTY(Utf16Length(tail, codePage) <= 23 && Utf16Length(tail, codePage) >= 22);
+  }
 
   const std::string time = RemainingTimeText(seconds);
   if (seconds == 0 || seconds >= 360000) {

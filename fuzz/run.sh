@@ -18,7 +18,7 @@ build="$parvola_root/build/fuzz"
   cmake -S "$parvola_root/native" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DPARVOLA_FUZZ=ON >/dev/null
 cmake --build "$build" -j "$(nproc)" >/dev/null
 
-targets=(command_line info_file batch_script size_rules progress_texts)
+targets=(command_line info_file batch_script size_rules progress_texts piece_names)
 total_runs=0
 total_findings=0
 printf '%-16s %14s %9s\n' target executions findings

@@ -2,26 +2,53 @@
 
 #include <string_view>
 
+#include "logic/Letters.h"
 #include "logic/PieceNames.h"
 
 namespace {
 
 // Characters that end or split a file name in a command, or act as operators.
 constexpr const char* COMMAND_SPECIAL = " &|<>^(),;=+%";
-// Characters that act as operators in an echo line, or start a variable.
-constexpr const char* ECHO_SPECIAL = "&|<>^()%";
 
-bool NeedsQuotes(const std::string& name) { return name.find_first_of(COMMAND_SPECIAL) != std::string::npos; }
+// The names and the texts are in this code page: only whole letters are looked at, since
+// the second byte of a double-byte letter may look like an operator.
+class Spelling {
+ public:
+  explicit Spelling(unsigned codePage) : codePage(codePage) {}
 
-// A percent sign stands for itself in a batch file only when doubled, even in quotes.
-std::string DoublePercents(const std::string& text) {
-  std::string doubled;
-  for (char letter : text) {
-    if (letter == '%') doubled += '%';
-    doubled += letter;
+  bool NeedsQuotes(const std::string& name) const {
+    return FindLetter(name, COMMAND_SPECIAL, codePage) != std::string::npos;
   }
-  return doubled;
-}
+
+  // A percent sign stands for itself in a batch file only when doubled, even in quotes.
+  std::string DoublePercents(const std::string& text) const { return Escaped(text, "%", '%'); }
+
+  // A name as literal text of an echo line.
+  std::string EchoText(const std::string& name) const {
+    return Escaped(Escaped(name, "%", '%'), "&|<>^()", '^');
+  }
+
+  // The name without its last letter.
+  std::string WithoutLastLetter(const std::string& name) const {
+    return FirstUnits(name, Utf16Length(name, codePage) - (name.empty() ? 0 : 1), codePage);
+  }
+
+  std::string ExtensionOf(const std::string& name) const { return ::ExtensionOf(name, codePage); }
+
+ private:
+  // The text with the escape before each of the letters.
+  std::string Escaped(const std::string& text, std::string_view letters, char escape) const {
+    std::string escaped;
+    for (size_t at = 0, length; at < text.size(); at += length) {
+      length = LetterLength(text, at, codePage);
+      if (length == 1 && letters.find(text[at]) != std::string_view::npos) escaped += escape;
+      escaped.append(text, at, length);
+    }
+    return escaped;
+  }
+
+  unsigned codePage;
+};
 
 // A file name as one argument of a command, where it follows %source% or %dest%,
 // which the user gives as a folder prefix: how the command spells it (percent signs
@@ -36,24 +63,13 @@ struct FileArgument {
 };
 
 // A name written out in the command.
-FileArgument Literal(const std::string& name) { return {DoublePercents(name), NeedsQuotes(name)}; }
+FileArgument Literal(const std::string& name, const Spelling& spelling) {
+  return {spelling.DoublePercents(name), spelling.NeedsQuotes(name)};
+}
 
 // A name that the script's variables hold when it runs: their value may hold any
 // letter, so the name always stands in quotes.
 FileArgument FromVariables(const std::string& references) { return {references, true}; }
-
-// A name as literal text of an echo line.
-std::string EchoText(const std::string& name) {
-  std::string escaped;
-  for (char letter : name) {
-    if (letter == '%')
-      escaped += '%';
-    else if (std::string_view(ECHO_SPECIAL).find(letter) != std::string_view::npos)
-      escaped += '^';
-    escaped += letter;
-  }
-  return escaped;
-}
 
 // The text with every reference to one variable replaced by a reference to another.
 std::string ReplaceVariable(std::string text, const std::string& from, const std::string& to) {
@@ -88,26 +104,32 @@ class Script {
 }  // namespace
 
 std::string BuildRestoreBatch(const std::string& name, const std::string& baseName, int32_t pieceCount,
-                              const BatchTexts& texts, BaseNameSpelling spelling) {
+                              const BatchTexts& texts, unsigned codePage, BaseNameSpelling spelling) {
+  const Spelling letters(codePage);
+  const auto EchoText = [&](const std::string& text) { return letters.EchoText(text); };
   // The variable "base" holds the base name when the script takes it from its own file name.
   const bool fromScriptName = spelling == BaseNameSpelling::FROM_SCRIPT_NAME;
-  const FileArgument base = fromScriptName ? FromVariables("%base%") : Literal(baseName);
-  const FileArgument restored =
-      fromScriptName ? FromVariables("%base%" + DoublePercents(ExtensionOf(name))) : Literal(name);
+  const FileArgument base = fromScriptName ? FromVariables("%base%") : Literal(baseName, letters);
+  const FileArgument restored = fromScriptName
+                                    ? FromVariables("%base%" + letters.DoublePercents(letters.ExtensionOf(name)))
+                                    : Literal(name, letters);
   const std::string target = "%dest%" + restored.Text();
   // The script runs a copy of itself, named after the base name without its last letter.
-  const std::string shortBase = baseName.substr(0, baseName.empty() ? 0 : baseName.size() - 1);
-  const FileArgument copy =
-      (fromScriptName ? FromVariables("~%base:~0,-1%") : Literal("~" + shortBase)) + ".bat";
+  const FileArgument copy = (fromScriptName ? FromVariables("~%base:~0,-1%")
+                                            : Literal("~" + letters.WithoutLastLetter(baseName), letters)) +
+                            ".bat";
   // The piece in hand, kept in %file%, is quoted when the base name is.
   const std::string piece = base.quoted ? "%source%\"%file%\"" : "%source%%file%";
   // The insert prompt shows %file% as it stands. A name that an echo line would take for
   // operators (a piece named "a & del *.doc" would run del) is shown through a variable
   // of its own instead, which holds it escaped for the echo line.
   const bool promptShowsEscaped = EchoText(baseName) != baseName;
+  // Quoted assignments, escapes and the script's own name are cmd's alone.
+  const bool needsCmd = fromScriptName || base.quoted || promptShowsEscaped || EchoText(name) != name;
 
   Script script;
   script.Line("@echo off");
+  if (needsCmd) script.Line("if not \"%OS%\" == \"Windows_NT\" goto nt");
   script.Line();
   script.Line("if \"%1\" == \"\" goto start");
   script.Line("if not \"%2\" == \"\" goto param");
@@ -122,7 +144,12 @@ std::string BuildRestoreBatch(const std::string& name, const std::string& baseNa
   script.Line(":start");
   script.Line("if \"%parvola%\" == \"running\" goto run");
   script.Line("set parvola=running");
-  if (fromScriptName) script.Line("set \"base=%~n0\"");
+  if (fromScriptName) {
+    // The name as typed, then the long form of it: the search for the script's own file
+    // finds it by its short name too and gives the long one.
+    script.Line("set \"base=%~n0\"");
+    script.Line("for %%f in (\"%~dpn0.ba?\") do set \"base=%%~nf\"");
+  }
   script.Line("copy %source%" + (base + ".bat").Text() + " %dest%" + copy.Text() + " > nul");
   script.Line("call %dest%" + copy.Text());
   script.Line("del %dest%" + copy.Text());
@@ -172,6 +199,12 @@ std::string BuildRestoreBatch(const std::string& name, const std::string& baseNa
   if (promptShowsEscaped) script.Line("set shown=");
   script.Line("goto end");
   script.Line();
+  if (needsCmd) {
+    script.Line(":nt");
+    script << texts.needsNt;
+    script.Line("goto end");
+    script.Line();
+  }
   script.Line(":ok");
   script << FillIn(texts.restored, EchoText(name));
   return script.Text();

@@ -7,5 +7,5 @@
 BatchTexts LoadBatchTexts() {
   return BatchTexts{fw::LoadText(IDS_BATCH_USAGE), fw::LoadText(IDS_BATCH_EXISTS),
                     fw::LoadText(IDS_BATCH_RESTORING), fw::LoadText(IDS_BATCH_INSERT),
-                    fw::LoadText(IDS_BATCH_RESTORED)};
+                    fw::LoadText(IDS_BATCH_RESTORED), fw::LoadText(IDS_BATCH_NEEDS_NT)};
 }

@@ -2,6 +2,7 @@
 
 #include <climits>
 
+#include "logic/Letters.h"
 #include "logic/PieceNames.h"
 
 namespace {
@@ -10,6 +11,7 @@ constexpr std::string_view NAME_TAG = "<ORIGINALNAME>";
 constexpr std::string_view COUNT_TAG = "<#FILES>";
 constexpr std::string_view SIZE_TAG = "<SIZE>";
 constexpr std::string_view LINE_END = "\r\n";
+constexpr std::string_view EXACT_NAME_TAG = "<NAMEUTF8>";
 constexpr std::string_view WHOLE_CRC_TAG = "<CRC32>";
 constexpr std::string_view PIECE_CRC_TAG = "<PIECE>";
 constexpr size_t HEX_DIGITS = 8;
@@ -20,6 +22,7 @@ const char* const BAD_NAME = "failed (name not allowed)";
 const char* const BAD_COUNT = "failed (CR not found or # = 0)";
 const char* const BAD_SIZE = "failed (size = 0)";
 const char* const BAD_CHECKSUMS = "failed (checksum lines malformed)";
+const char* const BAD_EXACT_NAME = "failed (UTF-8 name not allowed)";
 
 // A reading position that may lie beyond the end of the data.
 class Cursor {
@@ -134,22 +137,45 @@ bool IsDeviceName(const std::string& name) {
          ((stem[3] >= '1' && stem[3] <= '9') || SUPERSCRIPT_DIGITS.find(stem[3]) != std::string_view::npos);
 }
 
-// Whether a restore may create a file of this name inside the chosen folder: no
-// folder separators, drive colon or control bytes, not only dots and blanks, and no
-// DOS device name. The empty name passes (creating it fails later like any bad path).
-bool IsPlainFileName(const std::string& name) {
-  if (name.find_first_of("\\/:") != std::string::npos) return false;
+// Whether every letter of the UTF-8 text is well formed.
+bool IsWellFormedUtf8(std::string_view text) {
+  for (size_t at = 0; at < text.size(); ++at) {
+    size_t length = LetterLength(text, at, UTF8_CODE_PAGE);
+    if (length == 1 && static_cast<unsigned char>(text[at]) >= 0x80) return false;
+    at += length - 1;
+  }
+  return true;
+}
+
+// The name line after the fields: takes it from the front of rest into info when it
+// stands there; false when it is there but holds no usable name.
+bool TakeExactName(std::string_view& rest, RestoreInfo& info) {
+  const std::string lineStart = std::string(LINE_END) + std::string(EXACT_NAME_TAG);
+  if (!Take(rest, lineStart)) return true;
+  size_t end = rest.find('\r');
+  std::string_view name = rest.substr(0, end);
+  rest.remove_prefix(name.size());
+  info.exactName.assign(name);
+  return !name.empty() && IsWellFormedUtf8(name) && IsPlainFileName(info.exactName, UTF8_CODE_PAGE);
+}
+
+}  // namespace
+
+bool IsPlainFileName(const std::string& name, unsigned codePage) {
+  if (FindLetter(name, "\\/:", codePage) != std::string::npos) return false;
   for (char letter : name)
     if (static_cast<unsigned char>(letter) < 32) return false;
   if (!name.empty() && name.find_first_not_of(". ") == std::string::npos) return false;
   return !IsDeviceName(name);
 }
 
-}  // namespace
-
 std::string RestoreInfoText(const std::string& originalName, int32_t pieceCount, int64_t totalSize) {
   return std::string(NAME_TAG) + originalName + "\r\n" + std::string(COUNT_TAG) + DecimalText(pieceCount) +
          "\r\n" + std::string(SIZE_TAG) + DecimalText(totalSize);
+}
+
+std::string ExactNameLine(const std::string& utf8Name) {
+  return std::string(LINE_END) + std::string(EXACT_NAME_TAG) + utf8Name;
 }
 
 std::string ChecksumLines(const InfoChecksums& checksums) {
@@ -160,13 +186,14 @@ std::string ChecksumLines(const InfoChecksums& checksums) {
   return lines;
 }
 
-InfoParse ParseInfoFields(std::string_view data, RestoreInfo& info, size_t* fieldsEnd) {
+InfoParse ParseInfoFields(std::string_view data, unsigned legacyCodePage, RestoreInfo& info,
+                          size_t* fieldsEnd) {
   Cursor cursor(data);
   if (!cursor.MatchesTag(NAME_TAG)) return Failure(INFO_NAME, TAG_NOT_FOUND);
   size_t nameEnd = data.find('\r', NAME_TAG.size());
   if (nameEnd == std::string_view::npos) return Failure(INFO_NAME, CR_NOT_FOUND);
   info.originalName.assign(data.substr(NAME_TAG.size(), nameEnd - NAME_TAG.size()));
-  if (!IsPlainFileName(info.originalName)) return Failure(INFO_NAME, BAD_NAME);
+  if (!IsPlainFileName(info.originalName, legacyCodePage)) return Failure(INFO_NAME, BAD_NAME);
 
   // Past the CR and the byte after it, which the writer makes a LF.
   cursor.Skip(nameEnd + 2);
@@ -186,12 +213,14 @@ InfoParse ParseInfoFields(std::string_view data, RestoreInfo& info, size_t* fiel
   return InfoParse{true, INFO_FIELDS, nullptr};
 }
 
-InfoParse ParseRestoreInfo(std::string_view data, RestoreInfo& info) {
+InfoParse ParseRestoreInfo(std::string_view data, unsigned legacyCodePage, RestoreInfo& info) {
   size_t fieldsEnd = 0;
-  InfoParse fields = ParseInfoFields(data, info, &fieldsEnd);
+  InfoParse fields = ParseInfoFields(data, legacyCodePage, info, &fieldsEnd);
   if (!fields.parsed) return fields;
   std::string_view rest = data.substr(fieldsEnd);
+  info.exactName.clear();
   info.checksums.reset();
+  if (!TakeExactName(rest, info)) return Failure(INFO_NAME, BAD_EXACT_NAME);
   // Other bytes after the size are ignored, as they always were.
   if (!rest.starts_with(std::string(LINE_END) + std::string(WHOLE_CRC_TAG))) return fields;
   InfoChecksums checksums;

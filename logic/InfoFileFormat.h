@@ -1,7 +1,8 @@
 // The content of the restore info file: the original file's name, the number of
 // pieces and the original size, as three tagged fields, and after them, in files
-// this program writes, the CRC-32 of the whole file and of each piece. Readers that
-// know only the three fields ignore every byte after the size's digits. Window-free.
+// this program writes, the exact name in UTF-8 when the first field cannot spell it,
+// then the CRC-32 of the whole file and of each piece. Readers that know only the three
+// fields ignore every byte after the size's digits. Window-free.
 #pragma once
 #include <cstdint>
 #include <optional>
@@ -17,7 +18,8 @@ struct InfoChecksums {
 };
 
 struct RestoreInfo {
-  std::string originalName;
+  std::string originalName;  // in the legacy code page of the system that split the file
+  std::string exactName;     // the name in UTF-8, from the line after the size; empty when none
   int32_t pieceCount = 0;
   int64_t totalSize = 0;
   std::optional<InfoChecksums> checksums;  // none in a file without the checksum lines
@@ -26,7 +28,11 @@ struct RestoreInfo {
 // "<ORIGINALNAME>name\r\n<#FILES>count\r\n<SIZE>size", with no line end after the size.
 std::string RestoreInfoText(const std::string& originalName, int32_t pieceCount, int64_t totalSize);
 
-// The lines that follow the size, each started by CR LF, the last one without a line
+// The line after the size for a name that the first field cannot spell: CR LF,
+// "<NAMEUTF8>" and the name in UTF-8.
+std::string ExactNameLine(const std::string& utf8Name);
+
+// The lines that follow the size (and the name line), each started by CR LF, the last one without a line
 // end: "<CRC32>" and the whole file's CRC, then per piece "<PIECE>", its number as in
 // its extension, a blank and its CRC; every CRC in 8 uppercase hex digits.
 std::string ChecksumLines(const InfoChecksums& checksums);
@@ -40,15 +46,23 @@ struct InfoParse {
   const char* failure = nullptr;      // when not parsed: the reader's trace result for it
 };
 
+// Whether a restore may create a file of this name (in the code page) inside the chosen
+// folder: no folder separators, drive colon or control bytes, not only dots and blanks,
+// and no DOS device name. The empty name passes (creating it fails later like any bad path).
+bool IsPlainFileName(const std::string& name, unsigned codePage);
+
 // Parses the three fields into info, as every reader of the file does, and looks at
 // nothing after the size's digits; where they end goes to fieldsEnd. Besides malformed
 // fields it refuses a count beyond the signed 32-bit range, a size beyond the signed
-// 64-bit range, and an original name that could reach outside the restore folder or
-// name a device.
-InfoParse ParseInfoFields(std::string_view data, RestoreInfo& info, size_t* fieldsEnd = nullptr);
+// 64-bit range, and an original name (in the legacy code page) that is not a plain
+// file name.
+InfoParse ParseInfoFields(std::string_view data, unsigned legacyCodePage, RestoreInfo& info,
+                          size_t* fieldsEnd = nullptr);
 
 // Parses the whole info text into info (valid only when the result says parsed): the
-// three fields, then the checksum lines when CR LF and "<CRC32>" follow the size. Lines
-// that are present must be complete: one per piece, numbered in order, the hex digits
-// whole; nothing but a line end may follow the last one.
-InfoParse ParseRestoreInfo(std::string_view data, RestoreInfo& info);
+// three fields, then the name line when CR LF and "<NAMEUTF8>" follow the size, then
+// the checksum lines when CR LF and "<CRC32>" follow. The name line must hold a plain
+// file name in well-formed UTF-8. Checksum lines that are present must be complete: one
+// per piece, numbered in order, the hex digits whole; nothing but a line end may follow
+// the last one.
+InfoParse ParseRestoreInfo(std::string_view data, unsigned legacyCodePage, RestoreInfo& info);

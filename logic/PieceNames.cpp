@@ -1,24 +1,26 @@
 #include "logic/PieceNames.h"
 
-std::string FileNameOf(const std::string& path) {
-  size_t slash = path.find_last_of("\\/:");
+#include "logic/Letters.h"
+
+std::string FileNameOf(const std::string& path, unsigned codePage) {
+  size_t slash = FindLastLetter(path, "\\/:", codePage);
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string FolderOf(const std::string& path) {
-  std::string folder = path.substr(0, path.size() - FileNameOf(path).size());
-  if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+std::string FolderOf(const std::string& path, unsigned codePage) {
+  std::string folder = path.substr(0, path.size() - FileNameOf(path, codePage).size());
+  if (EndsWithLetter(folder, '\\', codePage) || EndsWithLetter(folder, '/', codePage)) folder.pop_back();
   return folder;
 }
 
-std::string BaseNameOf(const std::string& path) {
-  std::string name = FileNameOf(path);
-  return name.substr(0, name.size() - ExtensionOf(name).size());
+std::string BaseNameOf(const std::string& path, unsigned codePage) {
+  std::string name = FileNameOf(path, codePage);
+  return name.substr(0, name.size() - ExtensionOf(name, codePage).size());
 }
 
-std::string ExtensionOf(const std::string& path) {
-  std::string name = FileNameOf(path);
-  size_t dot = name.rfind('.');
+std::string ExtensionOf(const std::string& path, unsigned codePage) {
+  std::string name = FileNameOf(path, codePage);
+  size_t dot = FindLastLetter(name, ".", codePage);
   return dot == std::string::npos ? std::string() : name.substr(dot);
 }
 
@@ -32,8 +34,8 @@ std::string PiecePath(const std::string& folder, const std::string& baseName, ui
   return folder.empty() ? name : folder + '\\' + name;
 }
 
-std::string NormalizeDestination(std::string destination) {
-  while (!destination.empty() && destination.back() == '\\') destination.pop_back();
+std::string NormalizeDestination(std::string destination, unsigned codePage) {
+  while (EndsWithLetter(destination, '\\', codePage)) destination.pop_back();
   return destination;
 }
 

@@ -1,6 +1,7 @@
 #include "logic/ProgressTexts.h"
 
 #include "framework/NumberedTexts.h"
+#include "logic/Letters.h"
 #include "res/resource.h"
 
 namespace {
@@ -18,10 +19,10 @@ std::string CountPart(uint32_t count, unsigned oneTextId, unsigned manyTextId) {
 
 }  // namespace
 
-std::string PathLine(const std::string& path, unsigned wholeTextId, unsigned shortenedTextId) {
-  if (path.size() < SHORTEN_FROM) return fw::FormatText(wholeTextId, path.c_str());
-  std::string head = path.substr(0, KEPT_AT_EACH_END);
-  std::string tail = path.substr(path.size() - KEPT_AT_EACH_END);
+std::string PathLine(const std::string& path, unsigned wholeTextId, unsigned shortenedTextId, unsigned codePage) {
+  if (Utf16Length(path, codePage) < SHORTEN_FROM) return fw::FormatText(wholeTextId, path.c_str());
+  std::string head = FirstUnits(path, KEPT_AT_EACH_END, codePage);
+  std::string tail = LastUnits(path, KEPT_AT_EACH_END, codePage);
   return fw::FormatText(shortenedTextId, head.c_str(), tail.c_str());
 }
 

@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "framework/LongFileName.h"
+#include "logic/Letters.h"
 
 namespace {
 
@@ -105,7 +106,7 @@ bool SplitCommandLine::NextFreeArgument(std::string& text) {
   while (position < MAX_POSITIONS && argumentUsed[position]) ++position;
   if (position > LastPosition()) return false;
   argumentUsed[position] = true;
-  if (arguments[position].size() > MAX_PATH_CHARS) {
+  if (Utf16Length(arguments[position], codePage) > MAX_PATH_CHARS) {
     // Too long for a path: dropped whole rather than cut into another path.
     text.clear();
     valid = 0;
@@ -121,7 +122,7 @@ bool SplitCommandLine::Validate() {
   // unattended run must not start on nothing.
   if (fileArgument.size() > 3) {
     std::string expanded = ExpandLongPath(fileArgument);
-    if (expanded.size() > MAX_PATH_CHARS)
+    if (Utf16Length(expanded, codePage) > MAX_PATH_CHARS)
       valid = 0;  // kept as written: the short form still names the same file
     else
       fileArgument = expanded;
@@ -156,12 +157,12 @@ bool SplitCommandLine::Validate() {
 }
 
 std::string SplitCommandLine::ExpandLongPath(const std::string& path) const {
-  std::string copy = path.substr(0, MAX_PATH_CHARS);
+  std::string copy = FirstUnits(path, MAX_PATH_CHARS, codePage);
   if (copy.size() < 3 || copy[1] != ':' || copy[2] != '\\') return std::string();
   std::string result = copy.substr(0, 2);
   size_t start = 3;
   while (true) {
-    size_t end = copy.find('\\', start);
+    size_t end = FindLetter(copy, "\\", codePage, start);
     std::string component = copy.substr(start, end == std::string::npos ? std::string::npos : end - start);
     std::string prefix = copy.substr(0, end == std::string::npos ? copy.size() : end);
     result += '\\';

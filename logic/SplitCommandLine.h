@@ -6,7 +6,10 @@
 class SplitCommandLine {
  public:
   static constexpr int MAX_POSITIONS = 100;  // argument positions 0 to 99
-  static constexpr size_t MAX_PATH_CHARS = 259;
+  static constexpr size_t MAX_PATH_CHARS = 259;  // UTF-16 units, as the system counts
+
+  // The code page of the arguments: the process's own.
+  unsigned codePage = 1252;
 
   int restoreMode = 0;
   int splitMode = 0;

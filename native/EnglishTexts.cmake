@@ -18,7 +18,8 @@ foreach(line IN LISTS lines)
   endif()
   set(name "${CMAKE_MATCH_1}")
   set(text "${CMAKE_MATCH_2}")
-  # The program loads code page 1252 bytes; the English table must be plain ASCII to be taken as it is.
+  # The program loads the texts in its own code page; the English table must be plain ASCII to be
+  # the same bytes in every one.
   if(text MATCHES "[^ -~]")
     message(FATAL_ERROR "${name}: characters outside ASCII in the English table")
   endif()

@@ -134,4 +134,6 @@
 #define IDS_FILE_DAMAGED 172
 // A restored file that the destination's file system cannot hold
 #define IDS_FILE_TOO_LARGE_FOR_VOLUME 173
+// A batch file that COMMAND.COM runs but cannot read
+#define IDS_BATCH_NEEDS_NT 174
 #define IDS_APPLICATION_TITLE 57344

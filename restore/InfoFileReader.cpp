@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "framework/CodePages.h"
 #include "framework/File.h"
 #include "job/TraceLog.h"
 #include "job/TracedStep.h"
@@ -11,6 +12,16 @@ namespace {
 
 // Only this much of an info file is looked at.
 constexpr uint32_t READ_LIMIT = 32768;
+
+// The name to restore under, in the process's code page; false when even that is no
+// plain file name.
+bool TakeNameInProcessCodePage(RestoreInfo& info) {
+  const unsigned codePage = fw::NameCodePage();
+  fw::Recoded name = fw::Recode(info.exactName, CP_UTF8, codePage, '_');
+  if (info.exactName.empty() || !name.exact) name = fw::Recode(info.originalName, fw::LegacyCodePage(), codePage, '_');
+  info.originalName = name.text;
+  return IsPlainFileName(info.originalName, codePage);
+}
 
 }  // namespace
 
@@ -39,7 +50,7 @@ bool ReadRestoreInfo(std::string path, RestoreInfo& info) {
       }))
     return false;
 
-  InfoParse parse = ParseRestoreInfo(std::string_view(buffer.data(), length), info);
+  InfoParse parse = ParseRestoreInfo(std::string_view(buffer.data(), length), fw::LegacyCodePage(), info);
   static const char* const FIELD_STEPS[INFO_FIELDS] = {
       "Trying to parse the filename...", "Trying to parse the # files...", "Trying to parse the file size...",
       "Trying to parse the checksums..."};
@@ -51,5 +62,5 @@ bool ReadRestoreInfo(std::string path, RestoreInfo& info) {
     }
     Trace().WriteLine("done");
   }
-  return true;
+  return TakeNameInProcessCodePage(info);
 }

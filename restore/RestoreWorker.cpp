@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "framework/CodePages.h"
 #include "framework/File.h"
 #include "framework/Texts.h"
 #include "framework/Volume.h"
@@ -53,7 +54,7 @@ class Restore {
 bool Restore::Run() {
   if (!ReadInfo()) return false;
 
-  std::string destination = NormalizeDestination(job.destinationPath);
+  std::string destination = NormalizeDestination(job.destinationPath, fw::NameCodePage());
   floppy = IsFloppyDestination(destination);
   outputPath = destination + '\\' + info.originalName;
 
@@ -112,8 +113,8 @@ bool Restore::FitsDestination(const std::string& destination) {
 // The pieces, in the folder of the info file, appended one after another; each is
 // copied to its end, whatever its length.
 bool Restore::CopyPieces() {
-  std::string piecesFolder = FolderOf(job.sourcePath);
-  std::string baseName = BaseNameOf(info.originalName);
+  std::string piecesFolder = FolderOf(job.sourcePath, fw::NameCodePage());
+  std::string baseName = BaseNameOf(info.originalName, fw::NameCodePage());
   uint32_t blockBytes = CopyBlockBytes(piecesFolder, job.destinationPath);
   BlockCopier copier(reports, info.totalSize, IDS_ABORT_RESTORE, blockBytes, &PIECE_STEPS);
   for (int32_t index = 0; index < info.pieceCount; ++index)

@@ -3,6 +3,9 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "framework/CodePages.h"
+#include "framework/ShellItems.h"
+
 namespace {
 
 // The shell's shortcut object. Its number is written out here rather than taken
@@ -14,24 +17,42 @@ const CLSID SHELL_LINK_CLASS = {0x00021401, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0
 // The shell's item of the folder, turned into a path: the calls that Windows 95's shell
 // has (a path of a special folder asked for by name needs a later one).
 std::string DesktopFolderPath() {
-  char path[MAX_PATH] = "";
   LPITEMIDLIST desktop = nullptr;
   if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOPDIRECTORY, &desktop)) && desktop) {
-    bool named = SHGetPathFromIDListA(desktop, path) && path[0];
-    IMalloc* allocator = nullptr;
-    if (SUCCEEDED(SHGetMalloc(&allocator)) && allocator) {
-      allocator->Free(desktop);
-      allocator->Release();
-    }
+    std::string path;
+    bool named = fw::PathOfShellItem(desktop, path);
+    fw::FreeShellItem(desktop);
     if (named) return path;
   }
-  DWORD length = GetEnvironmentVariableA("USERPROFILE", path, MAX_PATH);
-  if (length > 0 && length < MAX_PATH) return path;
+  char profile[fw::PATH_BYTES] = "";
+  DWORD length = GetEnvironmentVariableA("USERPROFILE", profile, sizeof profile);
+  if (length > 0 && length < sizeof profile) return profile;
   return "C:\\";
 }
 
+namespace {
+
+// The shortcut's target: through its wide interface where the shell has one (the narrow
+// one writes at most 260 bytes, which a UTF-8 process's long paths may exceed; Windows
+// 95, 98 and ME know the narrow one alone).
+bool ShortcutTarget(IShellLinkA* link, std::string& target) {
+  IShellLinkW* wideLink = nullptr;
+  if (SUCCEEDED(link->QueryInterface(__uuidof(IShellLinkW), reinterpret_cast<void**>(&wideLink)))) {
+    WCHAR wide[MAX_PATH] = L"";
+    bool named = SUCCEEDED(wideLink->GetPath(wide, MAX_PATH, nullptr, 0)) && wide[0] && fw::FromWide(wide, target);
+    wideLink->Release();
+    return named;
+  }
+  char narrow[MAX_PATH] = "";
+  if (FAILED(link->GetPath(narrow, MAX_PATH, nullptr, 0)) || !narrow[0]) return false;
+  target = narrow;
+  return true;
+}
+
+}  // namespace
+
 std::string ResolveShortcut(const std::string& path) {
-  if (path.empty() || path.size() >= MAX_PATH) return path;
+  if (path.empty() || fw::Utf16Length(path) >= MAX_PATH) return path;
   bool initialised = SUCCEEDED(CoInitialize(nullptr));
   std::string resolved = path;
   IShellLinkA* link = nullptr;
@@ -39,11 +60,8 @@ std::string ResolveShortcut(const std::string& path) {
                                  reinterpret_cast<void**>(&link)))) {
     IPersistFile* file = nullptr;
     if (SUCCEEDED(link->QueryInterface(__uuidof(IPersistFile), reinterpret_cast<void**>(&file)))) {
-      WCHAR widePath[MAX_PATH];
-      char target[MAX_PATH] = "";
-      if (MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, widePath, MAX_PATH) > 0 &&
-          SUCCEEDED(file->Load(widePath, STGM_READ)) &&
-          SUCCEEDED(link->GetPath(target, MAX_PATH, nullptr, 0)) && target[0])
+      std::string target;
+      if (SUCCEEDED(file->Load(fw::ToWide(path).c_str(), STGM_READ)) && ShortcutTarget(link, target))
         resolved = target;
       file->Release();
     }

@@ -1,5 +1,6 @@
 #include "split/InfoFileWriter.h"
 
+#include "framework/CodePages.h"
 #include "framework/File.h"
 #include "job/GuardedFile.h"
 #include "job/TracedStep.h"
@@ -13,7 +14,12 @@ bool WriteRestoreInfo(std::string sourcePath, std::string destination, std::stri
   if (!TracedStep("Trying to create info file...",
                   [&] { return CreateFileGuarded(infoPath, file, progress); }))
     return false;
-  std::string text = RestoreInfoText(FileNameOf(sourcePath), pieceCount, totalSize) + ChecksumLines(checksums);
+  // A name that the legacy code page spells is written as the program always wrote it.
+  const std::string name = FileNameOf(sourcePath, fw::NameCodePage());
+  const fw::Recoded legacyName = fw::Recode(name, fw::NameCodePage(), fw::LegacyCodePage(), '_');
+  std::string text = RestoreInfoText(legacyName.text, pieceCount, totalSize);
+  if (!legacyName.exact) text += ExactNameLine(fw::Recode(name, fw::NameCodePage(), CP_UTF8, '_').text);
+  text += ChecksumLines(checksums);
   return TracedStep("Trying to write info file...", [&] {
            file.Write(text.data(), static_cast<uint32_t>(text.size()));
            return true;

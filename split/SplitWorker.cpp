@@ -1,5 +1,6 @@
 #include "split/SplitWorker.h"
 
+#include "framework/CodePages.h"
 #include "framework/File.h"
 #include "framework/Texts.h"
 #include "framework/Volume.h"
@@ -58,8 +59,8 @@ class Split {
 
 bool Split::Run() {
   job.pieceSize = ResolvePieceSize(job.pieceSize);
-  baseName = BaseNameOf(job.sourcePath);
-  job.destinationPath = NormalizeDestination(job.destinationPath);
+  baseName = BaseNameOf(job.sourcePath, fw::NameCodePage());
+  job.destinationPath = NormalizeDestination(job.destinationPath, fw::NameCodePage());
   floppy = IsFloppyDestination(job.destinationPath);
   reports.ShowFrom(job.sourcePath);
 
@@ -173,7 +174,7 @@ bool Split::WriteBatchFile(int32_t count) {
   BatchFileResult result =
       WriteRestoreBatch(job.sourcePath, job.destinationPath, baseName, count, job.progressDialog);
   if (result == BatchFileResult::NAME_UNREADABLE) {
-    reports.ShowBox(IDS_BATCH_NAME_UNREADABLE, FileNameOf(job.sourcePath), MB_OK | MB_ICONEXCLAMATION);
+    reports.ShowBox(IDS_BATCH_NAME_UNREADABLE, FileNameOf(job.sourcePath, fw::NameCodePage()), MB_OK | MB_ICONEXCLAMATION);
     reports.AnimationPlay();
   }
   return result != BatchFileResult::FAILED;

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "framework/LongFileName.h"
+#include "logic/Letters.h"
 #include "logic/SplitCommandLine.h"
 
 // Linux names have no short forms: every component already is its long name, and
@@ -99,11 +100,14 @@ bool IsFile(const std::string& path) { return Exists(path) && !IsFolder(path); }
 // Unix path that each Windows form in the arguments stands for.
 std::string WhyItWouldWait(const std::vector<std::string>& arguments,
                            const std::map<std::string, std::string>& unixPaths) {
+  // The arguments come from a Linux shell, in UTF-8, as the program under Wine gets them.
   SplitCommandLine asked;
+  asked.codePage = UTF8_CODE_PAGE;
   asked.SetArguments(arguments);
   if (asked.FindSwitch("nd") == 0) return {};
 
   SplitCommandLine parsed;
+  parsed.codePage = UTF8_CODE_PAGE;
   parsed.SetArguments(arguments);
   parsed.Parse();
   if (parsed.fileArgument.empty())

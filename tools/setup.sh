@@ -137,9 +137,11 @@ parvola_start_headless_wine() {
 # this machine when a source is newer than it. Prints the checker's path.
 parvola_build_command_line_check() {
   local checker="$parvola_root/build/tools/command-line-check"
-  local sources=("$parvola_root/tools/CommandLineCheck.cpp" "$parvola_root/logic/SplitCommandLine.cpp")
+  local sources=("$parvola_root/tools/CommandLineCheck.cpp" "$parvola_root/logic/SplitCommandLine.cpp"
+                 "$parvola_root/logic/Letters.cpp")
   local input
-  for input in "${sources[@]}" "$parvola_root/logic/SplitCommandLine.h" "$parvola_root/framework/LongFileName.h"; do
+  for input in "${sources[@]}" "$parvola_root/logic/SplitCommandLine.h" "$parvola_root/logic/Letters.h" \
+               "$parvola_root/framework/LongFileName.h"; do
     [ "$checker" -nt "$input" ] && continue
     mkdir -p "$(dirname "$checker")"
     clang++ -std=c++20 -O1 -Wall -Wextra -Werror -I"$parvola_root" "${sources[@]}" -o "$checker" >&2 || return 1

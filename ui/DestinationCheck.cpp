@@ -2,9 +2,12 @@
 
 #include <windows.h>
 
+#include "framework/CodePages.h"
+#include "logic/Letters.h"
+
 bool IsUsableDestination(std::string& folder, fw::File::Mode probeMode) {
   if (folder.empty()) return false;
-  if (folder.back() == '\\') folder.pop_back();
+  if (EndsWithLetter(folder, '\\', fw::NameCodePage())) folder.pop_back();
   fw::File probe;
   DWORD cause = 0;
   if (probe.Open(folder + "\\dummy.dmy", probeMode, &cause)) return true;

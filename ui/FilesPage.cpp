@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include "framework/CodePages.h"
 #include "framework/File.h"
 #include "framework/Texts.h"
 #include "job/Messages.h"
@@ -125,7 +126,7 @@ void FilesPage::OnBrowseSource() {
   std::string filter = fw::LoadText(IDS_SOURCE_FILTER);
   for (char& c : filter)
     if (c == '|') c = '\0';
-  char file[MAX_PATH] = "";
+  char file[fw::PATH_BYTES] = "";
   OPENFILENAMEA request = {};
   request.lStructSize = OpenRequestSize();
   request.hwndOwner = Handle();
@@ -138,7 +139,7 @@ void FilesPage::OnBrowseSource() {
 }
 
 void FilesPage::OnBrowseDestination() {
-  char folder[MAX_PATH] = "";
+  std::string folder;
   if (FolderBrowser(Handle(), fw::LoadText(IDS_CHOOSE_FOLDER)).Browse(folder) == FolderBrowser::CHOSEN)
     SetDestination(folder);
 }

@@ -10,9 +10,9 @@ class FolderBrowser {
 
   FolderBrowser(HWND owner, std::string title) : owner(owner), title(std::move(title)) {}
 
-  // Lets the user choose a file-system folder below the desktop. On CHOSEN the
-  // buffer (260 characters) holds its full path; on CANCELLED it is not to be used.
-  int Browse(char* folder) const;
+  // Lets the user choose a file-system folder below the desktop. On CHOSEN folder
+  // holds its full path; on CANCELLED it is left as it was.
+  int Browse(std::string& folder) const;
 
  private:
   HWND owner;

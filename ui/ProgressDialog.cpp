@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "framework/CodePages.h"
 #include "framework/Texts.h"
 #include "job/Messages.h"
 #include "logic/ProgressTexts.h"
@@ -87,12 +88,14 @@ LRESULT ProgressDialog::OnTimer(WPARAM timer, LPARAM) {
 }
 
 LRESULT ProgressDialog::OnShowFrom(WPARAM, LPARAM path) {
-  SetItemText(IDC_FROM_LINE, PathLine(reinterpret_cast<const char*>(path), IDS_FROM_WHOLE, IDS_FROM_SHORTENED));
+  const char* shown = reinterpret_cast<const char*>(path);
+  SetItemText(IDC_FROM_LINE, PathLine(shown, IDS_FROM_WHOLE, IDS_FROM_SHORTENED, fw::NameCodePage()));
   return 0;
 }
 
 LRESULT ProgressDialog::OnShowTo(WPARAM, LPARAM path) {
-  SetItemText(IDC_TO_LINE, PathLine(reinterpret_cast<const char*>(path), IDS_TO_WHOLE, IDS_TO_SHORTENED));
+  const char* shown = reinterpret_cast<const char*>(path);
+  SetItemText(IDC_TO_LINE, PathLine(shown, IDS_TO_WHOLE, IDS_TO_SHORTENED, fw::NameCodePage()));
   return 0;
 }
 

@@ -37,7 +37,7 @@ void RestoreDialog::CheckDestination() {
 }
 
 void RestoreDialog::OnBrowse() {
-  char folder[MAX_PATH] = "";
+  std::string folder;
   if (FolderBrowser(Handle(), fw::LoadText(IDS_CHOOSE_FOLDER)).Browse(folder) == FolderBrowser::CHOSEN)
     SetItemText(IDC_DESTINATION_EDIT, folder);
   CheckDestination();

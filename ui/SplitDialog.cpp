@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "framework/App.h"
+#include "framework/CodePages.h"
 #include "framework/Texts.h"
 #include "job/Messages.h"
 #include "job/UserMessage.h"
@@ -179,11 +180,10 @@ void SplitDialog::OnWorkRunningChanged() { EnableWindow(exitButton, !WorkRunning
 // changes nothing either.
 LRESULT SplitDialog::OnDropFiles(WPARAM drop, LPARAM) {
   HDROP files = reinterpret_cast<HDROP>(drop);
-  if (DragQueryFileA(files, 0xFFFFFFFF, nullptr, 0) == 1 && DragQueryFileA(files, 0, nullptr, 0) < MAX_PATH) {
-    char path[MAX_PATH] = "";
-    DragQueryFileA(files, 0, path, MAX_PATH);
+  char path[fw::PATH_BYTES] = "";
+  if (DragQueryFileA(files, 0xFFFFFFFF, nullptr, 0) == 1 && DragQueryFileA(files, 0, nullptr, 0) < sizeof path &&
+      DragQueryFileA(files, 0, path, sizeof path) > 0 && fw::Utf16Length(path) < MAX_PATH)
     filesPage->SetSource(ResolveShortcut(path));
-  }
   DragFinish(files);
   return 0;
 }

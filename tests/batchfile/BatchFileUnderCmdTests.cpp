@@ -8,6 +8,7 @@
 #include <vector>
 #include <windows.h>
 
+#include "framework/CodePages.h"
 #include "logic/PieceNames.h"
 #include "support/CommandInterpreter.h"
 #include "support/TestSupport.h"
@@ -20,7 +21,7 @@ namespace {
 // The OEM code page that the locale of this run announces, when it announces one.
 void RequireAnnouncedOemCodePage() {
   const char* announced = std::getenv("PARVOLA_EXPECT_OEM_CODE_PAGE");
-  if (announced) REQUIRE(GetOEMCP() == static_cast<UINT>(std::atoi(announced)));
+  if (announced) REQUIRE(fw::ConsoleCodePage() == static_cast<UINT>(std::atoi(announced)));
 }
 
 // The echo line after the restore, in the language of the program's texts.
@@ -43,7 +44,7 @@ TEST_CASE("a split's batch file restores names with umlauts, and beyond the OEM 
   }
   CAPTURE(name);
   const std::string fileName = FromUtf8(name, CP_ACP);
-  const std::string baseName = BaseNameOf(fileName);
+  const std::string baseName = BaseNameOf(fileName, fw::NameCodePage());
   TempFolder source, pieces, restored, work;
   const std::string original = test::PatternBytes(200000, 15);
   WriteWholeFile(source / fileName, original);
@@ -58,7 +59,7 @@ TEST_CASE("a split's batch file restores names with umlauts, and beyond the OEM 
   const std::string script = "\"" + baseName + ".Bat\"";
 
   // From the pieces' folder without arguments: the file is restored beside the pieces.
-  std::string printed = ToUtf8(RunCommandInterpreter(script, work / "plain.txt", pieces.Path()), CP_OEMCP);
+  std::string printed = ToUtf8(RunCommandInterpreter(script, work / "plain.txt", pieces.Path()), fw::ConsoleCodePage());
   INFO("the script printed: ", printed);
   CHECK(printed.find(RestoredLine(shown)) != std::string::npos);
   REQUIRE(FileExists(pieces / fileName));
@@ -67,7 +68,7 @@ TEST_CASE("a split's batch file restores names with umlauts, and beyond the OEM 
   // With the source and the destination folder.
   printed = ToUtf8(RunCommandInterpreter(script + " " + pieces.Path() + "\\ " + restored.Path() + "\\",
                                          work / "arguments.txt", pieces.Path()),
-                   CP_OEMCP);
+                   fw::ConsoleCodePage());
   INFO("with arguments it printed: ", printed);
   CHECK(printed.find(RestoredLine(shown)) != std::string::npos);
   CHECK(FilesIn(restored.Path()) == Names{fileName});  // the running copy of the script is gone

@@ -107,9 +107,10 @@ bool HasLine(const Lines& lines, const std::string& wanted) {
   return std::find(lines.begin(), lines.end(), wanted) != lines.end();
 }
 
+// A script in the code page of Western Windows, unless told otherwise.
 std::string Script(const std::string& name, const std::string& baseName, int32_t pieceCount,
-                   BaseNameSpelling spelling = BaseNameSpelling::AS_WRITTEN) {
-  return BuildRestoreBatch(name, baseName, pieceCount, LoadBatchTexts(), spelling);
+                   BaseNameSpelling spelling = BaseNameSpelling::AS_WRITTEN, unsigned codePage = 1252) {
+  return BuildRestoreBatch(name, baseName, pieceCount, LoadBatchTexts(), codePage, spelling);
 }
 
 }  // namespace
@@ -177,8 +178,8 @@ TEST_CASE("restore batch text") {
 
   SUBCASE("a name with blanks and operators is quoted in commands and escaped in echo lines") {
     Lines lines = SplitLines(Script("my (best) & last.doc", "my (best) & last", 2));
-    CHECK(lines[4] == "@echo Please start with: my ^(best^) ^& last [SourcePath DestinationPath]");
-    CHECK(lines[5] == "@echo    z. B. my ^(best^) ^& last A:\\ C:\\TEMP\\");
+    CHECK(lines[5] == "@echo Please start with: my ^(best^) ^& last [SourcePath DestinationPath]");
+    CHECK(lines[6] == "@echo    z. B. my ^(best^) ^& last A:\\ C:\\TEMP\\");
     CHECK(HasLine(lines, "copy %source%\"my (best) & last.bat\" %dest%\"~my (best) & las.bat\" > nul"));
     CHECK(HasLine(lines, "call %dest%\"~my (best) & las.bat\""));
     CHECK(HasLine(lines, "if not exist %dest%\"my (best) & last.doc\" goto file0"));
@@ -225,12 +226,15 @@ TEST_CASE("restore batch text") {
     // The names given stand for a base name the script's code page cannot spell.
     Lines plain = SplitLines(Script("Preis 5?.doc", "Preis 5?", 2));
     Lines lines = SplitLines(Script("Preis 5?.doc", "Preis 5?", 2, BaseNameSpelling::FROM_SCRIPT_NAME));
-    CHECK(lines.size() == plain.size() + 2);
-    CHECK(Lines(lines.begin() + 14, lines.begin() + 20) ==
-          Lines{"set parvola=running", "set \"base=%~n0\"",
+    // The base name and its long form, and its clean-up.
+    CHECK(lines.size() == plain.size() + 3);
+    auto start = std::find(lines.begin(), lines.end(), "set parvola=running");
+    REQUIRE(lines.end() - start > 7);
+    CHECK(Lines(start, start + 7) ==
+          Lines{"set parvola=running", "set \"base=%~n0\"", "for %%f in (\"%~dpn0.ba?\") do set \"base=%%~nf\"",
                 "copy %source%\"%base%.bat\" %dest%\"~%base:~0,-1%.bat\" > nul",
                 "call %dest%\"~%base:~0,-1%.bat\"", "del %dest%\"~%base:~0,-1%.bat\"", "goto cleanup"});
-    CHECK(lines[4] == "@echo Please start with: Preis 5? [SourcePath DestinationPath]");
+    CHECK(lines[5] == "@echo Please start with: Preis 5? [SourcePath DestinationPath]");
     CHECK(HasLine(lines, "if not exist %dest%\"%base%.doc\" goto file0"));
     CHECK(HasLine(lines, "@echo The file 'Preis 5?.doc' is being restored."));
     CHECK(HasLine(lines, "set \"file=%base%.000\""));
@@ -243,6 +247,47 @@ TEST_CASE("restore batch text") {
     CHECK(Lines(cleanup + 1, cleanup + 7) ==
           Lines{"set source=", "set dest=", "set file=", "set cont=", "set base=", "goto end"});
     CHECK(lines.back() == ":end");
+  }
+
+  SUBCASE("only a script with what cmd alone knows checks that cmd runs it, and tells COMMAND.COM so") {
+    const Lines checked = {"@echo off", "if not \"%OS%\" == \"Windows_NT\" goto nt"};
+    for (const Lines& needsCmd : {SplitLines(Script("a & b.doc", "a & b", 2)),
+                                  SplitLines(Script("one two.doc", "one two", 2)),
+                                  SplitLines(Script("x.(1)", "x", 2)),
+                                  SplitLines(Script("Preis?.doc", "Preis?", 2, BaseNameSpelling::FROM_SCRIPT_NAME))}) {
+      CHECK(Lines(needsCmd.begin(), needsCmd.begin() + 2) == checked);
+      auto answer = std::find(needsCmd.begin(), needsCmd.end(), ":nt");
+      REQUIRE(needsCmd.end() - answer > 3);
+      CHECK(Lines(answer, answer + 4) ==
+            Lines{":nt", "@echo This BAT file needs Windows NT or later. Please restore the file with Parvola 95.",
+                  "goto end", ""});
+    }
+    // Names in quotes alone, in the commands, are read by both.
+    for (const std::string& script : {english, Script("plain.a b", "plain", 2)}) {
+      CHECK(script.find("%OS%") == std::string::npos);
+      CHECK_FALSE(HasLine(SplitLines(script), ":nt"));
+    }
+  }
+
+  SUBCASE("double-byte names: a second byte that looks like an operator or a backslash is part of a letter") {
+    // Code page 932: "\x83\x7C\x83\x58\x83\x5E\x81\x5B" is the four letters of "poster", the first
+    // and third with a bar and a caret as their second bytes; "\x95\x5C" ends in a backslash.
+    const std::string poster = "\x83\x7C\x83\x58\x83\x5E\x81\x5B";
+    const std::string script = Script(poster + ".doc", poster, 2, BaseNameSpelling::AS_WRITTEN, 932);
+    // Escaped byte by byte, the second bytes would become a caret and a bare bar.
+    CHECK(script.find("\x83^|") == std::string::npos);
+    CHECK(script.find("\x83^^") == std::string::npos);
+    CHECK(script.find('"') == script.find("\"%1\""));  // no name in quotes
+    CHECK(script.find("%OS%") == std::string::npos);
+    Lines lines = SplitLines(script);
+    CHECK(HasLine(lines, "set file=" + poster + ".000"));
+    CHECK(HasLine(lines, "@echo The file '" + poster + ".doc' has been restored."));
+    // The running copy drops the last letter, both of its bytes.
+    CHECK(HasLine(lines, "copy %source%" + poster + ".bat %dest%~\x83\x7C\x83\x58\x83\x5E.bat > nul"));
+    // The same bytes read one by one would be operators: escaped, quoted, checked for cmd.
+    const std::string bytewise = Script(poster + ".doc", poster, 2, BaseNameSpelling::AS_WRITTEN, 1252);
+    CHECK(bytewise.find("\x83^|") != std::string::npos);
+    CHECK(bytewise.find("%OS%") != std::string::npos);
   }
 
   SUBCASE("the restored name is the base name and the extension; a percent sign in it is doubled") {

@@ -9,9 +9,10 @@ struct Parsed {
   RestoreInfo info;
 };
 
-Parsed Parse(std::string_view data) {
+// Info files read on a Western system, unless told otherwise.
+Parsed Parse(std::string_view data, unsigned legacyCodePage = 1252) {
   Parsed parsed;
-  parsed.outcome = ParseRestoreInfo(data, parsed.info);
+  parsed.outcome = ParseRestoreInfo(data, legacyCodePage, parsed.info);
   return parsed;
 }
 
@@ -153,7 +154,7 @@ TEST_CASE("info text: the checksum lines after the size") {
   SUBCASE("a reader of the three fields alone reads the same name, count and size, and stops at the size") {
     RestoreInfo info;
     size_t end = 0;
-    REQUIRE(ParseInfoFields(text, info, &end).parsed);
+    REQUIRE(ParseInfoFields(text, 1252, info, &end).parsed);
     CHECK(info.originalName == "REPORT.DOC");
     CHECK(info.pieceCount == 3);
     CHECK(info.totalSize == 100000);

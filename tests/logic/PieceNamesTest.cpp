@@ -3,29 +3,32 @@
 #include "logic/InfoFileFormat.h"
 #include "logic/PieceNames.h"
 
+// Names and texts in the code page of Western Windows.
+constexpr unsigned LATIN = 1252;
+
 TEST_CASE("names of the split file and its pieces") {
   SUBCASE("base name: the file name up to its last dot") {
-    CHECK(BaseNameOf("C:\\DATA\\REPORT.DOC") == "REPORT");
-    CHECK(BaseNameOf("C:\\DATA\\BACKUP.TAR.GZ") == "BACKUP.TAR");
-    CHECK(BaseNameOf("C:\\DATA\\README") == "README");
-    CHECK(BaseNameOf("C:\\MY.DIR\\README") == "README");
-    CHECK(BaseNameOf("REPORT.DOC") == "REPORT");
-    CHECK(BaseNameOf("C:\\DATA\\.profile").empty());
+    CHECK(BaseNameOf("C:\\DATA\\REPORT.DOC", LATIN) == "REPORT");
+    CHECK(BaseNameOf("C:\\DATA\\BACKUP.TAR.GZ", LATIN) == "BACKUP.TAR");
+    CHECK(BaseNameOf("C:\\DATA\\README", LATIN) == "README");
+    CHECK(BaseNameOf("C:\\MY.DIR\\README", LATIN) == "README");
+    CHECK(BaseNameOf("REPORT.DOC", LATIN) == "REPORT");
+    CHECK(BaseNameOf("C:\\DATA\\.profile", LATIN).empty());
   }
   SUBCASE("file name: after the last backslash, or the whole path") {
-    CHECK(FileNameOf("C:\\DATA\\REPORT.DOC") == "REPORT.DOC");
-    CHECK(FileNameOf("REPORT.DOC") == "REPORT.DOC");
-    CHECK(FileNameOf("C:\\DATA\\").empty());
+    CHECK(FileNameOf("C:\\DATA\\REPORT.DOC", LATIN) == "REPORT.DOC");
+    CHECK(FileNameOf("REPORT.DOC", LATIN) == "REPORT.DOC");
+    CHECK(FileNameOf("C:\\DATA\\", LATIN).empty());
   }
   SUBCASE("slashes and a drive colon end the folder part too, so the info file reads back") {
-    CHECK(FileNameOf("C:/DATA/REPORT.DOC") == "REPORT.DOC");
-    CHECK(FileNameOf("C:\\DATA/SUB\\REPORT.DOC") == "REPORT.DOC");
-    CHECK(FileNameOf("C:REPORT.DOC") == "REPORT.DOC");
-    CHECK(BaseNameOf("C:/MY.DIR/BACKUP.TAR.GZ") == "BACKUP.TAR");
+    CHECK(FileNameOf("C:/DATA/REPORT.DOC", LATIN) == "REPORT.DOC");
+    CHECK(FileNameOf("C:\\DATA/SUB\\REPORT.DOC", LATIN) == "REPORT.DOC");
+    CHECK(FileNameOf("C:REPORT.DOC", LATIN) == "REPORT.DOC");
+    CHECK(BaseNameOf("C:/MY.DIR/BACKUP.TAR.GZ", LATIN) == "BACKUP.TAR");
     for (const char* source : {"C:/DATA/REPORT.DOC", "C:REPORT.DOC", "DATA/REPORT.DOC"}) {
       CAPTURE(source);
       RestoreInfo info;
-      CHECK(ParseRestoreInfo(RestoreInfoText(FileNameOf(source), 2, 100), info).parsed);
+      CHECK(ParseRestoreInfo(RestoreInfoText(FileNameOf(source, LATIN), 2, 100), LATIN, info).parsed);
       CHECK(info.originalName == "REPORT.DOC");
     }
   }
@@ -47,14 +50,14 @@ TEST_CASE("names of the split file and its pieces") {
                           Case{"A:\\REPORT.Split", "A:", "A:\\REPORT.000"},
                           Case{"REPORT.Split", "", "REPORT.000"}}) {
       CAPTURE(c.infoPath);
-      CHECK(FolderOf(c.infoPath) == c.folder);
-      CHECK(PiecePath(FolderOf(c.infoPath), "REPORT", 0) == c.firstPiece);
+      CHECK(FolderOf(c.infoPath, LATIN) == c.folder);
+      CHECK(PiecePath(FolderOf(c.infoPath, LATIN), "REPORT", 0) == c.firstPiece);
     }
   }
   SUBCASE("the destination loses every trailing backslash and nothing else") {
-    CHECK(NormalizeDestination("A:\\") == "A:");
-    CHECK(NormalizeDestination("C:\\OUT\\\\") == "C:\\OUT");
-    CHECK(NormalizeDestination("C:\\OUT") == "C:\\OUT");
-    CHECK(NormalizeDestination("\\\\").empty());
+    CHECK(NormalizeDestination("A:\\", LATIN) == "A:");
+    CHECK(NormalizeDestination("C:\\OUT\\\\", LATIN) == "C:\\OUT");
+    CHECK(NormalizeDestination("C:\\OUT", LATIN) == "C:\\OUT");
+    CHECK(NormalizeDestination("\\\\", LATIN).empty());
   }
 }

@@ -4,17 +4,20 @@
 #include "res/resource.h"
 #include "support/TextLanguage.h"
 
+// Names and texts in the code page of Western Windows.
+constexpr unsigned LATIN = 1252;
+
 TEST_CASE("From and To lines") {
   UseEnglishTexts();
   std::string path49 = "C:\\" + std::string(46, 'a');
   std::string path50 = "C:\\" + std::string(20, 'h') + std::string(4, 'm') + std::string(23, 't');
-  CHECK(PathLine(path49, IDS_FROM_WHOLE, IDS_FROM_SHORTENED) == "From '" + path49 + "'");
-  CHECK(PathLine(path50, IDS_TO_WHOLE, IDS_TO_SHORTENED) ==
+  CHECK(PathLine(path49, IDS_FROM_WHOLE, IDS_FROM_SHORTENED, LATIN) == "From '" + path49 + "'");
+  CHECK(PathLine(path50, IDS_TO_WHOLE, IDS_TO_SHORTENED, LATIN) ==
         "To '" + path50.substr(0, 23) + "..." + std::string(23, 't') + "'");
-  CHECK(PathLine("", IDS_FROM_WHOLE, IDS_FROM_SHORTENED) == "From ''");
+  CHECK(PathLine("", IDS_FROM_WHOLE, IDS_FROM_SHORTENED, LATIN) == "From ''");
 #ifdef _WIN32
   UseGermanTexts();
-  CHECK(PathLine("A:\\REPORT.000", IDS_TO_WHOLE, IDS_TO_SHORTENED) == "Nach 'A:\\REPORT.000'");
+  CHECK(PathLine("A:\\REPORT.000", IDS_TO_WHOLE, IDS_TO_SHORTENED, LATIN) == "Nach 'A:\\REPORT.000'");
   UseEnglishTexts();
 #endif
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/CodePages.h"
 #include "framework/Texts.h"  // brings <windows.h>, which <commctrl.h> needs first
 #include <commctrl.h>
 #include "Languages.h"
@@ -157,15 +158,17 @@ void CheckLayout(HWND dialog) {
   }
 }
 
-void CheckTexts(HWND dialog, std::initializer_list<std::pair<int, const char*>> texts) {
+void CheckTexts(HWND dialog, std::initializer_list<std::pair<int, std::string>> texts) {
   for (auto [id, text] : texts) {
     CAPTURE(id);
     CHECK(TextOf(GetDlgItem(dialog, id)) == text);
   }
 }
 
-const char* Pick(LANGID language, const char* english, const char* german) {
-  return language == GERMAN ? german : english;
+// The text of the language, the German one given in code page 1252, in the process's own
+// code page, in which the controls give their texts.
+std::string Pick(LANGID language, const char* english, const char* german) {
+  return language == GERMAN ? fw::Recode(german, 1252, fw::NameCodePage(), '?').text : english;
 }
 
 // The longest sentences the Files page writes into its two summary lines.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Languages.h"
+#include "framework/CodePages.h"
 #include "framework/Texts.h"
 #include "res/resource.h"
 
@@ -15,7 +16,7 @@ std::vector<unsigned> AllTextNumbers() {
   for (unsigned id = IDS_ABOUT_MENU; id <= IDS_WRONG_SIZE; ++id) numbers.push_back(id);
   for (unsigned id = IDS_TOO_MANY_PIECES; id <= IDS_SOURCE_EMPTY; ++id) numbers.push_back(id);
   numbers.push_back(IDS_BATCH_NAME_UNREADABLE);
-  for (unsigned id = IDS_PIECE_DAMAGED; id <= IDS_FILE_TOO_LARGE_FOR_VOLUME; ++id) numbers.push_back(id);
+  for (unsigned id = IDS_PIECE_DAMAGED; id <= IDS_BATCH_NEEDS_NT; ++id) numbers.push_back(id);
   numbers.push_back(IDS_APPLICATION_TITLE);
   return numbers;
 }
@@ -36,10 +37,10 @@ TEST_CASE("every text number loads in both languages, and only those") {
     CHECK_FALSE(english[i].empty());
     CHECK_FALSE(german[i].empty());
     // An escape that windres did not turn into a control character would show as a backslash;
-    // UTF-8 read as code page 1252 would show as 0xC3 lead bytes.
+    // the UTF-8 source read as code page 1252 would show as "\u00C3" before each umlaut.
     CHECK(english[i].find('\\') == std::string::npos);
     CHECK(german[i].find('\\') == std::string::npos);
-    CHECK(german[i].find('\xC3') == std::string::npos);
+    CHECK(fw::ToWide(german[i]).find(L'\u00C3') == std::wstring::npos);
     if (english[i] == german[i]) same.push_back(id);
   }
   // Only the names that are the same in both languages may be equal.
@@ -118,14 +119,15 @@ TEST_CASE("the English texts") {
   CHECK(fw::LoadText(IDS_CHOOSE_FOLDER) == "Chose the directory, in which you want to create the split files.");
 }
 
-TEST_CASE("the German texts are code page 1252") {
+TEST_CASE("the German texts come in the process's own code page") {
   fw::ChooseLanguage(GERMAN);
-  CHECK(fw::LoadText(IDS_NEXT_DISK) == "Bitte legen Sie die n\xE4" "chste Diskette ein.");
-  CHECK(fw::LoadText(IDS_ABOUT_MENU) == "Inf&o \xFC" "ber Parvola 95...");
-  CHECK(fw::LoadText(IDS_TAB_SIZE) == "Gr\xF6sse / Anzahl");
+  const auto own = [](const char* utf8) { return fw::Recode(utf8, CP_UTF8, fw::NameCodePage(), '?').text; };
+  CHECK(fw::LoadText(IDS_NEXT_DISK) == own("Bitte legen Sie die nächste Diskette ein."));
+  CHECK(fw::LoadText(IDS_ABOUT_MENU) == own("Inf&o über Parvola 95..."));
+  CHECK(fw::LoadText(IDS_TAB_SIZE) == own("Grösse / Anzahl"));
   CHECK(fw::FormatText(IDS_SIZE_BYTES, 400) == "400 Bytes gross werden.");
   CHECK(fw::FormatText(IDS_WRITE_INCOMPLETE, "X.000") ==
-        "Die Datei 'X.000' konnte nicht\nvollst\xE4" "ndig geschrieben werden!");
+        own("Die Datei 'X.000' konnte nicht\nvollständig geschrieben werden!"));
   CHECK(fw::FormatText(IDS_INSERT_DISK_WITH, "X.001") == "Bitte legen Sie die Diskette mit der Datei\n'X.001' ein.");
   CHECK(fw::LoadText(IDS_BATCH_INSERT) == "@echo Legen Sie bitte die Datei '%file%' in %source% ein.\r\n");
   CHECK(fw::LoadText(IDS_SOURCE_FILTER) ==

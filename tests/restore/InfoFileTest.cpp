@@ -10,7 +10,7 @@ namespace {
 
 struct ReadBack {
   bool read = false;
-  RestoreInfo info{"unchanged", -7, -7, std::nullopt};
+  RestoreInfo info{"unchanged", "", -7, -7, std::nullopt};
 };
 
 ReadBack Read(const std::string& path) {

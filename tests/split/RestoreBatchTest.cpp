@@ -1,6 +1,7 @@
 // The batch file written to disk and run under the command interpreter.
 #include <doctest/doctest.h>
 
+#include "framework/CodePages.h"
 #include "logic/PieceNames.h"
 #include "split/RestoreBatch.h"
 #include "support/CommandInterpreter.h"
@@ -45,7 +46,7 @@ TEST_CASE("the written batch file restores the pieces under cmd") {
     name = "(a+b) ^x;y,z=1.doc";
   }
 
-  std::string baseName = BaseNameOf(name);
+  std::string baseName = BaseNameOf(name, fw::NameCodePage());
   std::string original = SampleContent(70000);
   const size_t pieceSize = 32768;
   int32_t pieceCount = 0;
@@ -57,7 +58,7 @@ TEST_CASE("the written batch file restores the pieces under cmd") {
   REQUIRE(WriteRestoreBatch("C:\\DATA\\" + name, pieces, baseName, pieceCount, nullptr) ==
           BatchFileResult::WRITTEN);
   std::string batch = pieces + '\\' + baseName + ".Bat";
-  CHECK(ReadWholeFile(batch) == BuildRestoreBatch(name, baseName, pieceCount, LoadBatchTexts()));
+  CHECK(ReadWholeFile(batch) == BuildRestoreBatch(name, baseName, pieceCount, LoadBatchTexts(), fw::NameCodePage()));
 
   std::string printed = RunBatch(batch, pieces, restored, folder / "output.txt");
   INFO("the script printed: ", printed);
@@ -109,8 +110,8 @@ TEST_CASE("the batch file is written in the code page that the command interpret
     TempFolder folder;
     ScriptedMessages boxes;
     const std::string name = FromUtf8(example.name, CP_ACP);
-    const std::string batch = folder / (BaseNameOf(name) + ".Bat");
-    CHECK(WriteRestoreBatch("C:\\DATA\\" + name, folder.Path(), BaseNameOf(name), 2, nullptr) ==
+    const std::string batch = folder / (BaseNameOf(name, fw::NameCodePage()) + ".Bat");
+    CHECK(WriteRestoreBatch("C:\\DATA\\" + name, folder.Path(), BaseNameOf(name, fw::NameCodePage()), 2, nullptr) ==
           example.result);
     CHECK(boxes.Shown().empty());
     if (example.result != BatchFileResult::WRITTEN) {
@@ -118,8 +119,10 @@ TEST_CASE("the batch file is written in the code page that the command interpret
       continue;
     }
     const std::string script = ReadWholeFile(batch);
-    CHECK(script.find('\xE4') == std::string::npos);  // the program's own code page's "ä"
-    const std::string read = ToUtf8(script, CP_OEMCP);
+    // No letter of the program's own code page: its "ä" is 0xE4 in 1252 and C3 A4 in UTF-8.
+    CHECK(script.find('\xE4') == std::string::npos);
+    CHECK(script.find("\xC3\xA4") == std::string::npos);
+    const std::string read = ToUtf8(script, fw::ConsoleCodePage());
     CHECK(read.find(std::string("\r\n") + example.firstPiece + "\r\n") != std::string::npos);
     CHECK(read.find(std::string("\r\n") + example.restored + "\r\n") != std::string::npos);
   }

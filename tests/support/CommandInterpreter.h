@@ -12,6 +12,6 @@
 std::string RunCommandInterpreter(const std::string& command, const std::string& outputPath,
                                   const std::string& currentFolder = std::string(), DWORD timeoutMs = 60000);
 
-// UTF-8 text in another code page (CP_ACP, CP_OEMCP, ...), and back.
+// UTF-8 text in another code page (CP_ACP, the console's, ...), and back.
 std::string FromUtf8(const std::string& utf8, unsigned codePage);
 std::string ToUtf8(const std::string& text, unsigned codePage);
