@@ -14,7 +14,7 @@ if parvola_kernel_runs_32_bit; then
   runs_32_bit=1
   parvola_install_32_bit_wine
 fi
-parvola_ensure_german_locale
+parvola_ensure_locales
 parvola_native_tests
 parvola_build_command_line_check >/dev/null
 parvola_build i686 -DPARVOLA_TESTS=ON

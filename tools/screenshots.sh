@@ -17,7 +17,7 @@ out="${1:-$build/screenshots}"
 mkdir -p "$out"
 
 # Wine takes the user interface language from the locale, which must exist.
-parvola_ensure_german_locale
+parvola_ensure_locales
 
 x86_64-w64-mingw32-g++ -std=c++20 -Os -Wall -Wextra -Werror -DWINVER=0x0400 -D_WIN32_WINNT=0x0400 -D_WIN32_IE=0x0300 -DNOMINMAX \
   -I"$parvola_root" -I"$parvola_root/res" -static -mwindows \

@@ -60,15 +60,19 @@ parvola_install_clang_runtime() {
   [ -e "$runtime" ] || parvola_apt_install "libclang-rt-$(clang++ -dumpversion | cut -d. -f1)-dev"
 }
 
-# The German locale, which Wine needs to give a program a German user interface and the
-# German OEM code page (850): created when it is missing.
-parvola_ensure_german_locale() {
-  locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$' && return 0
-  # localedef is the C library's; the locale's sources come with Debian's "locales".
-  [ -e /usr/share/i18n/locales/de_DE ] || parvola_apt_install locales
-  local sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo=sudo
-  $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8
+# The German and the Japanese locale, created when they are missing: Wine takes a German
+# user interface and the German code pages (1252, OEM 850) from the one, the Japanese
+# double-byte code page (932) from the other.
+parvola_ensure_locales() {
+  local name
+  for name in de_DE ja_JP; do
+    locale -a 2>/dev/null | grep -qi "^$name\.utf-\?8$" && continue
+    # localedef is the C library's; the locale's sources come with Debian's "locales".
+    [ -e "/usr/share/i18n/locales/$name" ] || parvola_apt_install locales
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo=sudo
+    $sudo localedef -i "$name" -f UTF-8 "$name.UTF-8"
+  done
 }
 
 # Builds the window-free logic for this machine with the sanitizers and runs its unit

@@ -3,6 +3,7 @@
 #include <doctest/doctest.h>
 
 #include "DiskState.h"
+#include "framework/CodePages.h"
 #include "framework/Texts.h"
 #include "job/Messages.h"
 #include "res/resource.h"
@@ -20,19 +21,23 @@ namespace {
 const char* const CAPTION = "Parvola 95 (Olvanta)";
 
 // A temporary folder that may hold paths longer than Windows programs can name:
-// the system below Wine removes what is inside it.
+// the system below Wine removes what is inside it. Its folders are named with one letter,
+// which may take more than one byte: lengths count characters, as the system does.
 struct DeepFolder {
   TempFolder folder;
+  std::string letter = "d";
   ~DeepFolder() { RunUnixScript("rm -rf " + ShellWord(UnixPathOf(folder.Path())) + "/*"); }
 
   // Nested folders below this one whose path has exactly length characters; created
   // here when create is set (Windows programs can create them up to 260 characters).
   std::string PathOfLength(size_t length, bool create = true) const {
     std::string path = folder.Path();
-    REQUIRE(length >= path.size() + 2);
-    for (size_t need = length - path.size(); need > 0;) {
+    REQUIRE(length >= fw::Utf16Length(path) + 2);
+    for (size_t need = length - fw::Utf16Length(path); need > 0;) {
+      // A name of 100 letters keeps to the 255 bytes a Linux file system allows.
       size_t name = need <= 101 ? need - 1 : std::min<size_t>(100, need - 3);
-      path += '\\' + std::string(name, 'd');
+      path += '\\';
+      for (size_t count = 0; count < name; ++count) path += letter;
       if (create) MakeFolder(path);
       need -= name + 1;
     }
@@ -61,10 +66,12 @@ TEST_CASE("the split worker refuses a path past 259 characters as it stands") {
   SUBCASE("pieces at 259 characters are written; the info file past them brings 145, then 153") {
     const std::string source = deep.folder / "REPORT.DOC";
     WriteWholeFile(source, data);
+    SUBCASE("of one byte each") {}
+    SUBCASE("of two bytes each, 500 in all") { deep.letter = "\xD0\xB4"; }
     const std::string destination = deep.PathOfLength(248);
     ScriptedMessages boxes({IDCANCEL}, &stage.journal);
     CHECK(stage.Run(SplitWorker, stage.Job(source, destination, 600, EXTRA_INFO_FILE)) == ENDED_FAILED);
-    CHECK((destination + "\\REPORT.001").size() == 259);
+    CHECK(fw::Utf16Length(destination + "\\REPORT.001") == 259);
     CHECK(FolderState(destination) ==
           Entries{StateEntry("REPORT.000", data.substr(0, 600)), StateEntry("REPORT.001", data.substr(600))});
     CHECK(stage.Only("box") == Entries{"box 145", "box 153"});
@@ -73,6 +80,8 @@ TEST_CASE("the split worker refuses a path past 259 characters as it stands") {
   SUBCASE("a first piece past 259 characters: text 145 with the whole path, nothing written") {
     const std::string source = deep.folder / "REPORT.DOC";
     WriteWholeFile(source, data);
+    SUBCASE("of one byte each") {}
+    SUBCASE("of two bytes each") { deep.letter = "\xD0\xB4"; }
     const std::string destination = deep.PathOfLength(250);
     const Entries before = FolderState(deep.folder.Path());
     ScriptedMessages boxes({}, &stage.journal);

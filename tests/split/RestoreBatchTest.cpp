@@ -45,6 +45,16 @@ TEST_CASE("the written batch file restores the pieces under cmd") {
   SUBCASE("a name with parentheses, plus, caret, comma, semicolon and equals") {
     name = "(a+b) ^x;y,z=1.doc";
   }
+  // Each of those alone: every one of them must put the name in quotes (or escape it) on its
+  // own, as the plus that copy would take for "join".
+  SUBCASE("a blank alone") { name = "a b.doc"; }
+  SUBCASE("an ampersand alone") { name = "a&b.doc"; }
+  SUBCASE("parentheses alone") { name = "a(b).doc"; }
+  SUBCASE("a comma alone") { name = "a,b.doc"; }
+  SUBCASE("a semicolon alone") { name = "a;b.doc"; }
+  SUBCASE("an equals sign alone") { name = "a=b.doc"; }
+  SUBCASE("a plus alone") { name = "a+b.doc"; }
+  SUBCASE("a caret alone") { name = "a^b.doc"; }
 
   std::string baseName = BaseNameOf(name, fw::NameCodePage());
   std::string original = SampleContent(70000);
@@ -58,7 +68,8 @@ TEST_CASE("the written batch file restores the pieces under cmd") {
   REQUIRE(WriteRestoreBatch("C:\\DATA\\" + name, pieces, baseName, pieceCount, nullptr) ==
           BatchFileResult::WRITTEN);
   std::string batch = pieces + '\\' + baseName + ".Bat";
-  CHECK(ReadWholeFile(batch) == BuildRestoreBatch(name, baseName, pieceCount, LoadBatchTexts(), fw::NameCodePage()));
+  CHECK(ReadWholeFile(batch) ==
+        BuildRestoreBatch(name, baseName, pieceCount, LoadBatchTexts(), fw::NameCodePage()));
 
   std::string printed = RunBatch(batch, pieces, restored, folder / "output.txt");
   INFO("the script printed: ", printed);

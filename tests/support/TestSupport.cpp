@@ -37,8 +37,9 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
   }
 }
 
-RunningProgram::RunningProgram(const std::string& arguments, const std::string& currentFolder) {
-  std::string commandLine = "\"" + ProgramPath() + "\" " + arguments;
+RunningProgram::RunningProgram(const std::string& arguments, const std::string& currentFolder,
+                               const std::string& program) {
+  std::string commandLine = "\"" + program + "\" " + arguments;
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info = {};

@@ -24,7 +24,9 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
 // A started program: its process, and its windows.
 class RunningProgram {
  public:
-  explicit RunningProgram(const std::string& arguments, const std::string& currentFolder = std::string());
+  // Starts the program under test, or the one given.
+  explicit RunningProgram(const std::string& arguments, const std::string& currentFolder = std::string(),
+                          const std::string& program = ProgramPath());
   ~RunningProgram();  // ends the process if it still runs
   RunningProgram(const RunningProgram&) = delete;
   RunningProgram& operator=(const RunningProgram&) = delete;

@@ -1,0 +1,137 @@
+// Names outside the system's legacy code page, end to end with the real program: a
+// German system (code page 1252, console 850) where the program runs in UTF-8, and a
+// Japanese one (932) where it does not (see tests/CMakeLists.txt for the two runs).
+#include <doctest/doctest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "LegacyProgram.h"
+#include "framework/CodePages.h"
+#include "logic/PieceNames.h"
+#include "support/CommandInterpreter.h"
+#include "support/TestSupport.h"
+#include "support/WorkerStage.h"
+
+using Names = std::vector<std::string>;
+
+namespace {
+
+// An unattended run of the program (or of the one given) that must end by itself.
+void RunUnattended(const std::string& arguments, const std::string& program = test::ProgramPath()) {
+  test::RunningProgram run(arguments + " /nd /na", std::string(), program);
+  REQUIRE(run.Started());
+  REQUIRE_MESSAGE(run.WaitForExit(60000), "the program did not end: ", arguments);
+}
+
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+// A source split into pieces of 64 KiB with the info file and the batch file, restored
+// unattended, and rebuilt by the batch file under cmd: both copies must be the source.
+// Returns the info file's bytes.
+std::string SplitRestoreAndRebuild(const std::string& name, const std::string& data,
+                                   const std::string& program = test::ProgramPath()) {
+  TempFolder folder;
+  const std::string pieces = folder / "pieces", restored = folder / "restored", rebuilt = folder / "rebuilt";
+  for (const std::string& inner : {pieces, restored, rebuilt}) MakeFolder(inner);
+  WriteWholeFile(folder / name, data);
+  RunUnattended("/s " + Quoted(folder / name) + " /nk 64 /or /ob " + Quoted(pieces), program);
+
+  const std::string base = BaseNameOf(name, fw::NameCodePage());
+  Names expected;
+  for (size_t piece = 0; piece * 65536 < data.size(); ++piece) expected.push_back(PiecePath("", base, uint32_t(piece)));
+  expected.push_back(base + ".Bat");
+  expected.push_back(base + ".Split");
+  std::sort(expected.begin(), expected.end());
+  CHECK(FilesIn(pieces) == expected);
+
+  RunUnattended("/u " + Quoted(pieces + "\\" + base + ".Split") + " " + Quoted(restored), program);
+  CHECK(FilesIn(restored) == Names{name});
+  CHECK(ReadWholeFile(restored + "\\" + name) == data);
+
+  const std::string printed = ToUtf8(RunCommandInterpreter(Quoted(base + ".Bat") + " " + pieces + "\\ " +
+                                                               rebuilt + "\\",
+                                                           folder / "batch.txt", pieces),
+                                     fw::ConsoleCodePage());
+  INFO("the batch file printed: ", printed);
+  CHECK(FilesIn(rebuilt) == Names{name});
+  CHECK(ReadWholeFile(rebuilt + "\\" + name) == data);
+  return ReadWholeFile(pieces + "\\" + base + ".Split");
+}
+
+// The info file's head: the three fields, then what follows them.
+std::string InfoHead(const std::string& legacyName, size_t bytes) {
+  const size_t pieces = (bytes + 65535) / 65536;
+  return "<ORIGINALNAME>" + legacyName + "\r\n<#FILES>" + std::to_string(pieces) + "\r\n<SIZE>" +
+         std::to_string(bytes) + "\r\n";
+}
+
+}  // namespace
+
+TEST_CASE("a German system runs the program in UTF-8, and names in 1252 stay as they were") {
+  REQUIRE(GetACP() == CP_UTF8);
+  REQUIRE(fw::LegacyCodePage() == 1252);
+  REQUIRE(fw::ConsoleCodePage() == 850);
+  const std::string data = test::PatternBytes(200000, 21);
+
+  SUBCASE("Cyrillic, and CJK letters with a symbol: info file with the exact name, restored, rebuilt") {
+    struct Case {
+      const char* name;
+      const char* legacyName;  // each letter that 1252 lacks as "_"
+    };
+    for (const Case& example : {Case{"Отчёт 2026.txt", "_____ 2026.txt"}, Case{"日本語 ✓.bin", "___ _.bin"}}) {
+      CAPTURE(example.name);
+      const std::string info = SplitRestoreAndRebuild(example.name, data);
+      CHECK(info.starts_with(InfoHead(example.legacyName, data.size()) + "<NAMEUTF8>" + example.name +
+                             "\r\n<CRC32>"));
+    }
+  }
+  SUBCASE("a name that code page 1252 spells keeps the bytes of its info file") {
+    const std::string info = SplitRestoreAndRebuild("Bericht März.doc", data);
+    CHECK(info.starts_with(InfoHead("Bericht M\xE4rz.doc", data.size()) + "<CRC32>"));
+  }
+  SUBCASE("an info file of the three fields in 1252 restores the file under its right name") {
+    TempFolder folder;
+    MakeFolder(folder / "restored");
+    WriteWholeFile(folder / "Bericht März.000", data.substr(0, 150000));
+    WriteWholeFile(folder / "Bericht März.001", data.substr(150000));
+    WriteWholeFile(folder / "Bericht März.Split", "<ORIGINALNAME>Bericht M\xE4rz.doc\r\n<#FILES>2\r\n<SIZE>200000");
+    RunUnattended("/u " + Quoted(folder / "Bericht März.Split") + " " + Quoted(folder / "restored"));
+    CHECK(FilesIn(folder / "restored") == Names{"Bericht März.doc"});
+    CHECK(ReadWholeFile(folder / "restored\\Bericht März.doc") == data);
+  }
+  SUBCASE("200 Cyrillic letters in a path of 250 characters and 450 bytes") {
+    // The file name holds 120 of them: a Linux file system, on which Wine keeps the files,
+    // holds at most 255 bytes in a name.
+    const auto letters = [](const char* letter, int count) {
+      std::string text;
+      while (count-- > 0) text += letter;
+      return text;
+    };
+    TempFolder outer;
+    const std::string folder = outer / letters("Ж", 80), name = letters("Д", 120) + ".bin";
+    for (const std::string& inner : {folder, folder + "\\p", folder + "\\r"}) MakeFolder(inner);
+    WriteWholeFile(folder + "\\" + name, data);
+    RunUnattended("/s " + Quoted(folder + "\\" + name) + " /nk 64 /or " + Quoted(folder + "\\p"));
+    const std::string info = folder + "\\p\\" + letters("Д", 120) + ".Split";
+    CHECK(fw::Utf16Length(info) <= 259);
+    CHECK(info.size() > 400);
+    RunUnattended("/u " + Quoted(info) + " " + Quoted(folder + "\\r"));
+    CHECK(FilesIn(folder + "\\r") == Names{name});
+    CHECK(ReadWholeFile(folder + "\\r\\" + name) == data);
+  }
+}
+
+TEST_CASE("a Japanese system without UTF-8 for programs: double-byte names split, restored and rebuilt") {
+  REQUIRE(fw::LegacyCodePage() == 932);
+  REQUIRE(fw::ConsoleCodePage() == 932);
+  TempFolder programFolder;
+  const std::string program = MakeLegacyProgram(programFolder.Path());
+  const std::string data = test::PatternBytes(150000, 22);
+  // The second byte of the first letter of "表示" is a backslash; those of "ポスター" hold a
+  // bar and a caret, which the batch file must not take for operators.
+  const std::string info = SplitRestoreAndRebuild("表示.txt", data, program);
+  CHECK(info.starts_with(InfoHead("\x95\x5C\x8E\xA6.txt", data.size()) + "<CRC32>"));
+  SplitRestoreAndRebuild("ポスター.doc", data, program);
+}
