@@ -81,6 +81,17 @@ TEST_CASE("shell registration writes and removes exactly what the flags ask") {
           "\"C:\\Program Files\\Parvola\\Parvola95.exe\" /u \"%1\"");
     CHECK(ClassesText("ParvolaFile\\DefaultIcon") == "C:\\Program Files\\Parvola\\Parvola95.exe,2");
   }
+  SUBCASE("a program in a folder outside the legacy code page keeps its path in the commands") {
+    const std::string program = "C:\\Программы\\Parvola95.exe";
+    ApplyShellRegistration(7, program);
+    CHECK(ClassesText("ParvolaFile\\DefaultIcon") == program + ",2");
+    CHECK(ClassesText("*\\shell\\Split\\command") == program + " /s \"%1\"");
+    // As another program reads it, in the system's own characters.
+    WCHAR wide[MAX_PATH] = L"";
+    LONG size = sizeof wide;
+    REQUIRE(RegQueryValueW(HKEY_CLASSES_ROOT, L"*\\shell\\Split\\command", wide, &size) == ERROR_SUCCESS);
+    CHECK(std::wstring(wide) == L"C:\\\u041F\u0440\u043E\u0433\u0440\u0430\u043C\u043C\u044B\\Parvola95.exe /s \"%1\"");
+  }
   SUBCASE("German texts in a German run") {
     fw::ChooseLanguage(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN));
     ApplyShellRegistration(7, PROGRAM);

@@ -353,6 +353,22 @@ TEST_CASE("dropped files: exactly one becomes the source") {
     Drop(dialog, {folder / "ONE.lnk"});
     CHECK(dialog.Text(IDC_SOURCE_EDIT) == folder / "ONE.DOC");
   }
+  SUBCASE("names outside the legacy code page, in a path of more than 260 bytes, and a shortcut to one") {
+    std::string inner = folder.Path(), name;
+    for (int letter = 0; letter < 60; ++letter) inner += letter ? "Ж" : "\\Ж", name += "Д";
+    name += " ✓.doc";
+    MakeFolder(inner);
+    const std::string target = inner + "\\" + name;
+    REQUIRE(target.size() > 260);
+    WriteWholeFile(target, "three");
+    Drop(dialog, {target});
+    CHECK(dialog.Text(IDC_SOURCE_EDIT) == target);
+    dialog.Type(IDC_SOURCE_EDIT, "");
+    MakeShortcut(folder / "Отчёт.lnk", target);
+    Drop(dialog, {folder / "Отчёт.lnk"});
+    CHECK(dialog.Text(IDC_SOURCE_EDIT) == target);
+    CHECK(LastReport(dialog.journal, "WM_SET_SOURCE") == "WM_SET_SOURCE 5 " + target);
+  }
 }
 
 TEST_CASE("while work runs the dialog cannot be closed") {
