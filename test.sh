@@ -10,9 +10,13 @@ source "$parvola_root/tools/setup.sh"
 "$parvola_root/tools/check-layers.sh"
 parvola_install_missing
 runs_32_bit=""
+no_32_bit_reason="this kernel does not run 32-bit programs"
 if parvola_kernel_runs_32_bit; then
-  runs_32_bit=1
-  parvola_install_32_bit_wine
+  if parvola_install_32_bit_wine; then
+    runs_32_bit=1
+  else
+    no_32_bit_reason="Debian's wine32 could not be installed (see apt's lines above)"
+  fi
 fi
 parvola_ensure_locales
 parvola_native_tests
@@ -25,7 +29,7 @@ parvola_build x86_64 -DPARVOLA_TESTS=ON
 # the shell entries, and make its windows unmanaged); within a suite, the test programs
 # that share the prefix take turns (CTest's resource lock), and the others run beside them.
 if [ -z "$runs_32_bit" ]; then
-  echo "test.sh: this kernel does not run 32-bit programs: the suite runs against the x86_64 build alone;" \
+  echo "test.sh: $no_32_bit_reason: the suite runs against the x86_64 build alone;" \
     "of the shipped i686 build only its size and imports are checked"
   ctest --test-dir "$parvola_root/build/i686" --output-on-failure -L static "$@"
   parvola_run_suite x86_64 "$@"

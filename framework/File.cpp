@@ -11,6 +11,7 @@ bool File::Open(const std::string& path, Mode mode, DWORD* cause) {
     case READ_SHARE_READ: sharing = FILE_SHARE_READ; break;
     case READ_SHARE_NONE: break;
     case CREATE_EXCLUSIVE: access = GENERIC_WRITE; disposition = CREATE_ALWAYS; break;
+    case UPDATE_EXCLUSIVE: access = GENERIC_READ | GENERIC_WRITE; break;
   }
   handle = CreateFileA(path.c_str(), access, sharing, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle != INVALID_HANDLE_VALUE) return true;
@@ -57,11 +58,15 @@ uint64_t File::Length() const {
 }
 
 void File::SetLength(uint64_t length) {
-  LONG high = static_cast<LONG>(length >> 32);
+  Seek(length);
+  if (!SetEndOfFile(handle)) throw FileError{GetLastError()};
+}
+
+void File::Seek(uint64_t position) {
+  LONG high = static_cast<LONG>(position >> 32);
   SetLastError(NO_ERROR);
-  DWORD low = SetFilePointer(handle, static_cast<LONG>(static_cast<uint32_t>(length)), &high, FILE_BEGIN);
-  if ((low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) || !SetEndOfFile(handle))
-    throw FileError{GetLastError()};
+  DWORD low = SetFilePointer(handle, static_cast<LONG>(static_cast<uint32_t>(position)), &high, FILE_BEGIN);
+  if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) throw FileError{GetLastError()};
 }
 
 }  // namespace fw

@@ -17,6 +17,7 @@ class File {
     READ_SHARE_READ,    // read; others may read but not write
     READ_SHARE_NONE,    // read; nobody else may open it
     CREATE_EXCLUSIVE,   // create or truncate for writing; nobody else may open it
+    UPDATE_EXCLUSIVE,   // read and write an existing file; nobody else may open it
   };
 
   File() = default;
@@ -46,6 +47,8 @@ class File {
   uint64_t Length() const;
   // Cuts (or extends) the file to length bytes; the next write goes there.
   void SetLength(uint64_t length);
+  // The next read or write goes to this position.
+  void Seek(uint64_t position);
 #endif
 
  private:

@@ -59,6 +59,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   REQUIRE_PROPERTY(info.pieceCount >= 1);
   REQUIRE_PROPERTY(info.totalSize >= 1);
   if (info.checksums) REQUIRE_PROPERTY(info.checksums->pieces.size() == static_cast<size_t>(info.pieceCount));
+  // A repair file stands beside the checksums alone, and its piece size makes the pieces.
+  if (info.repair) {
+    REQUIRE_PROPERTY(info.checksums.has_value());
+    const int64_t before = (int64_t{info.pieceCount} - 1) * info.repair->pieceSize;
+    REQUIRE_PROPERTY(before < info.totalSize && info.totalSize - before <= info.repair->pieceSize);
+  }
 
   RestoreInfo fieldsOnly;
   REQUIRE_PROPERTY(
@@ -70,6 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string written = RestoreInfoText(name, info.pieceCount, info.totalSize);
   if (!info.exactName.empty()) written += ExactNameLine(info.exactName);
   if (info.checksums) written += ChecksumLines(*info.checksums);
+  if (info.repair) written += RepairLine(*info.repair);
   RestoreInfo again;
   const InfoParse back = ParseRestoreInfo(written, codePage, again);
   REQUIRE_PROPERTY(back.parsed);
@@ -78,6 +85,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   REQUIRE_PROPERTY(again.pieceCount == info.pieceCount);
   REQUIRE_PROPERTY(again.totalSize == info.totalSize);
   REQUIRE_PROPERTY(again.checksums.has_value() == info.checksums.has_value());
+  REQUIRE_PROPERTY(again.repair.has_value() == info.repair.has_value());
+  if (info.repair)
+    REQUIRE_PROPERTY(again.repair->pieceSize == info.repair->pieceSize && again.repair->checksum == info.repair->checksum);
   if (info.checksums) {
     REQUIRE_PROPERTY(again.checksums->wholeFile == info.checksums->wholeFile);
     REQUIRE_PROPERTY(again.checksums->pieces == info.checksums->pieces);

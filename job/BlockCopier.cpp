@@ -10,7 +10,7 @@ uint32_t CopyBlockBytes(const std::string& source, const std::string& target) {
   return floppy ? COPY_BLOCK_BYTES : FIXED_DISK_BLOCK_BYTES;
 }
 
-BlockCopier::BlockCopier(WorkerReports& reports, int64_t total, unsigned breakQuestion, uint32_t blockBytes,
+BlockCopier::BlockCopier(WorkerReports& reports, const int64_t& total, unsigned breakQuestion, uint32_t blockBytes,
                          const CopySteps* steps)
     : reports(reports),
       total(total),

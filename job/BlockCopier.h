@@ -44,10 +44,10 @@ class BlockCopier {
     FAILED,         // a read or write failed (the user was told), or the user broke off
   };
 
-  // total: the bytes of the whole job, against which the progress and the remaining
-  // time are reckoned; breakQuestion: the text that asks whether to break off;
+  // total: the bytes of the whole job (which may grow while it runs), against which the
+  // progress and the remaining time are reckoned; breakQuestion: the text that asks whether to break off;
   // blockBytes: the most that one read asks for (CopyBlockBytes).
-  BlockCopier(WorkerReports& reports, int64_t total, unsigned breakQuestion, uint32_t blockBytes,
+  BlockCopier(WorkerReports& reports, const int64_t& total, unsigned breakQuestion, uint32_t blockBytes,
               const CopySteps* steps = nullptr);
 
   // Copies from source into target until limit bytes have gone into the target or the
@@ -65,6 +65,8 @@ class BlockCopier {
   // Counts the bytes of the last call as not written (they were cut off the target
   // again, to be copied once more).
   void ForgetLastCopy() { done -= lastCopied; }
+  // Counts bytes as done that the job leaves out for now (a piece to be rebuilt later).
+  void Skip(int64_t bytes) { done += bytes; }
 
  private:
   bool Refill(CopyEnd source);
@@ -74,7 +76,7 @@ class BlockCopier {
   bool Outcome(bool succeeded) const;
 
   WorkerReports& reports;
-  const int64_t total;
+  const int64_t& total;
   const unsigned breakQuestion;
   const uint32_t blockBytes;
   const CopySteps* const steps;

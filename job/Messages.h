@@ -30,6 +30,7 @@ constexpr int64_t NO_SOURCE = -1;
 constexpr uint32_t EXTRA_PROGRAM_COPY = 1;
 constexpr uint32_t EXTRA_INFO_FILE = 2;
 constexpr uint32_t EXTRA_BATCH_FILE = 4;
+constexpr uint32_t EXTRA_REPAIR_FILE = 8;
 
 // Shell registration choices.
 constexpr uint32_t REGISTER_EXTENSION = 1;

@@ -14,6 +14,7 @@ constexpr std::string_view LINE_END = "\r\n";
 constexpr std::string_view EXACT_NAME_TAG = "<NAMEUTF8>";
 constexpr std::string_view WHOLE_CRC_TAG = "<CRC32>";
 constexpr std::string_view PIECE_CRC_TAG = "<PIECE>";
+constexpr std::string_view REPAIR_TAG = "<REPAIR>";
 constexpr size_t HEX_DIGITS = 8;
 
 const char* const TAG_NOT_FOUND = "failed (tag not found)";
@@ -107,8 +108,34 @@ bool TakeHex(std::string_view& rest, uint32_t& value) {
   return true;
 }
 
-// The checksum lines after the size, for this many pieces; false when they are malformed.
-bool ParseChecksumLines(std::string_view rest, int32_t pieceCount, InfoChecksums& checksums) {
+// Whether nothing but what editors and copies add stands at the end: line ends, blanks,
+// tabs and end-of-file marks.
+bool OnlyTrailingFiller(std::string_view rest) {
+  return rest.find_first_not_of("\r\n \t\x1A") == std::string_view::npos;
+}
+
+// The repair line after the checksum lines, when it stands there; false when it is
+// there but malformed, or gives a piece size that does not make count pieces of size.
+bool TakeRepairLine(std::string_view& rest, const RestoreInfo& info, std::optional<RepairRecord>& repair) {
+  const std::string lineStart = std::string(LINE_END) + std::string(REPAIR_TAG);
+  if (!Take(rest, lineStart)) return true;
+  Cursor cursor(rest);
+  int64_t pieceSize = 0;
+  if (!cursor.ReadNumber(INT32_MAX, pieceSize) || cursor.Position() == 0) return false;
+  rest.remove_prefix(cursor.Position());
+  RepairRecord record{static_cast<int32_t>(pieceSize), 0};
+  if (!Take(rest, " ") || !TakeHex(rest, record.checksum)) return false;
+  // count - 1 whole pieces and a last one of 1 to pieceSize bytes.
+  const int64_t before = (static_cast<int64_t>(info.pieceCount) - 1) * pieceSize;
+  if (pieceSize == 0 || before >= info.totalSize || info.totalSize - before > pieceSize) return false;
+  repair = record;
+  return true;
+}
+
+// The checksum lines after the size, for this many pieces, and the repair line after
+// them; false when they are malformed.
+bool ParseChecksumLines(std::string_view rest, RestoreInfo& info, InfoChecksums& checksums) {
+  const int32_t pieceCount = info.pieceCount;
   if (!Take(rest, LINE_END) || !Take(rest, WHOLE_CRC_TAG) || !TakeHex(rest, checksums.wholeFile)) return false;
   // A line per piece: the count is held to what the text holds, not allocated up front.
   for (int32_t index = 0; index < pieceCount; ++index) {
@@ -118,8 +145,7 @@ bool ParseChecksumLines(std::string_view rest, int32_t pieceCount, InfoChecksums
       return false;
     checksums.pieces.push_back(crc);
   }
-  Take(rest, LINE_END);  // a line end that an editor may have added
-  return rest.empty();
+  return TakeRepairLine(rest, info, info.repair) && OnlyTrailingFiller(rest);
 }
 
 bool IsDeviceName(const std::string& name) {
@@ -178,6 +204,11 @@ std::string ExactNameLine(const std::string& utf8Name) {
   return std::string(LINE_END) + std::string(EXACT_NAME_TAG) + utf8Name;
 }
 
+std::string RepairLine(const RepairRecord& repair) {
+  return std::string(LINE_END) + std::string(REPAIR_TAG) + DecimalText(repair.pieceSize) + ' ' +
+         HexDigits(repair.checksum);
+}
+
 std::string ChecksumLines(const InfoChecksums& checksums) {
   std::string lines = std::string(LINE_END) + std::string(WHOLE_CRC_TAG) + HexDigits(checksums.wholeFile);
   for (size_t index = 0; index < checksums.pieces.size(); ++index)
@@ -220,11 +251,15 @@ InfoParse ParseRestoreInfo(std::string_view data, unsigned legacyCodePage, Resto
   std::string_view rest = data.substr(fieldsEnd);
   info.exactName.clear();
   info.checksums.reset();
+  info.repair.reset();
   if (!TakeExactName(rest, info)) return Failure(INFO_NAME, BAD_EXACT_NAME);
   // Other bytes after the size are ignored, as they always were.
   if (!rest.starts_with(std::string(LINE_END) + std::string(WHOLE_CRC_TAG))) return fields;
   InfoChecksums checksums;
-  if (!ParseChecksumLines(rest, info.pieceCount, checksums)) return Failure(INFO_CHECKSUMS, BAD_CHECKSUMS);
+  if (!ParseChecksumLines(rest, info, checksums)) {
+    info.repair.reset();
+    return Failure(INFO_CHECKSUMS, BAD_CHECKSUMS);
+  }
   info.checksums = std::move(checksums);
   return fields;
 }

@@ -17,12 +17,19 @@ struct InfoChecksums {
   std::vector<uint32_t> pieces;
 };
 
+// The repair file that a split recorded: the piece size (its length) and its CRC-32.
+struct RepairRecord {
+  int32_t pieceSize = 0;
+  uint32_t checksum = 0;
+};
+
 struct RestoreInfo {
   std::string originalName;  // in the legacy code page of the system that split the file
   std::string exactName;     // the name in UTF-8, from the line after the size; empty when none
   int32_t pieceCount = 0;
   int64_t totalSize = 0;
   std::optional<InfoChecksums> checksums;  // none in a file without the checksum lines
+  std::optional<RepairRecord> repair;      // none when the split wrote no repair file
 };
 
 // "<ORIGINALNAME>name\r\n<#FILES>count\r\n<SIZE>size", with no line end after the size.
@@ -36,6 +43,10 @@ std::string ExactNameLine(const std::string& utf8Name);
 // end: "<CRC32>" and the whole file's CRC, then per piece "<PIECE>", its number as in
 // its extension, a blank and its CRC; every CRC in 8 uppercase hex digits.
 std::string ChecksumLines(const InfoChecksums& checksums);
+
+// The line after the checksum lines for a repair file: CR LF, "<REPAIR>", the piece
+// size in decimal, a blank and the repair file's CRC-32 in 8 uppercase hex digits.
+std::string RepairLine(const RepairRecord& repair);
 
 // The fields in the order they are parsed; each is one traced step of the reader.
 enum InfoField { INFO_NAME, INFO_COUNT, INFO_SIZE, INFO_CHECKSUMS, INFO_FIELDS };
@@ -61,8 +72,10 @@ InfoParse ParseInfoFields(std::string_view data, unsigned legacyCodePage, Restor
 
 // Parses the whole info text into info (valid only when the result says parsed): the
 // three fields, then the name line when CR LF and "<NAMEUTF8>" follow the size, then
-// the checksum lines when CR LF and "<CRC32>" follow. The name line must hold a plain
-// file name in well-formed UTF-8. Checksum lines that are present must be complete: one
-// per piece, numbered in order, the hex digits whole; nothing but a line end may follow
-// the last one.
+// the checksum lines when CR LF and "<CRC32>" follow, then the repair line. The name
+// line must hold a plain file name in well-formed UTF-8. Checksum lines that are present
+// must be complete: one per piece, numbered in order, the hex digits whole; a repair line
+// must give a piece size that the count and the size allow. After the last line only
+// line ends, blanks, tabs and end-of-file marks (Ctrl-Z, which a text-mode copy adds)
+// may follow.
 InfoParse ParseRestoreInfo(std::string_view data, unsigned legacyCodePage, RestoreInfo& info);

@@ -7,7 +7,7 @@
 
 namespace {
 
-// The thirteen switches, looked up in this order.
+// The fourteen switches, looked up in this order.
 struct SwitchField {
   const char* name;
   int SplitCommandLine::*field;
@@ -20,7 +20,8 @@ const SwitchField SWITCHES[] = {
     {"np", &SplitCommandLine::pieceCount, true},      {"nb", &SplitCommandLine::pieceBytes, true},
     {"nk", &SplitCommandLine::pieceKilobytes, true},  {"nm", &SplitCommandLine::pieceMegabytes, true},
     {"op", &SplitCommandLine::copyProgram, false},    {"or", &SplitCommandLine::writeInfoFile, false},
-    {"ob", &SplitCommandLine::writeBatchFile, false}, {"nd", &SplitCommandLine::unattended, false},
+    {"ob", &SplitCommandLine::writeBatchFile, false}, {"of", &SplitCommandLine::writeRepairFile, false},
+    {"nd", &SplitCommandLine::unattended, false},
     {"na", &SplitCommandLine::hideProgress, false},
 };
 

@@ -22,6 +22,7 @@ class SplitCommandLine {
   int copyProgram = 0;
   int writeInfoFile = 0;
   int writeBatchFile = 0;
+  int writeRepairFile = 0;
   int unattended = 0;
   int hideProgress = 0;
   std::string fileArgument;
@@ -33,7 +34,7 @@ class SplitCommandLine {
   void SetArguments(std::vector<std::string> values) { arguments = std::move(values); }
 
   bool Parse();
-  // True when the argument is one of the thirteen switches, led by "/" or "-".
+  // True when the argument is one of the fourteen switches, led by "/" or "-".
   static bool IsSwitch(const std::string& argument);
   int FindSwitch(const std::string& name);
   bool ReadSwitchValue(int position, int& value);

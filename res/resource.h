@@ -51,6 +51,7 @@
 #define IDC_EXTRA_INFO_FILE 1015
 #define IDC_EXTRA_BATCH_FILE 1016
 #define IDC_EXTRA_PROGRAM_COPY 1017
+#define IDC_EXTRA_REPAIR_FILE 1040
 // Progress dialog
 #define IDC_FROM_LINE 1018
 #define IDC_TO_LINE 1019
@@ -136,4 +137,10 @@
 #define IDS_FILE_TOO_LARGE_FOR_VOLUME 173
 // A batch file that COMMAND.COM runs but cannot read
 #define IDS_BATCH_NEEDS_NT 174
+// The repair file: writing it, the Files page's sentence, mending a piece with it
+#define IDS_REPAIR_FILE_FAILED 180
+#define IDS_EXTRAS_REPAIR_FILE 181
+#define IDS_SET_PIECE_ASIDE 182
+#define IDS_REPAIR_FILE_DAMAGED 183
+#define IDS_REBUILT_PIECE_DAMAGED 184
 #define IDS_APPLICATION_TITLE 57344

@@ -7,6 +7,8 @@
 #include "framework/Texts.h"
 #include "framework/Volume.h"
 #include "job/BlockCopier.h"
+#include "job/BlockReader.h"
+#include "job/RepairStripes.h"
 #include "job/GuardedFile.h"
 #include "job/TraceLog.h"
 #include "job/TracedStep.h"
@@ -25,7 +27,10 @@ constexpr CopySteps PIECE_STEPS = {"Reading from split file...", "Writing to fil
 
 class Restore {
  public:
-  explicit Restore(WorkerJob& job) : job(job), reports(job.progressDialog, *job.stop) {}
+  explicit Restore(WorkerJob& job)
+      : job(job),
+        reports(job.progressDialog, *job.stop),
+        reader(reports, work, workTotal, IDS_ABORT_RESTORE) {}
 
   // The whole restore; false when it failed or the user broke it off.
   bool Run();
@@ -37,18 +42,27 @@ class Restore {
   bool CopyPiece(BlockCopier& copier, const std::string& path, int32_t index);
   bool OpenPiece(fw::File& piece, const std::string& path);
   bool ChecksumMatches(const BlockCopier& copier, int32_t index) const;
+  bool SetAside(BlockCopier& copier, const std::string& path, int32_t index);
+  bool RebuildSetAside();
+  bool RepairFileMatches(CopyEnd repair);
+  bool ReadBackMatches();
   bool CutOutput(int64_t length);
   bool CloseOutput();
+  PieceLayout Layout() const { return {info.totalSize, info.repair ? info.repair->pieceSize : 0}; }
 
   WorkerJob& job;
   WorkerReports reports;
   RestoreInfo info;
-  std::string outputPath;
+  std::string outputPath, piecesFolder, baseName;
   bool floppy = false;
   fw::File output;
   // Counted in 64 bits: pieces longer than recorded must end in the size check, not wrap.
   int64_t copied = 0;
-  uint32_t outputChecksum = 0;  // the CRC-32 of the output so far, from those of its pieces
+  // The bytes of the job done so far and in all: the pieces, the read-back of the
+  // restored file, and the rebuild of a piece set aside.
+  int64_t work = 0, workTotal = 0;
+  BlockReader reader;
+  int32_t setAside = -1;  // the piece to rebuild from the repair file at the end, or -1
 };
 
 bool Restore::Run() {
@@ -57,13 +71,16 @@ bool Restore::Run() {
   std::string destination = NormalizeDestination(job.destinationPath, fw::NameCodePage());
   floppy = IsFloppyDestination(destination);
   outputPath = destination + '\\' + info.originalName;
+  workTotal = info.totalSize * (info.checksums ? 2 : 1);
 
   reports.ShowTo(outputPath);
   if (!FitsDestination(destination) || !CreateFileGuarded(outputPath, output, job.progressDialog)) return false;
   bool copiedAll = CopyPieces();
+  // A restore that fails after a piece was set aside keeps only the bytes before its room.
+  if (!copiedAll && setAside >= 0) CutOutput(Layout().Start(setAside));
   if (!CloseOutput()) return false;
 
-  if (!copiedAll) {
+  if (!copiedAll || (setAside >= 0 && !RebuildSetAside())) {
     Trace().WriteLine("Unsplitting failed");
     return false;
   }
@@ -72,11 +89,7 @@ bool Restore::Run() {
     reports.ShowBox(IDS_WRONG_SIZE, FAILURE_BOX);
     return false;
   }
-  if (info.checksums && outputChecksum != info.checksums->wholeFile) {
-    Trace().WriteLine("Unsplitting failed (wrong checksum)");
-    reports.ShowBox(IDS_FILE_DAMAGED, FAILURE_BOX);
-    return false;
-  }
+  if (info.checksums && !ReadBackMatches()) return false;
   Trace().WriteLine("Unsplitting done");
   return true;
 }
@@ -113,12 +126,13 @@ bool Restore::FitsDestination(const std::string& destination) {
 // The pieces, in the folder of the info file, appended one after another; each is
 // copied to its end, whatever its length.
 bool Restore::CopyPieces() {
-  std::string piecesFolder = FolderOf(job.sourcePath, fw::NameCodePage());
-  std::string baseName = BaseNameOf(info.originalName, fw::NameCodePage());
+  piecesFolder = FolderOf(job.sourcePath, fw::NameCodePage());
+  baseName = BaseNameOf(info.originalName, fw::NameCodePage());
   uint32_t blockBytes = CopyBlockBytes(piecesFolder, job.destinationPath);
-  BlockCopier copier(reports, info.totalSize, IDS_ABORT_RESTORE, blockBytes, &PIECE_STEPS);
+  BlockCopier copier(reports, workTotal, IDS_ABORT_RESTORE, blockBytes, &PIECE_STEPS);
   for (int32_t index = 0; index < info.pieceCount; ++index)
     if (!CopyPiece(copier, PiecePath(piecesFolder, baseName, static_cast<uint32_t>(index)), index)) return false;
+  work = copier.Done();
   return true;
 }
 
@@ -128,7 +142,7 @@ bool Restore::CopyPiece(BlockCopier& copier, const std::string& path, int32_t in
   for (;;) {
     reports.ShowFrom(path);
     fw::File piece;
-    if (!OpenPiece(piece, path)) return false;
+    if (!OpenPiece(piece, path)) return SetAside(copier, path, index);
     bool pieceCopied = copier.Copy({piece, path}, {output, outputPath}, INT64_MAX, floppy) != BlockCopier::FAILED;
     copied = copier.Done();
     // A piece that does not close is of no further interest: its bytes are copied.
@@ -137,18 +151,116 @@ bool Restore::CopyPiece(BlockCopier& copier, const std::string& path, int32_t in
       return true;
     });
     if (!pieceCopied) return false;
-    if (ChecksumMatches(copier, index)) {
-      outputChecksum = Crc32Combine(outputChecksum, copier.Checksum(), static_cast<uint64_t>(copier.LastCopied()));
-      return true;
-    }
+    if (ChecksumMatches(copier, index)) return true;
     Trace().WriteLine("Checksum of split file wrong");
     int answer = reports.ShowBox(IDS_PIECE_DAMAGED, path, MB_RETRYCANCEL | MB_ICONSTOP);
     if (!CutOutput(copier.Done() - copier.LastCopied())) return false;
     copier.ForgetLastCopy();
     copied = copier.Done();
-    if (answer != IDRETRY) return false;
+    if (answer != IDRETRY) return SetAside(copier, path, index);
     reports.AnimationPlay();
   }
+}
+
+// A piece the user gave up (missing, or not what the split wrote): with a repair file,
+// and none set aside yet, the user may have it rebuilt at the end. Its room is left in
+// the restored file, and the restore goes on; false when the restore fails as before.
+bool Restore::SetAside(BlockCopier& copier, const std::string& path, int32_t index) {
+  if (!info.repair || !info.checksums || setAside >= 0) return false;
+  if (reports.ShowBox(IDS_SET_PIECE_ASIDE, path, MB_YESNO | MB_ICONQUESTION) != IDYES) return false;
+  reports.AnimationPlay();
+  Trace().WriteLine("Split file set aside: " + path);
+  const int64_t room = Layout().Length(index);
+  if (!CutOutput(copied + room)) return false;
+  copier.Skip(room);
+  copied = copier.Done();
+  setAside = index;
+  // Its rebuild reads the repair file twice and every other piece once more.
+  workTotal += 2 * int64_t{info.repair->pieceSize} + info.totalSize - room;
+  return true;
+}
+
+// The piece set aside, as the repair file XOR all the other pieces, read back from the
+// restored file: no disk is asked for again. The repair file is checked first, then the
+// rebuilt piece as it is written into its room; the restored file is cut before the
+// room when either is not what the split wrote.
+bool Restore::RebuildSetAside() {
+  const std::string repairPath = piecesFolder.empty() ? baseName + ".Fix" : piecesFolder + '\\' + baseName + ".Fix";
+  reports.ShowFrom(repairPath);
+  fw::File repair;
+  if (!OpenPiece(repair, repairPath) || !RepairFileMatches({repair, repairPath})) return false;
+  if (!output.Open(outputPath, fw::File::UPDATE_EXCLUSIVE)) return reports.Fail(IDS_WRITE_INCOMPLETE, outputPath);
+  const PieceLayout layout = Layout();
+  const int64_t room = layout.Start(setAside);
+  uint32_t rebuilt = 0;
+  RepairStripes stripes(reader);
+  const CopyEnd start{repair, repairPath};
+  bool writeFailed = false;
+  // A file error must not leave the sink: the stripes are read by code that passes none on.
+  const auto writeRebuilt = [&](const unsigned char* bytes, int64_t offset, uint32_t length) {
+    const int64_t taken = layout.Overlap(setAside, offset, length);
+    rebuilt = Crc32Update(rebuilt, bytes, static_cast<size_t>(taken));
+    writeFailed = !TracedStep("Writing the rebuilt split file...", [&] {
+      output.Seek(static_cast<uint64_t>(room + offset));
+      if (taken > 0) output.Write(bytes, static_cast<uint32_t>(taken));
+      return true;
+    });
+    return !writeFailed;
+  };
+  bool written = TracedStep("Rewinding the repair file...", [&] {
+                   repair.Seek(0);
+                   return true;
+                 }) &&
+                 stripes.Run(layout, {output, outputPath}, &start, setAside, writeRebuilt);
+  if (written && rebuilt != info.checksums->pieces[static_cast<size_t>(setAside)]) {
+    Trace().WriteLine("Checksum of the rebuilt split file wrong");
+    reports.ShowBox(IDS_REBUILT_PIECE_DAMAGED, PiecePath(piecesFolder, baseName, static_cast<uint32_t>(setAside)),
+                    FAILURE_BOX);
+    written = false;
+  } else if (writeFailed) {
+    reports.Fail(IDS_WRITE_INCOMPLETE, outputPath);
+  }
+  if (!written) CutOutput(room);
+  return CloseOutput() && written;
+}
+
+// Whether the repair file is one piece size long and has the CRC-32 the split recorded.
+bool Restore::RepairFileMatches(CopyEnd repair) {
+  uint32_t checksum = 0;
+  uint64_t length = 0;
+  if (!TracedStep("Trying to measure the repair file...", [&] {
+        length = repair.file.Length();
+        return true;
+      }))
+    return reports.Fail(IDS_READ_INCOMPLETE, repair.path);
+  if (length == static_cast<uint64_t>(info.repair->pieceSize) &&
+      !reader.Read(repair, length, [&](const unsigned char* bytes, uint32_t count) {
+        checksum = Crc32Update(checksum, bytes, count);
+      }))
+    return false;
+  if (length == static_cast<uint64_t>(info.repair->pieceSize) && checksum == info.repair->checksum) return true;
+  Trace().WriteLine("Checksum of the repair file wrong");
+  reports.ShowBox(IDS_REPAIR_FILE_DAMAGED, repair.path, FAILURE_BOX);
+  return false;
+}
+
+// The restored file read back whole against the CRC-32 the split took of the source: what
+// the disk holds now, not what was meant to be written. A file that is not the original
+// is removed, so that nothing claims to be it.
+bool Restore::ReadBackMatches() {
+  fw::File restored;
+  uint32_t checksum = 0;
+  if (!restored.Open(outputPath, fw::File::READ_SHARE_NONE)) return reports.Fail(IDS_READ_INCOMPLETE, outputPath);
+  bool read = reader.Read({restored, outputPath}, static_cast<uint64_t>(info.totalSize),
+                          [&](const unsigned char* bytes, uint32_t count) { checksum = Crc32Update(checksum, bytes, count); });
+  restored.Abort();
+  if (read && checksum == info.checksums->wholeFile) return true;
+  if (read) {
+    Trace().WriteLine("Unsplitting failed (wrong checksum)");
+    reports.ShowBox(IDS_FILE_DAMAGED, FAILURE_BOX);
+  }
+  DeleteFileA(outputPath.c_str());
+  return false;
 }
 
 // Whether the piece just copied has the checksum the info file records for it; an info

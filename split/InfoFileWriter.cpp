@@ -8,7 +8,8 @@
 #include "logic/PieceNames.h"
 
 bool WriteRestoreInfo(std::string sourcePath, std::string destination, std::string baseName,
-                      int32_t pieceCount, int64_t totalSize, const InfoChecksums& checksums, HWND progress) {
+                      int32_t pieceCount, int64_t totalSize, const InfoChecksums& checksums,
+                      const std::optional<RepairRecord>& repair, HWND progress) {
   std::string infoPath = destination + '\\' + baseName + ".Split";
   fw::File file;
   if (!TracedStep("Trying to create info file...",
@@ -20,6 +21,7 @@ bool WriteRestoreInfo(std::string sourcePath, std::string destination, std::stri
   std::string text = RestoreInfoText(legacyName.text, pieceCount, totalSize);
   if (!legacyName.exact) text += ExactNameLine(fw::Recode(name, fw::NameCodePage(), CP_UTF8, '_').text);
   text += ChecksumLines(checksums);
+  if (repair) text += RepairLine(*repair);
   return TracedStep("Trying to write info file...", [&] {
            file.Write(text.data(), static_cast<uint32_t>(text.size()));
            return true;

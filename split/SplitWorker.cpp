@@ -16,23 +16,31 @@
 #include "res/resource.h"
 #include "split/InfoFileWriter.h"
 #include "split/ProgramCopy.h"
+#include "split/RepairFileWriter.h"
 #include "split/RestoreBatch.h"
 
 namespace {
 
-// The extras, in the order they are written, with the text offered when one fails.
+// The extras, in the order they are written, with the text offered when one fails. On a
+// floppy the repair file goes to a disk of its own after the last one, with a second
+// copy of the info file; the info file on the last disk lists it all the same.
 struct Extra {
   uint32_t flag;
   unsigned failureText;
 };
 constexpr Extra EXTRAS_IN_ORDER[] = {{EXTRA_PROGRAM_COPY, IDS_PROGRAM_COPY_FAILED},
                                      {EXTRA_BATCH_FILE, IDS_BATCH_FILE_FAILED},
+                                     {EXTRA_REPAIR_FILE, IDS_REPAIR_FILE_FAILED},
                                      {EXTRA_INFO_FILE, IDS_INFO_FILE_FAILED}};
+constexpr Extra REPAIR_DISK[] = {{EXTRA_REPAIR_FILE, IDS_REPAIR_FILE_FAILED}, {EXTRA_INFO_FILE, IDS_INFO_FILE_FAILED}};
 
 class Split {
  public:
   explicit Split(WorkerJob& job)
-      : job(job), reports(job.progressDialog, *job.stop) {}
+      : job(job),
+        reports(job.progressDialog, *job.stop),
+        reader(reports, work, workTotal, IDS_ABORT_SPLIT),
+        stripes(reader) {}
 
   // The whole job; false when it failed or the user broke it off. The source and
   // an unfinished piece stay open until the object goes.
@@ -42,9 +50,12 @@ class Split {
   bool Admit(uint64_t length);
   bool WritePieces();
   bool AwaitDisk();
-  bool WriteExtras();
+  template <size_t COUNT>
+  bool WriteExtras(const Extra (&extras)[COUNT]);
   bool WriteExtra(uint32_t flag);
   bool WriteBatchFile(int32_t count);
+  bool WriteRepairFile();
+  bool WriteRepairDisk();
 
   WorkerJob& job;
   WorkerReports reports;
@@ -55,6 +66,15 @@ class Split {
   int64_t total = 0;
   uint32_t pieceCount = 0;  // pieces created so far
   InfoChecksums checksums;  // of the pieces written whole, taken while they were copied
+  // The bytes of the job done so far and in all: the pieces, and for a repair file the
+  // source once more for each time its stripes are taken.
+  int64_t work = 0, workTotal = 0;
+  BlockReader reader;
+  RepairStripes stripes;
+  std::optional<RepairRecord> repair;  // once its CRC-32 is known
+  bool repairDiskIn = false;           // on a floppy: the disk after the last one is in
+
+  PieceLayout Layout() const { return {total, job.pieceSize}; }
 };
 
 bool Split::Run() {
@@ -73,7 +93,11 @@ bool Split::Run() {
   }
   if (!Admit(length)) return false;
   total = static_cast<int64_t>(length);
-  return WritePieces() && WriteExtras();
+  // The repair file needs the info file with its checksum lines.
+  const bool withRepair = job.extrasFlags & EXTRA_REPAIR_FILE;
+  if (withRepair) job.extrasFlags |= EXTRA_INFO_FILE;
+  workTotal = total * (withRepair ? (floppy ? 3 : 2) : 1);
+  return WritePieces() && WriteExtras(EXTRAS_IN_ORDER) && (!withRepair || !floppy || WriteRepairDisk());
 }
 
 // A piece fits on any destination: no file system's limit needs to be asked for.
@@ -104,7 +128,7 @@ bool Split::Admit(uint64_t length) {
 // The pieces one after another, each up to the piece size; the block that ends one
 // piece usually starts the next one.
 bool Split::WritePieces() {
-  BlockCopier copier(reports, total, IDS_ABORT_SPLIT, CopyBlockBytes(job.sourcePath, job.destinationPath));
+  BlockCopier copier(reports, workTotal, IDS_ABORT_SPLIT, CopyBlockBytes(job.sourcePath, job.destinationPath));
   while (copier.Done() < total) {
     if (floppy && !AwaitDisk()) return false;
     std::string path = PiecePath(job.destinationPath, baseName, pieceCount++);
@@ -126,6 +150,7 @@ bool Split::WritePieces() {
       return reports.Fail(IDS_WRITE_INCOMPLETE, path);
     }
   }
+  work = copier.Done();
   return true;
 }
 
@@ -144,10 +169,12 @@ bool Split::AwaitDisk() {
   return true;
 }
 
-bool Split::WriteExtras() {
-  for (const Extra& extra : EXTRAS_IN_ORDER) {
+template <size_t COUNT>
+bool Split::WriteExtras(const Extra (&extras)[COUNT]) {
+  for (const Extra& extra : extras) {
     if (!(job.extrasFlags & extra.flag)) continue;
     while (!WriteExtra(extra.flag)) {
+      if (reader.BrokenOff()) return false;
       if (reports.ShowBox(extra.failureText, MB_RETRYCANCEL) != IDRETRY) return false;
       reports.AnimationPlay();
     }
@@ -162,10 +189,38 @@ bool Split::WriteExtra(uint32_t flag) {
       return WriteProgramCopy(job.destinationPath, job.progressDialog);
     case EXTRA_BATCH_FILE:
       return WriteBatchFile(count);
+    case EXTRA_REPAIR_FILE:
+      return WriteRepairFile();
     default:
-      return WriteRestoreInfo(job.sourcePath, job.destinationPath, baseName, count, total, checksums,
+      // On a floppy the info file comes before the repair file: its CRC-32 is taken first.
+      if ((job.extrasFlags & EXTRA_REPAIR_FILE) && !repair) {
+        RepairRecord record{job.pieceSize, 0};
+        if (!RepairChecksum(stripes, Layout(), {source, job.sourcePath}, record.checksum)) return false;
+        repair = record;
+      }
+      return WriteRestoreInfo(job.sourcePath, job.destinationPath, baseName, count, total, checksums, repair,
                               job.progressDialog);
   }
+}
+
+// The repair file beside the pieces; on a floppy, where its own disk comes after the last
+// one, only there.
+bool Split::WriteRepairFile() {
+  if (floppy && !repairDiskIn) return true;
+  RepairRecord record{job.pieceSize, 0};
+  if (!::WriteRepairFile(stripes, Layout(), {source, job.sourcePath}, job.destinationPath + '\\' + baseName + ".Fix",
+                         floppy, job.progressDialog, record.checksum))
+    return false;
+  repair = record;
+  return true;
+}
+
+// One more disk after the last one: the repair file and a second copy of the info file,
+// so that a restore may start from either disk.
+bool Split::WriteRepairDisk() {
+  if (!AwaitDisk()) return false;
+  repairDiskIn = true;
+  return WriteExtras(REPAIR_DISK);
 }
 
 // The batch file; a name that the command interpreter cannot read leaves it out: the

@@ -1,5 +1,4 @@
-// The Extras page: three check boxes for what a split writes to the last disk
-// besides the pieces. Every click reports the whole set to the split dialog.
+// The Extras page: four check boxes for what a split writes besides the pieces. Every click reports the whole set to the split dialog.
 #pragma once
 #include <cstdint>
 

@@ -46,7 +46,8 @@ std::string ExtrasSentence(uint32_t extrasFlags) {
     unsigned text;
   } ITEMS[] = {{EXTRA_PROGRAM_COPY, IDS_EXTRAS_PROGRAM},
                {EXTRA_INFO_FILE, IDS_EXTRAS_INFO_FILE},
-               {EXTRA_BATCH_FILE, IDS_EXTRAS_BATCH_FILE}};
+               {EXTRA_BATCH_FILE, IDS_EXTRAS_BATCH_FILE},
+               {EXTRA_REPAIR_FILE, IDS_EXTRAS_REPAIR_FILE}};
   std::string sentence = fw::LoadText(IDS_EXTRAS_SENTENCE);
   bool first = true;
   for (const auto& item : ITEMS) {

@@ -58,10 +58,12 @@ SplitDialog::SplitDialog(const SplitCommandLine& startOptions, HWND parent)
   if (commandLine.pieceCount || commandLine.pieceBytes || commandLine.pieceKilobytes ||
       commandLine.pieceMegabytes)
     sizeOption = SIZE_FROM_COMMAND_LINE;
-  if (commandLine.copyProgram || commandLine.writeInfoFile || commandLine.writeBatchFile)
+  if (commandLine.copyProgram || commandLine.writeInfoFile || commandLine.writeBatchFile ||
+      commandLine.writeRepairFile)
     extrasFlags = (commandLine.copyProgram ? EXTRA_PROGRAM_COPY : 0) |
                   (commandLine.writeInfoFile ? EXTRA_INFO_FILE : 0) |
-                  (commandLine.writeBatchFile ? EXTRA_BATCH_FILE : 0);
+                  (commandLine.writeBatchFile ? EXTRA_BATCH_FILE : 0) |
+                  (commandLine.writeRepairFile ? EXTRA_REPAIR_FILE : 0);
 }
 
 SplitDialog::~SplitDialog() = default;

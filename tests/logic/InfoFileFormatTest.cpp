@@ -115,7 +115,7 @@ TEST_CASE("info text: every way to fail") {
 TEST_CASE("info text: a name that could leave the restore folder or name a device is refused") {
   const char* const refused[] = {"..\\evil.exe", "a\\b.doc", "a/b.doc", "C:evil.doc", "c:\\x", ".", "..",
                                  "...", ". .", "CON", "con.txt", "Nul", "aux.tar.gz", "LPT1.doc", "com9",
-                                 "COM\xB9", "tab\there"};
+                                 "COM\xB9", "tab\there", "CON .txt", "NUL  .doc", "unit\x1Fseparator"};
   for (const char* name : refused) {
     INFO("name: ", name);
     CHECK(Failure("<ORIGINALNAME>" + std::string(name) + "\r\n<#FILES>2\r\n<SIZE>5") ==
@@ -125,7 +125,7 @@ TEST_CASE("info text: a name that could leave the restore folder or name a devic
   CHECK(Failure("<ORIGINALNAME>" + std::string("a\0b", 3) + "\r\n<#FILES>2\r\n<SIZE>5") ==
         "name: failed (name not allowed)");
   const char* const allowed[] = {"REPORT.DOC", ".profile", "x..y", "a b & c.doc", "CONSOLE.txt", "COM10",
-                                 "LPT.doc", ("\xFC" "ber.txt"), ""};
+                                 "LPT.doc", ("\xFC" "ber.txt"), "", "CON x.txt", "a\x7F"};
   for (const char* name : allowed) {
     INFO("name: ", name);
     CHECK(Failure("<ORIGINALNAME>" + std::string(name) + "\r\n<#FILES>2\r\n<SIZE>5") == "parsed");
@@ -165,7 +165,12 @@ TEST_CASE("info text: the checksum lines after the size") {
     REQUIRE(parsed.outcome.parsed);
     CHECK_FALSE(parsed.info.checksums);
   }
-  SUBCASE("a line end after the last line is allowed") { CHECK(Failure(text + "\r\n") == "parsed"); }
+  SUBCASE("what editors and copies add at the end is allowed: line ends, blanks, tabs, Ctrl-Z") {
+    for (const char* filler : {"\r\n", "\x1A", "\r\n\x1A", "  \t\r\n\r\n", "\n"}) {
+      CAPTURE(filler);
+      CHECK(Failure(text + filler) == "parsed");
+    }
+  }
   SUBCASE("1000 pieces fit well inside the 32 KiB that are read") {
     InfoChecksums many{1, std::vector<uint32_t>(1000, 0x5A5A5A5A)};
     std::string big = RestoreInfoText(std::string(255, 'n'), 1000, 2000000000) + ChecksumLines(many);
@@ -190,12 +195,48 @@ TEST_CASE("info text: the checksum lines after the size") {
         whole + "\n<PIECE>000 00000000\r\n<PIECE>001 89ABCDEF\r\n<PIECE>002 FFFFFFFF",    // LF alone
         whole + "\r\n<piece>000 00000000\r\n<PIECE>001 89ABCDEF\r\n<PIECE>002 FFFFFFFF",  // tag's case
         whole + lines + "x",                                                         // bytes after the last
+        whole + lines + "\x1A.",                                                     // and after a Ctrl-Z
         "\r\n<CRC32>CBF4392" + lines,                                                // the whole file's short
         "\r\n<CRC32>" + lines,                                                       // and missing
     };
     for (const std::string& extension : malformed) {
       CAPTURE(extension);
       CHECK(Failure(fields + extension) == "checksums: failed (checksum lines malformed)");
+    }
+  }
+}
+
+TEST_CASE("info text: the repair line after the checksum lines") {
+  // Three pieces of 40,000 bytes for 100,000 bytes: the last one holds 20,000.
+  const InfoChecksums checksums{0xCBF43926, {1, 2, 3}};
+  const std::string text = RestoreInfoText("REPORT.DOC", 3, 100000) + ChecksumLines(checksums);
+  const RepairRecord repair{40000, 0x0BADF00D};
+
+  SUBCASE("written as the piece size and the CRC, read back") {
+    CHECK(RepairLine(repair) == "\r\n<REPAIR>40000 0BADF00D");
+    Parsed parsed = Parse(text + RepairLine(repair) + "\r\n\x1A");
+    REQUIRE(parsed.outcome.parsed);
+    REQUIRE(parsed.info.repair);
+    CHECK(parsed.info.repair->pieceSize == 40000);
+    CHECK(parsed.info.repair->checksum == 0x0BADF00D);
+    REQUIRE(parsed.info.checksums);
+    CHECK(parsed.info.checksums->pieces.size() == 3);
+  }
+  SUBCASE("without it, no repair file") { CHECK_FALSE(Parse(text).info.repair); }
+  SUBCASE("the piece size must make three pieces of 100,000 bytes") {
+    for (int32_t pieceSize : {33334, 40000, 49999}) CHECK(Parse(text + RepairLine({pieceSize, 1})).outcome.parsed);
+    for (int32_t pieceSize : {0, 33333, 50000, 100000}) {
+      CAPTURE(pieceSize);
+      CHECK(Failure(text + RepairLine({pieceSize, 1})) == "checksums: failed (checksum lines malformed)");
+    }
+  }
+  SUBCASE("malformed lines are refused, and a file whose checksums fail keeps no repair record") {
+    for (const char* line : {"\r\n<REPAIR>40000 0BADF00", "\r\n<REPAIR> 0BADF00D", "\r\n<REPAIR>40000  0BADF00D",
+                             "\r\n<REPAIR>40000 0BADF00D x", "\r\n<repair>40000 0BADF00D"}) {
+      CAPTURE(line);
+      Parsed parsed = Parse(text + line);
+      CHECK_FALSE(parsed.outcome.parsed);
+      CHECK_FALSE(parsed.info.repair);
     }
   }
 }

@@ -1,0 +1,36 @@
+// Reading a stretch of a file a block at a time, for the work that reads without copying
+// (the repair file's stripes, the read-back of a restored file): each block is handed on,
+// the progress reported after it, and the user may break off between blocks.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "job/BlockCopier.h"
+#include "job/WorkerReports.h"
+
+class BlockReader {
+ public:
+  using Take = std::function<void(const unsigned char* bytes, uint32_t length)>;
+
+  // done and total: the bytes of the job so far and in all (which may grow while the job
+  // runs), against which the progress is reckoned; breakQuestion: the text that asks
+  // whether to break off.
+  BlockReader(WorkerReports& reports, int64_t& done, const int64_t& total, unsigned breakQuestion);
+
+  // Reads length bytes from where the file stands. A failed or short read is told with
+  // text 148 and the file's path; false then, and when the user broke off.
+  bool Read(CopyEnd file, uint64_t length, const Take& take);
+  // The same from this position on.
+  bool ReadAt(CopyEnd file, uint64_t position, uint64_t length, const Take& take);
+  // Whether the last false came from the user's Break.
+  bool BrokenOff() const { return brokenOff; }
+
+ private:
+  WorkerReports& reports;
+  int64_t& done;
+  const int64_t& total;
+  const unsigned breakQuestion;
+  std::unique_ptr<unsigned char[]> block;
+  bool brokenOff = false;
+};
