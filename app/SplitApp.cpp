@@ -23,7 +23,7 @@ void SplitApp::InitInstance() {
   commandLine.SetArguments(Arguments());
   commandLine.Parse();
 
-  if (commandLine.restoreMode) {
+  if (commandLine.restoreMode || commandLine.checkMode) {
     Trace().WriteLine("Showing unsplit dialog");
     RestoreDialog dialog(commandLine, nullptr);
     dialog.DoModal();

@@ -10,6 +10,7 @@ constexpr unsigned WM_SET_SIZE_OPTION = WM_USER_BASE + 3;
 constexpr unsigned WM_SET_EXTRAS = WM_USER_BASE + 4;
 constexpr unsigned WM_SET_REGISTRATION = WM_USER_BASE + 5;
 constexpr unsigned WM_PROGRESS_CLOSED = WM_USER_BASE + 6;
+// A job's outcome, to the dialog that started it; the first parameter is the job's mode.
 constexpr unsigned WM_WORK_DONE = WM_USER_BASE + 7;
 constexpr unsigned WM_WORK_FAILED = WM_USER_BASE + 8;
 constexpr unsigned WM_ANIMATION_STOP = WM_USER_BASE + 9;

@@ -17,19 +17,19 @@ struct RunningJob {
 // The parent is looked up before the close request goes out, since the progress
 // window may be gone as soon as it has handled it. The progress window is a popup
 // owned by the dialog that opened it; for such a window the parent is its owner.
-void ReportEnd(HWND progress, bool failed) {
+void ReportEnd(HWND progress, int32_t mode, bool failed) {
   HWND parent = GetParent(progress);
   PostMessageA(progress, WM_CLOSE, 0, 0);
-  PostMessageA(parent, failed ? WM_WORK_FAILED : WM_WORK_DONE, 0, 0);
+  PostMessageA(parent, failed ? WM_WORK_FAILED : WM_WORK_DONE, static_cast<WPARAM>(mode), 0);
 }
 
 unsigned __stdcall WorkerThread(void* parameter) {
   auto* running = static_cast<RunningJob*>(parameter);
   bool failed = !running->body(running->job);
   // The thread's exit code, which nothing reads, is the job's mode: 1 for a split, 0
-  // for a restore.
+  // for a restore, 2 for a check.
   auto exitCode = static_cast<unsigned>(running->job.mode);
-  ReportEnd(running->job.progressDialog, failed);
+  ReportEnd(running->job.progressDialog, running->job.mode, failed);
   delete running;
   return exitCode;
 }

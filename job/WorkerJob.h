@@ -6,18 +6,20 @@
 
 #include "job/StopRequest.h"
 
-// The two kinds of job.
+// The kinds of job.
 constexpr int32_t JOB_RESTORE = 0;
 constexpr int32_t JOB_SPLIT = 1;
+constexpr int32_t JOB_CHECK = 2;  // reads the pieces of an info file and writes nothing
 
 struct WorkerJob {
   HWND progressDialog = nullptr;  // receives the reports; its parent learns the outcome
   StopRequest* stop = nullptr;    // raised when the user asks to break off
   std::string sourcePath;         // the file to split, or the info file to restore from
   std::string destinationPath;    // the folder of the pieces, or of the restored file
-  int32_t mode = JOB_RESTORE;     // JOB_SPLIT or JOB_RESTORE
+  int32_t mode = JOB_RESTORE;     // JOB_SPLIT, JOB_RESTORE or JOB_CHECK
   int32_t pieceSize = 0;          // a size option: bytes, or one of the two floppy sizes
-  uint32_t extrasFlags = 0;       // EXTRA_PROGRAM_COPY | EXTRA_INFO_FILE | EXTRA_BATCH_FILE
+  uint32_t extrasFlags = 0;       // EXTRA_PROGRAM_COPY | EXTRA_INFO_FILE | EXTRA_BATCH_FILE | EXTRA_REPAIR_FILE
+  bool unattended = false;        // nobody reads a box that only tells how the job went
 };
 
 // The work of a job, run on the job's own thread: true when it succeeded. It has

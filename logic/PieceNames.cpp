@@ -29,9 +29,18 @@ std::string PieceDigits(uint32_t index) {
           static_cast<char>('0' + index % 10)};
 }
 
-std::string PiecePath(const std::string& folder, const std::string& baseName, uint32_t index) {
-  std::string name = baseName + '.' + PieceDigits(index);
+namespace {
+std::string InFolder(const std::string& folder, const std::string& name) {
   return folder.empty() ? name : folder + '\\' + name;
+}
+}  // namespace
+
+std::string PiecePath(const std::string& folder, const std::string& baseName, uint32_t index) {
+  return InFolder(folder, baseName + '.' + PieceDigits(index));
+}
+
+std::string RepairFilePath(const std::string& folder, const std::string& baseName) {
+  return InFolder(folder, baseName + ".Fix");
 }
 
 std::string NormalizeDestination(std::string destination, unsigned codePage) {

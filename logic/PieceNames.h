@@ -33,6 +33,8 @@ std::string PieceDigits(uint32_t index);
 // folder\base.ddd, the path of the piece with this 0-based index; base.ddd alone (in
 // the current folder) when the folder is empty.
 std::string PiecePath(const std::string& folder, const std::string& baseName, uint32_t index);
+// folder\base.Fix, the repair file beside the pieces; base.Fix alone when the folder is empty.
+std::string RepairFilePath(const std::string& folder, const std::string& baseName);
 
 // The destination without its trailing backslashes: A:\ gives A:, C:\OUT\\ gives C:\OUT.
 std::string NormalizeDestination(std::string destination, unsigned codePage);

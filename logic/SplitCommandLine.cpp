@@ -7,7 +7,7 @@
 
 namespace {
 
-// The fourteen switches, looked up in this order.
+// The fifteen switches, looked up in this order.
 struct SwitchField {
   const char* name;
   int SplitCommandLine::*field;
@@ -21,7 +21,7 @@ const SwitchField SWITCHES[] = {
     {"nk", &SplitCommandLine::pieceKilobytes, true},  {"nm", &SplitCommandLine::pieceMegabytes, true},
     {"op", &SplitCommandLine::copyProgram, false},    {"or", &SplitCommandLine::writeInfoFile, false},
     {"ob", &SplitCommandLine::writeBatchFile, false}, {"of", &SplitCommandLine::writeRepairFile, false},
-    {"nd", &SplitCommandLine::unattended, false},
+    {"t", &SplitCommandLine::checkMode, false},       {"nd", &SplitCommandLine::unattended, false},
     {"na", &SplitCommandLine::hideProgress, false},
 };
 
@@ -134,12 +134,12 @@ bool SplitCommandLine::Validate() {
     floppy144 = floppy720 = pieceCount = pieceBytes = pieceKilobytes = pieceMegabytes = 0;
     valid = 0;
   }
-  if (restoreMode && splitMode) {
-    restoreMode = splitMode = 0;
+  if (restoreMode + splitMode + checkMode > 1) {
+    restoreMode = splitMode = checkMode = 0;
     valid = 0;
   }
-  if (restoreMode && fileArgument.empty()) {
-    restoreMode = 0;
+  if ((restoreMode || checkMode) && fileArgument.empty()) {
+    restoreMode = checkMode = 0;
     valid = 0;
   }
   if (splitMode && fileArgument.empty()) {

@@ -23,6 +23,7 @@ class SplitCommandLine {
   int writeInfoFile = 0;
   int writeBatchFile = 0;
   int writeRepairFile = 0;
+  int checkMode = 0;  // check the pieces of the info file (the file argument) without restoring
   int unattended = 0;
   int hideProgress = 0;
   std::string fileArgument;
@@ -34,7 +35,7 @@ class SplitCommandLine {
   void SetArguments(std::vector<std::string> values) { arguments = std::move(values); }
 
   bool Parse();
-  // True when the argument is one of the fourteen switches, led by "/" or "-".
+  // True when the argument is one of the fifteen switches, led by "/" or "-".
   static bool IsSwitch(const std::string& argument);
   int FindSwitch(const std::string& name);
   bool ReadSwitchValue(int position, int& value);

@@ -18,7 +18,7 @@
 #include "logic/FileSystemLimits.h"
 #include "logic/PieceNames.h"
 #include "res/resource.h"
-#include "restore/InfoFileReader.h"
+#include "restore/PieceReading.h"
 
 namespace {
 
@@ -36,13 +36,13 @@ class Restore {
   bool Run();
 
  private:
-  bool ReadInfo();
   bool FitsDestination(const std::string& destination);
   bool CopyPieces();
   bool CopyPiece(BlockCopier& copier, const std::string& path, int32_t index);
-  bool OpenPiece(fw::File& piece, const std::string& path);
   bool ChecksumMatches(const BlockCopier& copier, int32_t index) const;
   bool SetAside(BlockCopier& copier, const std::string& path, int32_t index);
+  bool HoldsSetAside(const BlockCopier& copier) const;
+  bool TakeSetAsideFrom(BlockCopier& copier, const std::string& path, int32_t index);
   bool RebuildSetAside();
   bool RepairFileMatches(CopyEnd repair);
   bool ReadBackMatches();
@@ -63,10 +63,11 @@ class Restore {
   int64_t work = 0, workTotal = 0;
   BlockReader reader;
   int32_t setAside = -1;  // the piece to rebuild from the repair file at the end, or -1
+  int64_t movedWork = 0;  // the bytes of pieces read once more to put them in their place
 };
 
 bool Restore::Run() {
-  if (!ReadInfo()) return false;
+  if (!ReadInfoOrSay(reports, job.sourcePath, info)) return false;
 
   std::string destination = NormalizeDestination(job.destinationPath, fw::NameCodePage());
   floppy = IsFloppyDestination(destination);
@@ -94,21 +95,6 @@ bool Restore::Run() {
   return true;
 }
 
-// A count above what three digits can name is refused like any malformed info
-// file: the names would wrap round and the first pieces would be read again.
-bool Restore::ReadInfo() {
-  Trace().WriteText("Reading the info file:");
-  Trace().WriteLine(job.sourcePath);
-  if (!ReadRestoreInfo(job.sourcePath, info) || static_cast<uint32_t>(info.pieceCount) > MAX_PIECE_COUNT) {
-    Trace().WriteLine("Error in info file!!!");
-    reports.ShowBox(IDS_INFO_FILE_UNREADABLE, FAILURE_BOX);
-    return false;
-  }
-  Trace().WriteLine(
-      fw::Format("Info file done: %s, %d, %I64d", info.originalName.c_str(), info.pieceCount, info.totalSize));
-  return true;
-}
-
 // Refuses, before the file is created, a file larger than the destination's file system
 // holds. Only a file beyond what every file system holds makes the program ask the system.
 bool Restore::FitsDestination(const std::string& destination) {
@@ -132,7 +118,7 @@ bool Restore::CopyPieces() {
   BlockCopier copier(reports, workTotal, IDS_ABORT_RESTORE, blockBytes, &PIECE_STEPS);
   for (int32_t index = 0; index < info.pieceCount; ++index)
     if (!CopyPiece(copier, PiecePath(piecesFolder, baseName, static_cast<uint32_t>(index)), index)) return false;
-  work = copier.Done();
+  work = copier.Done() + movedWork;
   return true;
 }
 
@@ -142,7 +128,7 @@ bool Restore::CopyPiece(BlockCopier& copier, const std::string& path, int32_t in
   for (;;) {
     reports.ShowFrom(path);
     fw::File piece;
-    if (!OpenPiece(piece, path)) return SetAside(copier, path, index);
+    if (!OpenWithDiskPrompt(reports, piece, path)) return SetAside(copier, path, index);
     bool pieceCopied = copier.Copy({piece, path}, {output, outputPath}, INT64_MAX, floppy) != BlockCopier::FAILED;
     copied = copier.Done();
     // A piece that does not close is of no further interest: its bytes are copied.
@@ -153,6 +139,7 @@ bool Restore::CopyPiece(BlockCopier& copier, const std::string& path, int32_t in
     if (!pieceCopied) return false;
     if (ChecksumMatches(copier, index)) return true;
     Trace().WriteLine("Checksum of split file wrong");
+    if (HoldsSetAside(copier)) return TakeSetAsideFrom(copier, path, index);
     int answer = reports.ShowBox(IDS_PIECE_DAMAGED, path, MB_RETRYCANCEL | MB_ICONSTOP);
     if (!CutOutput(copier.Done() - copier.LastCopied())) return false;
     copier.ForgetLastCopy();
@@ -160,6 +147,47 @@ bool Restore::CopyPiece(BlockCopier& copier, const std::string& path, int32_t in
     if (answer != IDRETRY) return SetAside(copier, path, index);
     reports.AnimationPlay();
   }
+}
+
+// Whether the piece just copied, which is not the one its name says, is the piece set
+// aside: two disks swapped, or a disk written twice.
+bool Restore::HoldsSetAside(const BlockCopier& copier) const {
+  return setAside >= 0 && copier.Checksum() == info.checksums->pieces[static_cast<size_t>(setAside)] &&
+         static_cast<int64_t>(copier.LastCopied()) == Layout().Length(setAside);
+}
+
+// The piece set aside, found under the name of another: it goes into its own room, read
+// once more from the disk that is in the drive, and the piece of this name is the one
+// that the repair file rebuilds instead.
+bool Restore::TakeSetAsideFrom(BlockCopier& copier, const std::string& path, int32_t index) {
+  Trace().WriteLine("Split file holds the one set aside: " + path);
+  const int64_t room = Layout().Length(index);
+  if (!CutOutput(copier.Done() - copier.LastCopied())) return false;
+  copier.ForgetLastCopy();
+  fw::File piece;
+  if (!piece.Open(path, fw::File::READ_SHARE_READ)) return reports.Fail(IDS_READ_INCOMPLETE, path);
+  const int64_t length = Layout().Length(setAside), start = Layout().Start(setAside);
+  workTotal += length;
+  work = copier.Done() + movedWork;
+  bool writeFailed = false;
+  const auto writeBack = [&](const unsigned char* bytes, uint32_t length) {
+    writeFailed = writeFailed || !TracedStep("Writing the split file into its place...", [&] {
+      output.Write(bytes, length);
+      return true;
+    });
+  };
+  bool moved = TracedStep("Seeking the place of the split file...", [&] {
+    output.Seek(static_cast<uint64_t>(start));
+    return true;
+  }) && reader.Read({piece, path}, static_cast<uint64_t>(length), writeBack);
+  piece.Abort();
+  movedWork += length;
+  if (writeFailed) return reports.Fail(IDS_WRITE_INCOMPLETE, outputPath);
+  if (!moved || !CutOutput(copier.Done() + room)) return false;
+  copier.Skip(room);
+  copied = copier.Done();
+  setAside = index;
+  return true;
 }
 
 // A piece the user gave up (missing, or not what the split wrote): with a repair file,
@@ -185,11 +213,10 @@ bool Restore::SetAside(BlockCopier& copier, const std::string& path, int32_t ind
 // rebuilt piece as it is written into its room; the restored file is cut before the
 // room when either is not what the split wrote.
 bool Restore::RebuildSetAside() {
-  const std::string repairPath = piecesFolder.empty() ? baseName + ".Fix" : piecesFolder + '\\' + baseName + ".Fix";
+  const std::string repairPath = RepairFilePath(piecesFolder, baseName);
   reports.ShowFrom(repairPath);
-  fw::File repair;
-  if (!OpenPiece(repair, repairPath) || !RepairFileMatches({repair, repairPath})) return false;
   if (!output.Open(outputPath, fw::File::UPDATE_EXCLUSIVE)) return reports.Fail(IDS_WRITE_INCOMPLETE, outputPath);
+  fw::File repair;
   const PieceLayout layout = Layout();
   const int64_t room = layout.Start(setAside);
   uint32_t rebuilt = 0;
@@ -207,7 +234,8 @@ bool Restore::RebuildSetAside() {
     });
     return !writeFailed;
   };
-  bool written = TracedStep("Rewinding the repair file...", [&] {
+  bool written = OpenWithDiskPrompt(reports, repair, repairPath) && RepairFileMatches(start) &&
+                 TracedStep("Rewinding the repair file...", [&] {
                    repair.Seek(0);
                    return true;
                  }) &&
@@ -224,24 +252,14 @@ bool Restore::RebuildSetAside() {
   return CloseOutput() && written;
 }
 
-// Whether the repair file is one piece size long and has the CRC-32 the split recorded.
+// Whether the repair file is what the split wrote; text 183 when it is not.
 bool Restore::RepairFileMatches(CopyEnd repair) {
-  uint32_t checksum = 0;
-  uint64_t length = 0;
-  if (!TracedStep("Trying to measure the repair file...", [&] {
-        length = repair.file.Length();
-        return true;
-      }))
-    return reports.Fail(IDS_READ_INCOMPLETE, repair.path);
-  if (length == static_cast<uint64_t>(info.repair->pieceSize) &&
-      !reader.Read(repair, length, [&](const unsigned char* bytes, uint32_t count) {
-        checksum = Crc32Update(checksum, bytes, count);
-      }))
-    return false;
-  if (length == static_cast<uint64_t>(info.repair->pieceSize) && checksum == info.repair->checksum) return true;
-  Trace().WriteLine("Checksum of the repair file wrong");
-  reports.ShowBox(IDS_REPAIR_FILE_DAMAGED, repair.path, FAILURE_BOX);
-  return false;
+  RepairFileState state = CompareRepairFile(reports, reader, repair, *info.repair);
+  if (state == RepairFileState::DAMAGED) {
+    Trace().WriteLine("Checksum of the repair file wrong");
+    reports.ShowBox(IDS_REPAIR_FILE_DAMAGED, repair.path, FAILURE_BOX);
+  }
+  return state == RepairFileState::MATCHES;
 }
 
 // The restored file read back whole against the CRC-32 the split took of the source: what
@@ -267,23 +285,6 @@ bool Restore::ReadBackMatches() {
 // file without checksums leaves the size check alone to judge.
 bool Restore::ChecksumMatches(const BlockCopier& copier, int32_t index) const {
   return !info.checksums || copier.Checksum() == info.checksums->pieces[static_cast<size_t>(index)];
-}
-
-// Asks for the disk that holds the piece for as long as it cannot be opened; false
-// when the user cancels.
-bool Restore::OpenPiece(fw::File& piece, const std::string& path) {
-  Trace().WriteText("Opening split file...");
-  while (!piece.Open(path, fw::File::READ_SHARE_READ)) {
-    Trace().WriteText("failed...");
-    if (reports.ShowBox(IDS_INSERT_DISK_WITH, path, MB_RETRYCANCEL | MB_ICONEXCLAMATION) != IDRETRY) {
-      Trace().WriteLine("abort by user!!!");
-      return false;
-    }
-    Trace().WriteText("retry by user..");
-    reports.AnimationPlay();
-  }
-  Trace().WriteLine("done");
-  return true;
 }
 
 // Cuts the output back to length bytes, the bytes before a damaged piece.

@@ -111,19 +111,19 @@ std::string WhyItWouldWait(const std::vector<std::string>& arguments,
   parsed.SetArguments(arguments);
   parsed.Parse();
   if (parsed.fileArgument.empty())
-    return "an unattended run (/nd) needs the file to split or restore, as an absolute path of at most 259 "
+    return "an unattended run (/nd) needs the file to split, restore or check, as an absolute path of at most 259 "
            "characters";
   if (!parsed.unattended)
     return "the program would not run this command line unattended but wait for the user; look for a value "
-           "switch without its number, two size switches, both /s and /u, or a third free argument";
+           "switch without its number, two size switches, two of /s, /u and /t, or a third free argument";
 
   auto file = unixPaths.find(parsed.fileArgument);
   if (file != unixPaths.end()) {
     const std::string& path = file->second;
-    if (parsed.restoreMode) {
+    if (parsed.restoreMode || parsed.checkMode) {
       if (!IsFile(path) && !IsFile(path + ".split"))
-        return "the info file to restore from does not exist, neither as " + path + " nor as " + path +
-               ".split";
+        return std::string("the info file to ") + (parsed.checkMode ? "check" : "restore from") +
+               " does not exist, neither as " + path + " nor as " + path + ".split";
     } else if (!Exists(path)) {
       return "the file to split does not exist: " + path;
     } else if (IsFolder(path)) {

@@ -40,7 +40,18 @@ parvola_install_32_bit_wine() {
   local sudo=""
   [ "$(id -u)" -ne 0 ] && sudo=sudo
   dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
-  parvola_apt_install wine32
+  parvola_apt_install wine32 && return 0
+  # A mirror's security index for i386 may lag behind the one for amd64, and the two
+  # architectures' libraries must be the same versions: the release's own packages then.
+  echo "Installing wine32 from the release's own packages" >&2
+  local preferences
+  preferences="$(mktemp)" || return 1
+  printf 'Package: *\nPin: release l=Debian-Security\nPin-Priority: 100\n' > "$preferences"
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+    -o Dir::Etc::Preferences="$preferences" wine64 wine32 libgstreamer-plugins-base1.0-0:i386 >&2
+  local status=$?
+  rm -f "$preferences"
+  return $status
 }
 
 parvola_apt_install() {

@@ -7,6 +7,7 @@
 #include "job/Messages.h"
 #include "logic/ProgressTexts.h"
 #include "res/resource.h"
+#include "restore/CheckWorker.h"
 #include "restore/RestoreWorker.h"
 #include "split/SplitWorker.h"
 
@@ -57,10 +58,12 @@ void ProgressDialog::StartJob() {
   job.stop = StopRequest::Create();
   // The restore window keeps this caption in both languages.
   if (IsRestore()) SetWindowTextA(Handle(), "Wiederherstellen");
+  if (job.mode == JOB_CHECK) SetWindowTextA(Handle(), fw::LoadText(IDS_CHECK_TITLE).c_str());
+  WorkerBody worker = job.mode == JOB_SPLIT ? SplitWorker : job.mode == JOB_CHECK ? CheckWorker : RestoreWorker;
   // A worker that cannot start ends the job at once, as a failed one.
-  if (!StartWorker(job, IsRestore() ? RestoreWorker : SplitWorker)) {
+  if (!StartWorker(job, worker)) {
     PostMessageA(Handle(), WM_CLOSE, 0, 0);
-    PostMessageA(Parent(), WM_WORK_FAILED, 0, 0);
+    PostMessageA(Parent(), WM_WORK_FAILED, static_cast<WPARAM>(job.mode), 0);
   }
 }
 

@@ -11,6 +11,7 @@
 BEGIN_MESSAGE_MAP(RestoreDialog, MainDialog)
   ON_EDIT_CHANGE(IDC_DESTINATION_EDIT, OnDestinationChange)
   ON_BUTTON(IDC_DESTINATION_BROWSE, OnBrowse)
+  ON_BUTTON(IDC_CHECK_PIECES, OnCheck)
   ON_MESSAGE(WM_WORK_DONE, OnWorkDone)
   ON_MESSAGE(WM_WORK_FAILED, OnWorkFailed)
 END_MESSAGE_MAP()
@@ -24,7 +25,13 @@ bool RestoreDialog::OnInitDialog() {
   const std::string& destination = startOptions.destinationArgument;
   // Setting the text runs the destination check before the dialog shows.
   SetItemText(IDC_DESTINATION_EDIT, destination.empty() ? DesktopFolderPath() : destination);
-  StartIfUnattended();
+  if (!startOptions.checkMode) {
+    StartIfUnattended();
+  } else {
+    // A check needs no destination: it starts at once, attended or not.
+    if (startOptions.unattended) SendMessageA(Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    PostMessageA(Handle(), WM_COMMAND, IDC_CHECK_PIECES, 0);
+  }
   return true;
 }
 
@@ -53,7 +60,17 @@ void RestoreDialog::OnOK() {
   StartProgress(request);
 }
 
-LRESULT RestoreDialog::OnWorkDone(WPARAM, LPARAM) {
+// Check: reads every piece and tells what it found; the dialog stays for a restore.
+void RestoreDialog::OnCheck() {
+  WorkerJob request;
+  request.sourcePath = startOptions.fileArgument;
+  request.mode = JOB_CHECK;
+  request.unattended = startOptions.unattended != 0;
+  StartProgress(request);
+}
+
+LRESULT RestoreDialog::OnWorkDone(WPARAM mode, LPARAM) {
+  if (mode == JOB_CHECK && !startOptions.unattended) return 0;
   SetFocus(Handle());
   if (!startOptions.unattended) ShowUserText(IDS_FILE_RESTORED, MB_OK | MB_ICONINFORMATION);
   PostMessageA(Handle(), WM_CLOSE, 0, 0);

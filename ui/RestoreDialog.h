@@ -1,5 +1,6 @@
 // The restore dialog: the program's main window in restore mode. It asks for the
-// folder of the restored file and runs each restore in a progress window.
+// folder of the restored file and runs each restore, or a check of the pieces, in a
+// progress window.
 #pragma once
 #include "logic/SplitCommandLine.h"
 #include "ui/MainDialog.h"
@@ -17,6 +18,7 @@ class RestoreDialog : public MainDialog {
  private:
   void OnDestinationChange();
   void OnBrowse();
+  void OnCheck();
   LRESULT OnWorkDone(WPARAM, LPARAM);
   LRESULT OnWorkFailed(WPARAM, LPARAM);
   void CheckDestination();

@@ -107,7 +107,7 @@ expect_refused "missing info file" "neither as $files/pieces/source nor as $file
 expect_refused "two size switches" "$not_unattended" /s "$source_file" /n14 /nk 64 /nd "$files/pieces"
 expect_refused "value switch without its number" "$not_unattended" /s "$source_file" /nd "$files/pieces" /nk
 expect_refused "third free argument" "$not_unattended" /s "$source_file" /nd "$files/pieces" "$files/restored"
-expect_refused "relative file" "needs the file to split or restore, as an absolute path" \
+expect_refused "relative file" "needs the file to split, restore or check, as an absolute path" \
   /s source.bin /nd "$files/pieces"
 
 # The runs below start the program, in this test's own prefix. Its windows go

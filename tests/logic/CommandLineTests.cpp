@@ -155,10 +155,10 @@ TEST_CASE("free arguments") {
 }
 
 TEST_CASE("IsSwitch names exactly the arguments the parser takes as switches") {
-  const std::vector<std::string> switches = {"u",  "s",  "n14", "n72", "np", "nb", "nk",
-                                             "nm", "op", "or",  "ob",  "nd", "na"};
+  const std::vector<std::string> switches = {"u",  "s",  "n14", "n72", "np", "nb", "nk", "nm",
+                                             "op", "or", "ob",  "of",  "t",  "nd", "na"};
   std::vector<std::string> candidates = {"",    "/",      "-",    "nd",   "/ND", "/nd5", "/n",
-                                         "//nd", "-/nd", "/nd ", " /nd", "/x",  "/n1",  "/tmp/out"};
+                                         "//nd", "-/nd", "/nd ", " /nd", "/x",  "/n1",  "/tmp/out", "/T", "/tt"};
   for (const std::string& name : switches) {
     candidates.push_back("/" + name);
     candidates.push_back("-" + name);
@@ -169,6 +169,27 @@ TEST_CASE("IsSwitch names exactly the arguments the parser takes as switches") {
     SplitCommandLine commandLine = Parsed({FILE_PATH, candidate});
     bool takenAsSwitch = commandLine.destinationArgument != candidate;
     CHECK(SplitCommandLine::IsSwitch(candidate) == takenAsSwitch);
+  }
+}
+
+TEST_CASE("the check of an info file's pieces is a mode of its own") {
+  struct Case {
+    std::vector<std::string> arguments;
+    int checkMode, valid;
+  };
+  const Case cases[] = {
+      {{"/t", FILE_PATH}, 1, 1},
+      {{"-t", FILE_PATH, "/nd"}, 1, 1},
+      {{"/t"}, 0, 0},                  // nothing to check
+      {{"/t", "/u", FILE_PATH}, 0, 0},  // two modes at once
+      {{"/s", FILE_PATH, "/t"}, 0, 0},
+  };
+  for (const Case& check : cases) {
+    CAPTURE(check.arguments.front());
+    SplitCommandLine commandLine = Parsed(check.arguments);
+    CHECK(commandLine.checkMode == check.checkMode);
+    CHECK(commandLine.valid == check.valid);
+    if (check.checkMode) CHECK(commandLine.fileArgument == FILE_PATH);
   }
 }
 

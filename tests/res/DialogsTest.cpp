@@ -340,9 +340,11 @@ TEST_CASE("the progress, restore and about dialogs") {
       CHECK((StyleOf(restore.window) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) == WS_MINIMIZEBOX);
       CHECK(TextOf(restore.window) == "Parvola 95 (Olvanta)");
       CHECK((StyleOf(Control(restore.window, IDC_DESTINATION_EDIT, "Edit")) & ES_AUTOHSCROLL) != 0);
-      for (int id : {IDC_DESTINATION_BROWSE, IDC_ABOUT, ID_HELP, IDCANCEL}) Control(restore.window, id, "Button");
+      for (int id : {IDC_DESTINATION_BROWSE, IDC_CHECK_PIECES, IDC_ABOUT, ID_HELP, IDCANCEL})
+        Control(restore.window, id, "Button");
       CHECK(IsButtonKind(StyleOf(Control(restore.window, IDOK, "Button")), BS_DEFPUSHBUTTON));
       CheckTexts(restore.window, {{IDOK, Pick(language, "&Restore", "&Wiederherstellen")},
+                                  {IDC_CHECK_PIECES, Pick(language, "&Check", "&Pr\xFC" "fen")},
                                   {IDC_ABOUT, "&Info"},
                                   {IDC_DESTINATION_BROWSE, Pick(language, "Browse...", "Durchsuchen...")}});
       CheckLayout(restore.window);

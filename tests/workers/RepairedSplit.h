@@ -1,0 +1,55 @@
+// A split with the info file and the repair file, for the tests of the restores that
+// mend a piece and of the check.
+#pragma once
+#include <cstdio>
+#include <string>
+#include <vector>
+#include <windows.h>
+
+#include "job/Messages.h"
+#include "logic/Crc32.h"
+#include "split/SplitWorker.h"
+#include "support/ScriptedMessages.h"
+#include "support/TestSupport.h"
+#include "support/WorkerStage.h"
+
+// 100,000 bytes split into pieces of 40,000 with the info file and the repair file:
+// REPORT.000 and .001 whole, .002 of 20,000 bytes, REPORT.Fix and REPORT.Split.
+struct RepairedSplit {
+  TempFolder folder;
+  const std::string data = test::PatternBytes(100000, 5);
+  const std::string base = folder / "out\\REPORT";
+  const std::string restored = folder / "back\\REPORT.DOC";
+
+  RepairedSplit() {
+    MakeFolder(folder / "out");
+    MakeFolder(folder / "back");
+    WriteWholeFile(folder / "REPORT.DOC", data);
+    WorkerStage splitting;
+    ScriptedMessages noBoxes({}, &splitting.journal);
+    REQUIRE(splitting.Run(SplitWorker, splitting.Job(folder / "REPORT.DOC", folder / "out", 40000,
+                                                     EXTRA_INFO_FILE | EXTRA_REPAIR_FILE)) == ENDED_DONE);
+  }
+  std::string Piece(int index) const { return base + ".00" + static_cast<char>('0' + index); }
+  void Remove(const std::string& path) const { REQUIRE(DeleteFileA(path.c_str())); }
+  void ChangeByte(const std::string& path, size_t at) const {
+    std::string bytes = ReadWholeFile(path);
+    bytes[at] ^= 0x01;
+    WriteWholeFile(path, bytes);
+  }
+  // The info file's record of the repair file, with the CRC-32 of the repair file as it is now.
+  void RecordRepairFileAsItIs() const {
+    const std::string repair = ReadWholeFile(base + ".Fix");
+    std::string info = ReadWholeFile(base + ".Split");
+    char checksum[9];
+    std::snprintf(checksum, sizeof checksum, "%08X", Crc32Update(0, repair.data(), repair.size()));
+    info.replace(info.size() - 8, 8, checksum);
+    WriteWholeFile(base + ".Split", info);
+  }
+};
+
+inline std::vector<unsigned> TextsShown(const ScriptedMessages& boxes) {
+  std::vector<unsigned> texts;
+  for (const ShownMessage& box : boxes.Shown()) texts.push_back(box.textId);
+  return texts;
+}
