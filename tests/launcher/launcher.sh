@@ -106,6 +106,7 @@ expect_refused "missing info file" "neither as $files/pieces/source nor as $file
   /u "$files/pieces/source" /nd "$files/restored"
 expect_refused "two size switches" "$not_unattended" /s "$source_file" /n14 /nk 64 /nd "$files/pieces"
 expect_refused "value switch without its number" "$not_unattended" /s "$source_file" /nd "$files/pieces" /nk
+expect_refused "a path in place of a size" "$not_unattended" /s "$source_file" /nk "$files/pieces" /nd
 expect_refused "third free argument" "$not_unattended" /s "$source_file" /nd "$files/pieces" "$files/restored"
 expect_refused "relative file" "needs the file to split or restore, as an absolute path" \
   /s source.bin /nd "$files/pieces"
