@@ -57,6 +57,7 @@ bool SplitCommandLine::Parse() {
     else if (!ReadSwitchValue(position + 1, this->*entry.field))
       valid = 0;
   }
+  unattendedAsked = unattended;
   NextFreeArgument(fileArgument);
   NextFreeArgument(destinationArgument);
   for (int position = 1; position <= LastPosition(); ++position)

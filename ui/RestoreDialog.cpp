@@ -53,17 +53,17 @@ void RestoreDialog::OnOK() {
   StartProgress(request);
 }
 
+// A restored file ends the program, once no other restore is still writing.
 LRESULT RestoreDialog::OnWorkDone(WPARAM, LPARAM) {
   SetFocus(Handle());
   if (!startOptions.unattended) ShowUserText(IDS_FILE_RESTORED, MB_OK | MB_ICONINFORMATION);
-  PostMessageA(Handle(), WM_CLOSE, 0, 0);
+  WorkEnded(true);
+  CloseWhenIdle();
   return 0;
 }
 
 LRESULT RestoreDialog::OnWorkFailed(WPARAM, LPARAM) {
-  if (startOptions.unattended) {
-    SetFocus(Handle());
-    PostMessageA(Handle(), WM_CLOSE, 0, 0);
-  }
+  if (startOptions.unattended) SetFocus(Handle());
+  WorkEnded(false);
   return 0;
 }

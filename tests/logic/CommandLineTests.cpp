@@ -101,6 +101,7 @@ TEST_CASE("size switches, values and conflicts") {
       CHECK(commandLine.pieceKilobytes == entry.value);
       CHECK(commandLine.valid == entry.valid);
       CHECK(commandLine.unattended == entry.valid);
+      CHECK(commandLine.unattendedAsked == 1);
       CHECK(commandLine.destinationArgument == (entry.valid ? "" : entry.text));
     }
   }
@@ -193,10 +194,12 @@ TEST_CASE("unattended and hidden progress") {
     CHECK(commandLine.hideProgress == 1);
     CHECK(commandLine.valid == 1);
   }
-  SUBCASE("nd without a file is cleared") {
+  SUBCASE("nd without a file is cleared, and the run is known to have asked for it") {
     SplitCommandLine commandLine = Parsed({"/nd"});
     CHECK(commandLine.unattended == 0);
+    CHECK(commandLine.unattendedAsked == 1);
     CHECK(commandLine.valid == 0);
+    CHECK(Parsed({"/s", FILE_PATH}).unattendedAsked == 0);
   }
   SUBCASE("nd with a surplus argument is cleared, and na with it") {
     SplitCommandLine commandLine = Parsed({"/nd", "/na", FILE_PATH, "C:\\OUT", "EXTRA"});
