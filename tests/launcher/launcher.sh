@@ -138,15 +138,17 @@ else
   fail "good split: no info file source.Split"
 fi
 
-# A split that takes a few seconds, its progress window shown: the minimised dialog
-# and the progress window are at work, not waiting. The source is sparse.
-truncate -s 300M "$files/long.bin"
-launch "$prefix" /s "$files/long.bin" /nm 10 /nd "$files/long"
+# A split that takes longer than the watch's patience, its progress window shown: the
+# minimised dialog and the progress window are at work, not waiting. The source is sparse.
+truncate -s 3G "$files/long.bin"
+launch "$prefix" /s "$files/long.bin" /nm 100 /nd "$files/long"
 [ "$status" -eq 0 ] || fail "long split: status $status: $(cat "$work/stderr")"
+[ "$seconds" -ge 3 ] || fail "long split: it took $seconds s, no longer than the watch's patience"
 long_pieces=("$files"/long/long.0*)
-[ ${#long_pieces[@]} -eq 30 ] || fail "long split: ${#long_pieces[@]} pieces, not 30 of 10 MiB"
-[ "$(cat "${long_pieces[@]}" | wc -c)" -eq $((300 << 20)) ] ||
-  fail "long split: the pieces do not hold 300 MiB"
+[ ${#long_pieces[@]} -eq 31 ] || fail "long split: ${#long_pieces[@]} pieces, not 31 of 100 MiB"
+long_bytes=0
+for piece in "${long_pieces[@]}"; do long_bytes=$((long_bytes + $(stat -c %s "$piece"))); done
+[ "$long_bytes" -eq $((3 << 30)) ] || fail "long split: the pieces hold $long_bytes bytes, not 3 GiB"
 rm -rf "$files/long" "$files/long.bin"
 
 # The split again onto a read-only first piece: the program asks whether to
