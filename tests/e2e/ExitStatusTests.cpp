@@ -53,15 +53,21 @@ TEST_CASE("an unattended run ends with 0 when its work was done, 1 when it faile
     CHECK(StatusAtEnd(restore) == 0);
     CHECK(ReadWholeFile(folders.restored + "\\REPORT.DOC") == folders.original);
   }
-  SUBCASE("a restore that lacks a piece, cancelled at the disk prompt") {
+  SUBCASE("a restore that lacks a piece: cancelled at the disk prompt, or left with Exit meanwhile") {
     test::RunningProgram split(folders.Split("/nk 64 /or /nd /na", folders.pieces));
     REQUIRE(StatusAtEnd(split) == 0);
     REQUIRE(DeleteFileA((folders.pieces + "\\REPORT.002").c_str()));
-    test::RunningProgram restore(folders.Restore(folders.restored));
-    HWND prompt = restore.FindMessageBox();
-    REQUIRE(prompt);
-    test::AnswerMessageBox(prompt, IDCANCEL);
-    CHECK(StatusAtEnd(restore) == 1);
+    for (bool exit : {false, true}) {
+      CAPTURE(exit);
+      test::RunningProgram restore(folders.Restore(folders.restored));
+      HWND prompt = restore.FindMessageBox();
+      REQUIRE(prompt);
+      if (exit)
+        test::PressButton(restore.FindWindowByCaption("Parvola 95 (Olvanta)"), IDCANCEL);
+      else
+        test::AnswerMessageBox(prompt, IDCANCEL);
+      CHECK(StatusAtEnd(restore) == 1);
+    }
   }
   SUBCASE("a split broken off with Break") {
     const std::string big = folders.root / "BIG.BIN";
