@@ -7,7 +7,7 @@
 #include "ui/RestoreDialog.h"
 #include "ui/SplitDialog.h"
 
-void SplitApp::InitInstance() {
+int SplitApp::InitInstance() {
   // A look at an empty floppy drive (the destination check on each keystroke, each piece
   // opened or created) fails with a cause that the program answers with its own disk
   // prompt, instead of the system's box about the missing disk.
@@ -23,14 +23,18 @@ void SplitApp::InitInstance() {
   commandLine.SetArguments(Arguments());
   commandLine.Parse();
 
+  int status;
   if (commandLine.restoreMode || commandLine.checkMode) {
     Trace().WriteLine("Showing unsplit dialog");
     RestoreDialog dialog(commandLine, nullptr);
     dialog.DoModal();
+    status = dialog.ExitStatus();
   } else {
     Trace().WriteLine("Showing split dialog");
     SplitDialog dialog(commandLine, nullptr);
     dialog.DoModal();
+    status = dialog.ExitStatus();
   }
   Trace().WriteLine("Parvola95 done");
+  return status;
 }

@@ -10,5 +10,6 @@ class SplitApp : public fw::App {
   SplitCommandLine commandLine;
 
  protected:
-  void InitInstance() override;
+  // Runs the dialog of the mode; returns the exit status it leaves.
+  int InitInstance() override;
 };

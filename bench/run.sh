@@ -5,7 +5,8 @@
 #
 # Times, N times each (default 5), on a file of incompressible data (1 GiB, 100 MiB with
 # --quick) in one temporary folder: the unattended hidden split into 100 MiB pieces with
-# the info file against `split -b 100M -d -a 3`, the unattended restore of those pieces
+# the info file against `split -b 100M -d -a 3`, the same split with the repair file
+# against the one without it, the unattended restore of those pieces
 # against `cat`, and `cp` of the file as the machine's ceiling. Every output is compared
 # byte for byte with the source; a wrong byte makes the run fail. Page caches are dropped
 # before every timed step when the system allows it (--warm keeps them). --baseline times
@@ -117,6 +118,18 @@ program_split() {  # exe label
   check_pieces "$work/pieces"
   [ -s "$work/pieces/data.Split" ] || fail "$2 wrote no info file"
 }
+# The same split with the repair file too, against the split without it.
+program_split_repair() {  # exe label
+  fresh repaired
+  settle
+  local start; start=$(now)
+  timeout 600 "$wine_run" "$1" /s "$source_win" /nm 100 /or /of /nd /na "$work_win\\repaired" >/dev/null 2>&1 ||
+    fail "$2 ended with status $?"
+  record "$2" "$(now)" "$start"
+  check_pieces "$work/repaired"
+  [ -s "$work/repaired/data.Fix" ] || fail "$2 wrote no repair file"
+  rm -rf "$work/repaired"
+}
 program_restore() {  # exe label
   fresh restored
   settle
@@ -130,6 +143,7 @@ program_restore() {  # exe label
 for ((round = 1; round <= runs; round++)); do
   echo "Round $round of $runs ..." >&2
   program_split "$program" program_split
+  program_split_repair "$program" program_split_repair
   fresh split
   settle
   start=$(now); split -b 100M -d -a 3 "$source" "$work/split/data."; record tool_split "$(now)" "$start"
@@ -255,6 +269,7 @@ awk -v mib="$size_mib" -v runs="$runs" -v server="$server_note" -v cache="$cache
            "net s", "net/peer"
     row("Parvola 95 split (/nm 100 /or)", "program_split", "tool_split")
     if ("baseline_split" in t) row("  baseline build split", "baseline_split", "tool_split")
+    row("Parvola 95 split (/or /of)", "program_split_repair", "program_split")
     row("split -b 100M -d -a 3", "tool_split", "")
     row("Parvola 95 restore (/u)", "program_restore", "tool_cat")
     if ("baseline_restore" in t) row("  baseline build restore", "baseline_restore", "tool_cat")

@@ -27,10 +27,7 @@ App::~App() {
 
 App* App::Current() { return currentApp; }
 
-int App::Run() {
-  InitInstance();
-  return 0;
-}
+int App::Run() { return InitInstance(); }
 
 void App::SetRegistryKey(const std::string& company) { registryCompany = company; }
 

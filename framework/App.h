@@ -16,7 +16,7 @@ class App {
   static App* Current();
 
   // Runs the program: its start-up, which returns when the program has done its work.
-  // Returns the process exit status.
+  // Returns the process exit status that the start-up gave.
   int Run();
 
   // The process arguments as the platform splits them; element 0 is the program.
@@ -41,8 +41,9 @@ class App {
   static std::string ProgramPath();
 
  protected:
-  // Start-up: runs the program's dialog; the process ends when it returns.
-  virtual void InitInstance() = 0;
+  // Start-up: runs the program's dialog; the process ends when it returns, with the
+  // exit status it returns.
+  virtual int InitInstance() = 0;
 
  private:
   std::vector<std::string> arguments;

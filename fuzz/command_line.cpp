@@ -57,7 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   if (arguments.size() > 1) REQUIRE_PROPERTY(result == (line.valid != 0));
   for (int flag : {line.restoreMode, line.splitMode, line.floppy144, line.floppy720, line.copyProgram,
-                   line.writeInfoFile, line.writeBatchFile, line.unattended, line.hideProgress, line.valid})
+                   line.writeInfoFile, line.writeBatchFile, line.unattended, line.unattendedAsked, line.hideProgress,
+                   line.valid})
     REQUIRE_PROPERTY(IsFlag(flag));
   for (int value : {line.pieceCount, line.pieceBytes, line.pieceKilobytes, line.pieceMegabytes})
     REQUIRE_PROPERTY(value >= 0);
@@ -68,6 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   REQUIRE_PROPERTY(!line.restoreMode || !line.fileArgument.empty());
   REQUIRE_PROPERTY(!line.splitMode || !line.fileArgument.empty());
   REQUIRE_PROPERTY(!line.unattended || !line.fileArgument.empty());
+  REQUIRE_PROPERTY(!line.unattended || line.unattendedAsked);
   REQUIRE_PROPERTY(!line.hideProgress || line.unattended);
   REQUIRE_PROPERTY(Utf16Length(line.fileArgument, line.codePage) <= SplitCommandLine::MAX_PATH_CHARS);
   REQUIRE_PROPERTY(Utf16Length(line.destinationArgument, line.codePage) <= SplitCommandLine::MAX_PATH_CHARS);

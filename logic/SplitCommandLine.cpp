@@ -58,6 +58,7 @@ bool SplitCommandLine::Parse() {
     else if (!ReadSwitchValue(position + 1, this->*entry.field))
       valid = 0;
   }
+  unattendedAsked = unattended;
   NextFreeArgument(fileArgument);
   NextFreeArgument(destinationArgument);
   for (int position = 1; position <= LastPosition(); ++position)
@@ -92,6 +93,9 @@ bool SplitCommandLine::ReadSwitchValue(int position, int& value) {
   size_t index = 0;
   while (index < text.size() && IsBlank(text[index])) ++index;
   if (index < text.size() && text[index] == '+') ++index;
+  // Without a digit it is no number but the next argument, a path perhaps, which
+  // would be lost as a size of 0.
+  if (index == text.size() || text[index] < '0' || text[index] > '9') return false;
   long long number = 0;
   for (; index < text.size() && text[index] >= '0' && text[index] <= '9'; ++index) {
     number = number * 10 + (text[index] - '0');

@@ -26,6 +26,9 @@ class SplitCommandLine {
   int checkMode = 0;  // check the pieces of the info file (the file argument) without restoring
   int unattended = 0;
   int hideProgress = 0;
+  // Set when the switch "nd" was given, and kept when the checks clear `unattended`:
+  // the run was asked to go without the user and did not.
+  int unattendedAsked = 0;
   std::string fileArgument;
   std::string destinationArgument;
   int valid = 0;

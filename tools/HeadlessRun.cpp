@@ -1,14 +1,20 @@
 // Runs a program on a display that nobody watches, and ends it as soon as one of
 // its windows waits for the user, instead of letting it wait for ever:
-//   HeadlessRun.exe PROGRAM [ARGUMENTS...]
-// The program's command line is the rest of this one, exactly as written.
+//   HeadlessRun.exe [/attended] PROGRAM [ARGUMENTS...]
+// The program's command line is the rest of this one, exactly as written. With
+// /attended a person watches the display: the program's windows are left to them,
+// and only its end is watched.
 //
 // A window waits for the user when it is a visible top-level window of the program,
 // not minimised, and shows no progress bar: a message box, or a dialog left open on
 // the screen. A minimised dialog and a progress window (even one shrunk to nothing)
 // are at work. When windows have waited for PATIENCE_MS, the title and the text of
 // each go to standard error, and the program is ended with exit status
-// ENDED_WAITING. Otherwise the exit status is the program's own.
+// ENDED_WAITING. A program that crashed (its exit status is the code of the
+// exception that ended it) is reported in one line on standard error, with exit
+// status CRASHED; the debugger that the system starts for it writes its dump to the
+// program's standard output, which goes nowhere. Otherwise the exit status is the
+// program's own.
 //
 // The watch asks the window system about the program's windows a few times a
 // second but sends the program no message until it reports, so a job at work pays
@@ -23,6 +29,7 @@
 namespace {
 
 constexpr DWORD ENDED_WAITING = 3;
+constexpr DWORD CRASHED = 3;
 constexpr DWORD NOT_RUN = 1;
 constexpr DWORD POLL_MS = 250;
 constexpr DWORD PATIENCE_MS = 1500;
@@ -147,13 +154,13 @@ std::wstring Description(HWND window) {
   return description;
 }
 
-// Waits for the program to end by itself, or ends it once its windows have waited
-// for the user for PATIENCE_MS. Returns the exit status to pass on.
-DWORD Watch(HANDLE process, DWORD processId, const std::wstring& programName) {
+// Waits for the program to end by itself, or, when the windows are watched, ends it
+// once they have waited for the user for PATIENCE_MS. Returns the exit status to pass on.
+DWORD Watch(HANDLE process, DWORD processId, const std::wstring& programName, bool watchWindows) {
   bool waiting = false;
   DWORD waitingSince = 0;
   for (;;) {
-    DWORD wait = WaitForSingleObject(process, POLL_MS);
+    DWORD wait = WaitForSingleObject(process, watchWindows ? POLL_MS : INFINITE);
     if (wait == WAIT_OBJECT_0) break;
     if (wait != WAIT_TIMEOUT) {
       Report(L"Cannot watch " + programName + L": error " + std::to_wstring(GetLastError()));
@@ -178,30 +185,60 @@ DWORD Watch(HANDLE process, DWORD processId, const std::wstring& programName) {
     return ENDED_WAITING;
   }
   DWORD status = NOT_RUN;
-  if (!GetExitCodeProcess(process, &status))
+  if (!GetExitCodeProcess(process, &status)) {
     Report(L"Cannot read the exit status of " + programName + L": error " + std::to_wstring(GetLastError()));
+    return NOT_RUN;
+  }
+  // A program's own statuses are small; the top bit set marks an exception code
+  // (0xC0000005: an access violation).
+  if (status & 0x80000000) {
+    wchar_t code[16];
+    wsprintfW(code, L"0x%08lX", status);
+    Report(programName + L" crashed with exception " + code + L" (exit status " + std::to_wstring(CRASHED) + L").");
+    return CRASHED;
+  }
   return status;
+}
+
+// Where the program's standard output goes: nowhere. The program writes nothing
+// there, but the debugger that the system starts when it crashes would write its
+// whole dump; null when the null device cannot be opened.
+HANDLE NullOutput() {
+  SECURITY_ATTRIBUTES inherited = {sizeof(inherited), nullptr, TRUE};
+  HANDLE nul = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, OPEN_EXISTING,
+                           0, nullptr);
+  return nul == INVALID_HANDLE_VALUE ? nullptr : nul;
 }
 
 }  // namespace
 
 int main() {
-  std::wstring commandLine = FirstWord(GetCommandLineW()).rest;
+  const wchar_t* rest = FirstWord(GetCommandLineW()).rest;
+  Word option = FirstWord(rest);
+  const bool watchWindows = option.text != L"/attended";
+  std::wstring commandLine = watchWindows ? rest : option.rest;
   std::wstring programName = FileNameOf(FirstWord(commandLine.c_str()).text);
-  if (programName.empty()) {
-    Report(L"Usage: HeadlessRun.exe PROGRAM [ARGUMENTS...]");
+  HANDLE nul = NullOutput();
+  if (programName.empty() || !nul) {
+    Report(programName.empty() ? L"Usage: HeadlessRun.exe [/attended] PROGRAM [ARGUMENTS...]"
+                               : L"Cannot open NUL: error " + std::to_wstring(GetLastError()));
     return NOT_RUN;
   }
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = nul;
+  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
   PROCESS_INFORMATION started = {};
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                       &started)) {
     Report(L"Cannot start " + programName + L": error " + std::to_wstring(GetLastError()));
     return NOT_RUN;
   }
+  CloseHandle(nul);
   CloseHandle(started.hThread);
-  DWORD status = Watch(started.hProcess, started.dwProcessId, programName);
+  DWORD status = Watch(started.hProcess, started.dwProcessId, programName, watchWindows);
   CloseHandle(started.hProcess);
   return static_cast<int>(status);
 }

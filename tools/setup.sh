@@ -145,6 +145,19 @@ parvola_start_headless_wine() {
   # close) for as long as the server runs.
   "$parvola_root/tools/wine-run.sh" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
     >/dev/null 2>&1 </dev/null
+  parvola_turn_off_crash_dialog
+}
+
+# Turns Wine's crash dialog off in the prefix that WINEPREFIX names (made when it is
+# missing): the dialog opens in a process of its own (winedbg), which nobody answers on a
+# private display and HeadlessRun does not watch, so a crashed program would never end.
+# Without it the crash ends the program at once, with the exception as its status.
+parvola_turn_off_crash_dialog() {
+  grep -qs '^"ShowCrashDialog"=dword:00000000' "$WINEPREFIX/user.reg" && return 0
+  "$parvola_root/tools/wine-run.sh" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+    >/dev/null 2>&1 </dev/null && return 0
+  echo "Cannot turn off Wine's crash dialog in the prefix $WINEPREFIX" >&2
+  return 1
 }
 
 # The check that run.sh makes of a command line before it starts the program

@@ -51,7 +51,31 @@ void MainDialog::StartProgress(const WorkerJob& request) {
   if (!dialog->Create(Handle())) return;
   ShowWindow(dialog->Handle(), SW_SHOWNORMAL);
   progressDialogs.push_back(std::move(dialog));
+  ++jobsStarted;
   OnWorkRunningChanged();
+}
+
+int MainDialog::ExitStatus() const {
+  if (!startOptions.unattendedAsked) return EXIT_SUCCEEDED;
+  if (!autoStarted) return EXIT_NOT_STARTED;
+  return jobsSucceeded == jobsStarted ? EXIT_SUCCEEDED : EXIT_FAILED;
+}
+
+void MainDialog::WorkEnded(bool succeeded) {
+  if (succeeded) ++jobsSucceeded;
+  if (startOptions.unattended) CloseWhenIdle();
+}
+
+void MainDialog::CloseWhenIdle() {
+  closeWhenIdle = true;
+  CloseIfIdle();
+}
+
+// A job reports its end before its progress window goes: the dialog waits for that
+// window, and for those of the other jobs, whose files would be cut short with the
+// process.
+void MainDialog::CloseIfIdle() {
+  if (closeWhenIdle && !WorkRunning()) PostMessageA(Handle(), WM_CLOSE, 0, 0);
 }
 
 void MainDialog::DestroyProgressWindows() { progressDialogs.clear(); }
@@ -101,16 +125,20 @@ LRESULT MainDialog::OnProgressClosed(WPARAM, LPARAM progress) {
   if (listed == progressDialogs.end()) return 0;
   progressDialogs.erase(listed);
   OnWorkRunningChanged();
+  CloseIfIdle();
   return 0;
 }
 
+void MainDialog::AutoStart() {
+  if (IsItemEnabled(IDOK)) OnOK();
+}
+
 // Unattended: start at once, or wait for the user when the command line left
-// something unusable.
+// something unusable and nothing started.
 LRESULT MainDialog::OnAutoStart(WPARAM, LPARAM) {
-  if (IsItemEnabled(IDOK))
-    OnOK();
-  else
-    SendMessageA(Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+  AutoStart();
+  autoStarted = WorkRunning();
+  if (!autoStarted) SendMessageA(Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
   return 0;
 }
 

@@ -12,11 +12,22 @@
 
 class ProgressDialog;
 
+// The exit statuses of the process: what became of the work of an unattended run.
+// An attended run ends with EXIT_SUCCEEDED whatever its jobs did: the user has seen
+// how each of them went.
+constexpr int EXIT_SUCCEEDED = 0;    // the work was done
+constexpr int EXIT_FAILED = 1;       // it failed, or was broken off or left unfinished
+constexpr int EXIT_NOT_STARTED = 2;  // it did not start by itself: the command line was not
+                                     // one that runs unattended, or left nothing to start
+
 class MainDialog : public fw::Dialog {
  public:
   // startOptions: the parsed command line, which outlives the dialog.
   MainDialog(unsigned templateId, const SplitCommandLine& startOptions, HWND parent);
   ~MainDialog() override;
+
+  // The exit status of the run, once the dialog has ended.
+  int ExitStatus() const;
 
  protected:
   DECLARE_MESSAGE_MAP()
@@ -34,6 +45,13 @@ class MainDialog : public fw::Dialog {
   void DestroyProgressWindows();
   // A progress window was opened or has gone.
   virtual void OnWorkRunningChanged() {}
+  // What an unattended run starts by itself: by default what OK starts, when it is enabled.
+  virtual void AutoStart();
+  // A job has ended, and whether it did its work: the exit status counts it, and an
+  // unattended run closes once no job runs.
+  void WorkEnded(bool succeeded);
+  // Closes the dialog as soon as no job runs: at once when none does.
+  void CloseWhenIdle();
 
   const SplitCommandLine& startOptions;
 
@@ -46,6 +64,12 @@ class MainDialog : public fw::Dialog {
   LRESULT OnAutoStart(WPARAM, LPARAM);
   std::optional<LRESULT> OnDestroy(WPARAM, LPARAM);
 
+  void CloseIfIdle();
+
   HICON icon;
   std::vector<std::unique_ptr<ProgressDialog>> progressDialogs;  // in the order they were started
+  bool autoStarted = false;  // the unattended start found something to start
+  bool closeWhenIdle = false;
+  unsigned jobsStarted = 0;
+  unsigned jobsSucceeded = 0;
 };

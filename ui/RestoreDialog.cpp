@@ -25,14 +25,17 @@ bool RestoreDialog::OnInitDialog() {
   const std::string& destination = startOptions.destinationArgument;
   // Setting the text runs the destination check before the dialog shows.
   SetItemText(IDC_DESTINATION_EDIT, destination.empty() ? DesktopFolderPath() : destination);
-  if (!startOptions.checkMode) {
-    StartIfUnattended();
-  } else {
-    // A check needs no destination: it starts at once, attended or not.
-    if (startOptions.unattended) SendMessageA(Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    PostMessageA(Handle(), WM_COMMAND, IDC_CHECK_PIECES, 0);
-  }
+  // A check needs no destination: it starts at once, attended or not.
+  if (startOptions.checkMode && !startOptions.unattended) PostMessageA(Handle(), WM_COMMAND, IDC_CHECK_PIECES, 0);
+  StartIfUnattended();
   return true;
+}
+
+void RestoreDialog::AutoStart() {
+  if (startOptions.checkMode)
+    OnCheck();
+  else
+    MainDialog::AutoStart();
 }
 
 void RestoreDialog::OnDestinationChange() { CheckDestination(); }
@@ -69,18 +72,22 @@ void RestoreDialog::OnCheck() {
   StartProgress(request);
 }
 
+// A restored file ends the program, once no other restore is still writing; after a
+// check, which has told its findings, the dialog stays unless the run is unattended.
 LRESULT RestoreDialog::OnWorkDone(WPARAM mode, LPARAM) {
-  if (mode == JOB_CHECK && !startOptions.unattended) return 0;
+  if (mode == JOB_CHECK) {
+    WorkEnded(true);
+    return 0;
+  }
   SetFocus(Handle());
   if (!startOptions.unattended) ShowUserText(IDS_FILE_RESTORED, MB_OK | MB_ICONINFORMATION);
-  PostMessageA(Handle(), WM_CLOSE, 0, 0);
+  WorkEnded(true);
+  CloseWhenIdle();
   return 0;
 }
 
 LRESULT RestoreDialog::OnWorkFailed(WPARAM, LPARAM) {
-  if (startOptions.unattended) {
-    SetFocus(Handle());
-    PostMessageA(Handle(), WM_CLOSE, 0, 0);
-  }
+  if (startOptions.unattended) SetFocus(Handle());
+  WorkEnded(false);
   return 0;
 }

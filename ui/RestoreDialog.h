@@ -13,6 +13,7 @@ class RestoreDialog : public MainDialog {
  protected:
   bool OnInitDialog() override;
   void OnOK() override;
+  void AutoStart() override;
   DECLARE_MESSAGE_MAP()
 
  private:

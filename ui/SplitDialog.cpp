@@ -251,14 +251,12 @@ LRESULT SplitDialog::OnSetRegistration(WPARAM flags, LPARAM) {
 
 LRESULT SplitDialog::OnWorkDone(WPARAM, LPARAM) {
   SetFocus(Handle());
-  if (startOptions.unattended)
-    PostMessageA(Handle(), WM_CLOSE, 0, 0);
-  else
-    ShowUserText(IDS_SPLIT_DONE, MB_OK | MB_ICONINFORMATION);
+  if (!startOptions.unattended) ShowUserText(IDS_SPLIT_DONE, MB_OK | MB_ICONINFORMATION);
+  WorkEnded(true);
   return 0;
 }
 
 LRESULT SplitDialog::OnWorkFailed(WPARAM, LPARAM) {
-  if (startOptions.unattended) PostMessageA(Handle(), WM_CLOSE, 0, 0);
+  WorkEnded(false);
   return 0;
 }

@@ -3,6 +3,7 @@
 #include "support/ExpectedInfo.h"
 #include "support/FloppyDrive.h"
 #include "support/TestSupport.h"
+#include "support/WorkerStage.h"
 
 namespace {
 
@@ -113,4 +114,49 @@ TEST_CASE("a hidden progress window shrinks to nothing; without the switch it sh
     CHECK(FileExists("A:\\DATA.001"));
     DeleteFileA("A:\\DATA.001");
   }
+}
+
+TEST_CASE("with the repair file the split asks for one more disk, and a restore mends a lost disk from it") {
+  FloppyDrive drive;
+  TempFolder source, disk1, disk2, disk3, disk4, restored;
+  const std::string original = test::PatternBytes(2 * 730112 + 5000, 9);
+  WriteWholeFile(source / "REPORT.DOC", original);
+  {
+    test::RunningProgram split("/s \"" + (source / "REPORT.DOC") + "\" /n72 /of /nd A:\\");
+    for (const TempFolder* disk : {&disk1, &disk2, &disk3}) {
+      HWND box = ExpectBox(split, NEXT_DISK);
+      MoveAll("A:", disk->Path());
+      test::AnswerMessageBox(box, IDOK);
+    }
+    REQUIRE(split.WaitForExit(30000));
+    CHECK(split.ExitCode() == 0);
+  }
+  // The last piece's disk has its info file as before; the disk after it the repair file
+  // and a second copy of the info file.
+  CHECK(FilesIn(disk3.Path()) == std::vector<std::string>{"REPORT.002", "REPORT.Split"});
+  CHECK(FilesIn("A:") == std::vector<std::string>{".parvola-test-floppy", "REPORT.Fix", "REPORT.Split"});
+  CHECK(ReadWholeFile("A:\\REPORT.Split") == ReadWholeFile(disk3 / "REPORT.Split"));
+  CHECK(FileLength("A:\\REPORT.Fix") == 730112);
+
+  // The second disk is lost. The restore starts from the repair disk.
+  test::RunningProgram restore("/u A:\\REPORT.Split /nd \"" + restored.Path() + "\"");
+  HWND box = ExpectBox(restore, DiskWith("REPORT.000"));
+  MoveAll("A:", disk4.Path());
+  MoveAll(disk1.Path(), "A:");
+  test::AnswerMessageBox(box, IDRETRY);
+  box = ExpectBox(restore, DiskWith("REPORT.001"));
+  MoveAll("A:", disk1.Path());
+  test::AnswerMessageBox(box, IDCANCEL);
+  box = ExpectBox(restore, "The file A:\\REPORT.001 is not there or not what was written.");
+  test::AnswerMessageBox(box, IDYES);
+  box = ExpectBox(restore, DiskWith("REPORT.002"));
+  MoveAll(disk3.Path(), "A:");
+  test::AnswerMessageBox(box, IDRETRY);
+  box = ExpectBox(restore, DiskWith("REPORT.Fix"));
+  MoveAll("A:", disk3.Path());
+  MoveAll(disk4.Path(), "A:");
+  test::AnswerMessageBox(box, IDRETRY);
+  REQUIRE(restore.WaitForExit(30000));
+  CHECK(restore.ExitCode() == 0);
+  CHECK(ReadWholeFile(restored / "REPORT.DOC") == original);
 }

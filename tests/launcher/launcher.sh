@@ -1,13 +1,16 @@
 #!/bin/bash
 # run.sh as a user runs it from a terminal without a display:
-#   launcher.sh WINE_PREFIX      (a prefix of this test's own, made on first use)
+#   launcher.sh WINE_PREFIX INTRUDER   (a prefix of this test's own, made on first use;
+#                                        the Intruder.exe of tests/launcher/intruder)
 # An unattended run that would wait for the user is refused before anything starts;
 # one that stops on a message box or leaves its dialog open is ended with the
-# window's text; good ones split and restore as before. On a real display (when the
-# test has one) a waiting program is left alone.
+# window's text; one that crashes ends with status 3 and one line; good ones split
+# and restore as before. On a real display (when the test has one) a waiting program
+# is left alone, and the status it ends with is passed on.
 set -u
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 prefix="$1"
+intruder="$2"
 work="$(mktemp -d)"
 files="$work/files"   # all that run.sh may touch; its output goes beside
 failures=0
@@ -106,15 +109,20 @@ expect_refused "missing info file" "neither as $files/pieces/source nor as $file
   /u "$files/pieces/source" /nd "$files/restored"
 expect_refused "two size switches" "$not_unattended" /s "$source_file" /n14 /nk 64 /nd "$files/pieces"
 expect_refused "value switch without its number" "$not_unattended" /s "$source_file" /nd "$files/pieces" /nk
+expect_refused "a path in place of a size" "$not_unattended" /s "$source_file" /nk "$files/pieces" /nd
 expect_refused "third free argument" "$not_unattended" /s "$source_file" /nd "$files/pieces" "$files/restored"
 expect_refused "relative file" "needs the file to split, restore or check, as an absolute path" \
   /s source.bin /nd "$files/pieces"
 
 # The runs below start the program, in this test's own prefix. Its windows go
-# unmanaged: with no window manager on the display, Wine would wait for one.
+# unmanaged: with no window manager on the display, Wine would wait for one. Wine's
+# crash dialog is on again, as in a new prefix: run.sh turns it off.
 WINEPREFIX="$prefix" "$root/tools/wine-run.sh" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
   >/dev/null 2>&1 || fail "the test's Wine prefix cannot be made"
+WINEPREFIX="$prefix" "$root/tools/wine-run.sh" reg delete 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /f \
+  >/dev/null 2>&1
 WINEPREFIX="$prefix" timeout 30 /usr/lib/wine/wineserver -w
+grep -q ShowCrashDialog "$prefix/user.reg" && fail "the crash dialog cannot be turned on again in $prefix"
 
 # A good unattended split with the progress window hidden, on run.sh's own display.
 launch "$prefix" /s "$files/source.bin" /nk 64 /or /nd /na "$files/pieces"
@@ -137,15 +145,36 @@ else
   fail "good split: no info file source.Split"
 fi
 
-# A split that takes a few seconds, its progress window shown: the minimised dialog
-# and the progress window are at work, not waiting. The source is sparse.
-truncate -s 300M "$files/long.bin"
-launch "$prefix" /s "$files/long.bin" /nm 10 /nd "$files/long"
+# Does to the running program what a person or a fault would (close, fault).
+intrude() {
+  WINEPREFIX="$prefix" "$root/tools/wine-run.sh" "$intruder" "$1" Parvola95.exe </dev/null ||
+    fail "Intruder $1 found no program to $1"
+}
+
+# A split that takes longer than the watch's patience, its progress window shown: the
+# minimised dialog and the progress window are at work, not waiting. The source is sparse.
+truncate -s 3G "$files/long.bin"
+launch "$prefix" /s "$files/long.bin" /nm 100 /nd "$files/long"
 [ "$status" -eq 0 ] || fail "long split: status $status: $(cat "$work/stderr")"
+[ "$seconds" -ge 3 ] || fail "long split: it took $seconds s, no longer than the watch's patience"
 long_pieces=("$files"/long/long.0*)
-[ ${#long_pieces[@]} -eq 30 ] || fail "long split: ${#long_pieces[@]} pieces, not 30 of 10 MiB"
-[ "$(cat "${long_pieces[@]}" | wc -c)" -eq $((300 << 20)) ] ||
-  fail "long split: the pieces do not hold 300 MiB"
+[ ${#long_pieces[@]} -eq 31 ] || fail "long split: ${#long_pieces[@]} pieces, not 31 of 100 MiB"
+long_bytes=0
+for piece in "${long_pieces[@]}"; do long_bytes=$((long_bytes + $(stat -c %s "$piece"))); done
+[ "$long_bytes" -eq $((3 << 30)) ] || fail "long split: the pieces hold $long_bytes bytes, not 3 GiB"
+rm -rf "$files/long"
+mkdir "$files/long"
+
+# The same split crashes: Wine's crash dialog would wait in a process of its own, which
+# nobody answers; it is off, and the crash is told in one line.
+start_run "" "$prefix" /s "$files/long.bin" /nm 100 /nd "$files/long"
+for _ in $(seq 100); do [ -e "$files/long/long.000" ] && break; sleep 0.2; done
+intrude fault
+finish_run 30 || fail "crash: still running after 30 s"
+[ "$status" -eq 3 ] || fail "crash: status $status: $(cat "$work/stderr")"
+expect_in_stderr "crash" "Parvola95.exe crashed with exception 0xC0000005 (exit status 3)."
+[ "$(grep -c crashed "$work/stderr")" -eq 1 ] || fail "crash: not one line: $(cat "$work/stderr")"
+[ -s "$work/stdout" ] && fail "crash: the debugger's dump reached standard output: $(head -3 "$work/stdout")"
 rm -rf "$files/long" "$files/long.bin"
 
 # The split again onto a read-only first piece: the program asks whether to
@@ -173,12 +202,17 @@ expect_in_stderr "dialog left open" "window \"Parvola 95"
 expect_in_stderr "dialog left open" "$missing_folder"
 [ -e "$files/nowhere" ] && fail "dialog left open: the folder was made"
 
-# The same on a real display: a person can answer there, so the dialog stays.
+# The same on a real display: a person can answer there, so the dialog stays. When
+# the person closes it, the run ends with the program's status: not started.
 if [ -n "${DISPLAY:-}" ]; then
   start_run "$DISPLAY" "$prefix" /s "$files/source.bin" /nk 64 /nd "$missing_folder"
-  finish_run 8 && fail "real display: the run ended by itself with status $status: $(cat "$work/stderr")"
+  sleep 8
+  kill -0 "$runner" 2>/dev/null || fail "real display: the run ended by itself: $(cat "$work/stderr")"
   grep -q "waits for the user" "$work/stderr" &&
     fail "real display: the watch reported: $(cat "$work/stderr")"
+  intrude close
+  finish_run 30 || fail "real display: still running after the dialog was closed"
+  [ "$status" -eq 2 ] || fail "real display: status $status after the dialog was closed, not 2"
 fi
 
 echo "launcher: $failures failure(s)"

@@ -82,13 +82,28 @@ TEST_CASE("size switches, values and conflicts") {
     CHECK(Parsed({"/n14"}).floppy144 == 1);
     CHECK(Parsed({"/n72"}).floppy720 == 1);
   }
-  SUBCASE("values are read like a C number: blanks, plus sign, leading digits") {
-    CHECK(Parsed({"/np", " 7"}).pieceCount == 7);
-    CHECK(Parsed({"/np", "+12"}).pieceCount == 12);
-    CHECK(Parsed({"/np", "5abc"}).pieceCount == 5);
-    SplitCommandLine noDigits = Parsed({"/np", "abc"});
-    CHECK(noDigits.pieceCount == 0);
-    CHECK(noDigits.valid == 1);
+  SUBCASE("a value is read like a C number, but it needs a digit") {
+    // What the value reads as, and whether the line stays valid; a value without a digit
+    // fails and stays a free argument, so that a path there is not lost as a size of 0.
+    struct ValueCase {
+      const char* text;
+      int value;
+      int valid;
+    };
+    const ValueCase cases[] = {
+        {"7", 7, 1},   {" 7", 7, 1}, {"\t+12", 12, 1}, {"5abc", 5, 1}, {"0", 0, 1},
+        {"abc", 0, 0}, {"", 0, 0},   {" ", 0, 0},      {"+", 0, 0},    {"+ 5", 0, 0},
+        {"Z:\\tmp\\out", 0, 0},   {"C:\\OUT", 0, 0},
+    };
+    for (const ValueCase& entry : cases) {
+      CAPTURE(entry.text);
+      SplitCommandLine commandLine = Parsed({"/s", FILE_PATH, "/nk", entry.text, "/nd"});
+      CHECK(commandLine.pieceKilobytes == entry.value);
+      CHECK(commandLine.valid == entry.valid);
+      CHECK(commandLine.unattended == entry.valid);
+      CHECK(commandLine.unattendedAsked == 1);
+      CHECK(commandLine.destinationArgument == (entry.valid ? "" : entry.text));
+    }
   }
   SUBCASE("a bad or missing value fails and leaves the field at 0") {
     SplitCommandLine negative = Parsed({"/np", "-3", FILE_PATH});
@@ -200,10 +215,12 @@ TEST_CASE("unattended and hidden progress") {
     CHECK(commandLine.hideProgress == 1);
     CHECK(commandLine.valid == 1);
   }
-  SUBCASE("nd without a file is cleared") {
+  SUBCASE("nd without a file is cleared, and the run is known to have asked for it") {
     SplitCommandLine commandLine = Parsed({"/nd"});
     CHECK(commandLine.unattended == 0);
+    CHECK(commandLine.unattendedAsked == 1);
     CHECK(commandLine.valid == 0);
+    CHECK(Parsed({"/s", FILE_PATH}).unattendedAsked == 0);
   }
   SUBCASE("nd with a surplus argument is cleared, and na with it") {
     SplitCommandLine commandLine = Parsed({"/nd", "/na", FILE_PATH, "C:\\OUT", "EXTRA"});

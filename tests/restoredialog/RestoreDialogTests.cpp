@@ -27,6 +27,14 @@ struct SplitFixture {
 
 HWND Restore(HWND dialog) { return GetDlgItem(dialog, IDOK); }
 
+// The box that tells of a restored file (a box other than except), answered.
+void ConfirmRestored(const test::RunningProgram& program, HWND except = nullptr) {
+  HWND box = program.FindMessageBox(15000, except);
+  REQUIRE(box);
+  CHECK(test::MessageBoxText(box) == "The file was restored.");
+  test::AnswerMessageBox(box, IDOK);
+}
+
 }  // namespace
 
 TEST_CASE("the destination field and the Restore button") {
@@ -75,10 +83,7 @@ TEST_CASE("a successful restore is reported and ends the program") {
   HWND dialog = program.FindWindowByCaption(CAPTION);
   REQUIRE(dialog);
   test::PressButton(dialog, IDOK);
-  HWND box = program.FindMessageBox();
-  REQUIRE(box);
-  CHECK(test::MessageBoxText(box) == "The file was restored.");
-  test::AnswerMessageBox(box, IDOK);
+  ConfirmRestored(program);
   CHECK(program.WaitForExit());
   CHECK(ReadWholeFile(split.Restored()) == split.original);
 }
@@ -108,10 +113,7 @@ TEST_CASE("a failed restore leaves the dialog open, and work in progress holds i
     // The first restore goes on once its missing piece is there.
     split.WriteSecondPiece();
     test::AnswerMessageBox(prompt, IDRETRY);
-    HWND done = program.FindMessageBox();
-    REQUIRE(done);
-    CHECK(test::MessageBoxText(done) == "The file was restored.");
-    test::AnswerMessageBox(done, IDOK);
+    ConfirmRestored(program);
     CHECK(program.WaitForExit());
     CHECK(ReadWholeFile(split.Restored()) == split.original);
     return;
@@ -133,6 +135,35 @@ TEST_CASE("a failed restore leaves the dialog open, and work in progress holds i
   CHECK(ReadWholeFile(split.Restored()) == split.original.substr(0, 60000));
   test::PressButton(dialog, IDCANCEL);
   CHECK(program.WaitForExit());
+  CHECK(program.ExitCode() == 0);  // an attended run: the user has seen how it went
+}
+
+TEST_CASE("a restore that ends keeps the program while another restore still writes") {
+  SplitFixture split(false);
+  TempFolder secondDestination;
+  test::RunningProgram program(split.Arguments());
+  HWND dialog = program.FindWindowByCaption(CAPTION);
+  REQUIRE(dialog);
+  test::PressButton(dialog, IDOK);
+  HWND firstPrompt = program.FindMessageBox();
+  REQUIRE(firstPrompt);
+  test::SetControlText(dialog, IDC_DESTINATION_EDIT, secondDestination.Path());
+  test::PressButton(dialog, IDOK);
+  HWND secondPrompt = program.FindMessageBox(15000, firstPrompt);
+  REQUIRE(secondPrompt);
+
+  split.WriteSecondPiece();
+  test::AnswerMessageBox(firstPrompt, IDRETRY);
+  ConfirmRestored(program, secondPrompt);
+  // The second restore still waits for its piece: the dialog stays, and so does its file.
+  CHECK_FALSE(program.WaitForExit(1000));
+  CHECK(IsWindow(dialog));
+
+  test::AnswerMessageBox(secondPrompt, IDRETRY);
+  ConfirmRestored(program);
+  CHECK(program.WaitForExit());
+  CHECK(ReadWholeFile(split.Restored()) == split.original);
+  CHECK(ReadWholeFile(secondDestination / "REPORT.DOC") == split.original);
 }
 
 TEST_CASE("unattended restores") {

@@ -121,6 +121,12 @@ bool RunningProgram::WaitForExit(DWORD timeoutMs) const {
   return process && WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0;
 }
 
+DWORD RunningProgram::ExitCode() const {
+  DWORD status = STILL_ACTIVE;
+  if (process) GetExitCodeProcess(process, &status);
+  return status;
+}
+
 std::string WindowText(HWND window) {
   // WM_GETTEXT reaches the controls of other processes too, unlike GetWindowText.
   char text[1024];

@@ -42,6 +42,8 @@ class RunningProgram {
   HWND FindActiveWindow(HWND except, DWORD timeoutMs = 10000) const;
   // Waits for the process to end; returns false on time-out.
   bool WaitForExit(DWORD timeoutMs = 15000) const;
+  // The exit status of the ended process (STILL_ACTIVE while it runs).
+  DWORD ExitCode() const;
 
  private:
   HANDLE process = nullptr;

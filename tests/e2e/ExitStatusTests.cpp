@@ -1,0 +1,124 @@
+#include <doctest/doctest.h>
+
+#include "res/resource.h"
+#include "support/ProgramRegistry.h"
+#include "support/TestSupport.h"
+#include "support/WorkerStage.h"
+
+namespace {
+
+// A file to split, a folder for its pieces and one for the restored file.
+struct Folders {
+  ProgramRegistry registry;  // the split dialog stores its settings
+  TempFolder root;
+  std::string source = root / "REPORT.DOC";
+  std::string pieces = root / "pieces";
+  std::string restored = root / "restored";
+  std::string original = test::PatternBytes(200000, 5);
+
+  Folders() {
+    WriteWholeFile(source, original);
+    MakeFolder(pieces);
+    MakeFolder(restored);
+  }
+  std::string Split(const std::string& switches, const std::string& destination) const {
+    return "/s \"" + source + "\" " + switches + " \"" + destination + "\"";
+  }
+  std::string Restore(const std::string& destination) const {
+    return "/u \"" + pieces + "\\REPORT.Split\" /nd \"" + destination + "\"";
+  }
+};
+
+// The exit status of the program once it has ended by itself.
+DWORD StatusAtEnd(const test::RunningProgram& program, DWORD timeoutMs = 30000) {
+  REQUIRE(program.WaitForExit(timeoutMs));
+  return program.ExitCode();
+}
+
+// The dialog an unattended run left open for the user, closed as the user would.
+void CloseWaitingDialog(const test::RunningProgram& program) {
+  HWND dialog = program.FindWindowByCaption("Parvola 95 (Olvanta)");
+  REQUIRE(dialog);
+  CHECK(test::WaitFor([&] { return !IsIconic(dialog); }));
+  PostMessageA(dialog, WM_CLOSE, 0, 0);
+}
+
+}  // namespace
+
+TEST_CASE("an unattended run ends with 0 when its work was done, 1 when it failed or was broken off") {
+  Folders folders;
+  SUBCASE("a split and a restore that were done") {
+    test::RunningProgram split(folders.Split("/nk 64 /or /nd /na", folders.pieces));
+    CHECK(StatusAtEnd(split) == 0);
+    test::RunningProgram restore(folders.Restore(folders.restored));
+    CHECK(StatusAtEnd(restore) == 0);
+    CHECK(ReadWholeFile(folders.restored + "\\REPORT.DOC") == folders.original);
+  }
+  SUBCASE("a restore that lacks a piece: cancelled at the disk prompt, or left with Exit meanwhile") {
+    test::RunningProgram split(folders.Split("/nk 64 /or /nd /na", folders.pieces));
+    REQUIRE(StatusAtEnd(split) == 0);
+    REQUIRE(DeleteFileA((folders.pieces + "\\REPORT.002").c_str()));
+    for (bool exit : {false, true}) {
+      CAPTURE(exit);
+      test::RunningProgram restore(folders.Restore(folders.restored));
+      HWND prompt = restore.FindMessageBox();
+      REQUIRE(prompt);
+      if (exit)
+        test::PressButton(restore.FindWindowByCaption("Parvola 95 (Olvanta)"), IDCANCEL);
+      else
+        test::AnswerMessageBox(prompt, IDCANCEL);
+      CHECK(StatusAtEnd(restore) == 1);
+    }
+  }
+  SUBCASE("a check: 0 for pieces that are whole, 1 when one is missing; it writes nothing") {
+    test::RunningProgram split(folders.Split("/nk 64 /of /nd /na", folders.pieces));
+    REQUIRE(StatusAtEnd(split) == 0);
+    const std::string check = "/t \"" + folders.pieces + "\\REPORT.Split\" /nd";
+    test::RunningProgram good(check);
+    CHECK(StatusAtEnd(good) == 0);
+    REQUIRE(DeleteFileA((folders.pieces + "\\REPORT.001").c_str()));
+    test::RunningProgram bad(check);
+    HWND prompt = bad.FindMessageBox();
+    REQUIRE(prompt);
+    test::AnswerMessageBox(prompt, IDCANCEL);
+    CHECK(StatusAtEnd(bad) == 1);
+    CHECK(FilesIn(folders.pieces) == std::vector<std::string>{"REPORT.000", "REPORT.002", "REPORT.003", "REPORT.Fix", "REPORT.Split"});
+    CHECK(FilesIn(folders.restored).empty());
+  }
+  SUBCASE("a split broken off with Break") {
+    const std::string big = folders.root / "BIG.BIN";
+    MakeSparseFile(big, int64_t{4} << 30);
+    test::RunningProgram split("/s \"" + big + "\" /nm 100 /nd \"" + folders.pieces + "\"");
+    HWND progress = split.FindWindowByCaption("Splitting");
+    REQUIRE(progress);
+    test::PressButton(progress, IDC_BREAK);
+    HWND question = split.FindMessageBox();
+    REQUIRE(question);
+    CHECK(test::MessageBoxText(question).rfind("The splitting is not yet complete.", 0) == 0);
+    test::AnswerMessageBox(question, IDYES);
+    CHECK(StatusAtEnd(split) == 1);
+  }
+}
+
+TEST_CASE("an unattended run that cannot start by itself waits for the user and ends with 2") {
+  Folders folders;
+  SUBCASE("a size switch followed by a path in place of its number") {
+    // The path is not taken for a size of 0 (default size, default folder): the
+    // command line is not one that runs unattended.
+    test::RunningProgram split(folders.Split("/nd /nk", folders.pieces));
+    CloseWaitingDialog(split);
+    CHECK(StatusAtEnd(split) == 2);
+  }
+  SUBCASE("a destination that does not exist") {
+    test::RunningProgram split(folders.Split("/nk 64 /nd", folders.root / "nowhere"));
+    CloseWaitingDialog(split);
+    CHECK(StatusAtEnd(split) == 2);
+  }
+  SUBCASE("a restore into a destination that does not exist") {
+    test::RunningProgram restore(folders.Restore(folders.root / "nowhere"));
+    CloseWaitingDialog(restore);
+    CHECK(StatusAtEnd(restore) == 2);
+  }
+  CHECK_FALSE(FileExists(folders.pieces + "\\REPORT.000"));
+  CHECK_FALSE(FileExists(folders.root / "nowhere"));
+}
