@@ -11,4 +11,5 @@ class SplitApp : public fw::App {
 
  protected:
   void InitInstance() override;
+  void ShowProgramHelp(HWND owner, unsigned topicTemplate) const override;
 };

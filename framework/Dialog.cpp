@@ -1,16 +1,32 @@
 #include "framework/Dialog.h"
 
+#include <vector>
+
 #include "framework/App.h"
 #include "framework/CodePages.h"
 #include "framework/Texts.h"
 #include "res/resource.h"
 
 namespace fw {
+namespace {
+
+// The modeless windows that take their keys from the modal loop.
+std::vector<HWND> keyWindows;
+
+bool IsDialogKey(HWND modal, MSG& message) {
+  if (IsDialogMessageA(modal, &message)) return true;
+  for (HWND window : keyWindows)
+    if (IsDialogMessageA(window, &message)) return true;
+  return false;
+}
+
+}  // namespace
 
 Dialog::Dialog(unsigned templateId, HWND parent) : templateId(templateId), parent(parent) {}
 
 Dialog::~Dialog() {
   if (window) {
+    std::erase(keyWindows, window);
     SetWindowLongPtrA(window, DWLP_USER, 0);
     ::DestroyWindow(window);
   }
@@ -49,20 +65,23 @@ void Dialog::RunModalLoop() {
       if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));  // for the loop outside
       break;
     }
-    if (!IsDialogMessageA(window, &message)) {
+    if (!IsDialogKey(window, message)) {
       TranslateMessage(&message);
       DispatchMessageA(&message);
     }
   }
 }
 
-bool Dialog::Create(HWND owner) {
+bool Dialog::Create(HWND owner, bool takesKeys) {
   const DLGTEMPLATE* dialogTemplate = FindDialogTemplate(templateId);
   if (!dialogTemplate) return false;
   parent = owner;
   modal = false;
-  return CreateDialogIndirectParamA(ResourceModule(), dialogTemplate, owner, StaticProcedure,
-                                    reinterpret_cast<LPARAM>(this)) != nullptr;
+  if (!CreateDialogIndirectParamA(ResourceModule(), dialogTemplate, owner, StaticProcedure,
+                                  reinterpret_cast<LPARAM>(this)))
+    return false;
+  if (takesKeys) keyWindows.push_back(window);
+  return true;
 }
 
 void Dialog::DestroyWindow() {
@@ -83,18 +102,26 @@ bool Dialog::OnInitDialog() { return true; }
 void Dialog::OnOK() { EndDialog(IDOK); }
 void Dialog::OnCancel() { EndDialog(IDCANCEL); }
 
+// F1 in a page goes on to the dialog that holds it, which knows the page shown.
 bool Dialog::ProcessMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+  result = TRUE;
+  if (message == WM_HELP && !(GetWindowLongA(window, GWL_STYLE) & WS_CHILD)) {
+    ShowHelp();
+    return true;
+  }
   if (message != WM_COMMAND || HIWORD(wParam) != BN_CLICKED) return false;
   switch (LOWORD(wParam)) {
     case IDOK: OnOK(); break;
     case IDCANCEL: OnCancel(); break;
-    case ID_HELP:
-      if (App::Current()) App::Current()->ShowHelp(window, templateId);
-      break;
+    case ID_HELP: ShowHelp(); break;
     default: return false;
   }
   result = 0;
   return true;
+}
+
+void Dialog::ShowHelp() const {
+  if (const App* app = App::Current()) app->ShowHelp(window, templateId, HelpTopic());
 }
 
 INT_PTR CALLBACK Dialog::StaticProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -107,6 +134,7 @@ INT_PTR CALLBACK Dialog::StaticProcedure(HWND window, UINT message, WPARAM wPara
   auto* dialog = reinterpret_cast<Dialog*>(GetWindowLongPtrA(window, DWLP_USER));
   if (!dialog) return FALSE;
   if (message == WM_NCDESTROY) {
+    std::erase(keyWindows, window);
     dialog->window = nullptr;
     SetWindowLongPtrA(window, DWLP_USER, 0);
     return FALSE;

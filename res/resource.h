@@ -137,3 +137,9 @@
 // A batch file that COMMAND.COM runs but cannot read
 #define IDS_BATCH_NEEDS_NT 174
 #define IDS_APPLICATION_TITLE 57344
+
+// The help window: its template, its controls and its packed texts (one per language)
+#define IDD_HELP 110
+#define IDC_HELP_TOPICS 1100
+#define IDC_HELP_TEXT 1101
+#define IDR_HELP_TEXT 249
