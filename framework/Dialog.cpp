@@ -1,7 +1,5 @@
 #include "framework/Dialog.h"
 
-#include <vector>
-
 #include "framework/App.h"
 #include "framework/CodePages.h"
 #include "framework/Texts.h"
@@ -10,14 +8,11 @@
 namespace fw {
 namespace {
 
-// The modeless windows that take their keys from the modal loop.
-std::vector<HWND> keyWindows;
+// The modeless window that takes its keys from the modal loop (one at a time).
+HWND keyWindow = nullptr;
 
 bool IsDialogKey(HWND modal, MSG& message) {
-  if (IsDialogMessageA(modal, &message)) return true;
-  for (HWND window : keyWindows)
-    if (IsDialogMessageA(window, &message)) return true;
-  return false;
+  return IsDialogMessageA(modal, &message) || (keyWindow && IsDialogMessageA(keyWindow, &message));
 }
 
 }  // namespace
@@ -26,7 +21,7 @@ Dialog::Dialog(unsigned templateId, HWND parent) : templateId(templateId), paren
 
 Dialog::~Dialog() {
   if (window) {
-    std::erase(keyWindows, window);
+    if (keyWindow == window) keyWindow = nullptr;
     SetWindowLongPtrA(window, DWLP_USER, 0);
     ::DestroyWindow(window);
   }
@@ -80,7 +75,7 @@ bool Dialog::Create(HWND owner, bool takesKeys) {
   if (!CreateDialogIndirectParamA(ResourceModule(), dialogTemplate, owner, StaticProcedure,
                                   reinterpret_cast<LPARAM>(this)))
     return false;
-  if (takesKeys) keyWindows.push_back(window);
+  if (takesKeys) keyWindow = window;
   return true;
 }
 
@@ -134,7 +129,7 @@ INT_PTR CALLBACK Dialog::StaticProcedure(HWND window, UINT message, WPARAM wPara
   auto* dialog = reinterpret_cast<Dialog*>(GetWindowLongPtrA(window, DWLP_USER));
   if (!dialog) return FALSE;
   if (message == WM_NCDESTROY) {
-    std::erase(keyWindows, window);
+    if (keyWindow == window) keyWindow = nullptr;
     dialog->window = nullptr;
     SetWindowLongPtrA(window, DWLP_USER, 0);
     return FALSE;

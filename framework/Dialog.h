@@ -16,9 +16,9 @@ class Dialog {
 
   // Runs the dialog modally; returns the value given to EndDialog.
   INT_PTR DoModal();
-  // Creates the dialog as a modeless window (a page or a progress window). A window
-  // that takesKeys gets its keyboard from the modal loop (Tab, Escape, the arrows)
-  // while a modal dialog runs beside it.
+  // Creates the dialog as a modeless window (a page or a progress window). The one
+  // window that takesKeys gets its keyboard from the modal loop (Tab, Escape, the
+  // arrows) while a modal dialog runs beside it.
   bool Create(HWND parent, bool takesKeys = false);
   void DestroyWindow();
 

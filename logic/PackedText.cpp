@@ -1,7 +1,5 @@
 #include "logic/PackedText.h"
 
-#include <vector>
-
 using namespace packed_text;
 
 namespace {
@@ -63,26 +61,28 @@ bool UnpackText(const unsigned char* packed, size_t size, std::string& text) {
   if (size < 4) return false;
   uint32_t length = packed[0] | packed[1] << 8 | packed[2] << 16 | static_cast<uint32_t>(packed[3]) << 24;
   if (length > LONGEST_TEXT) return false;
-  std::vector<uint16_t> model(MODEL_SIZE, 1u << (PROBABILITY_BITS - 1));
+  uint16_t model[MODEL_SIZE];
+  for (uint16_t& probability : model) probability = 1u << (PROBABILITY_BITS - 1);
   BitReader reader(packed + 4, packed + size);
+  std::string unpacked(length, '\0');
   unsigned afterMatch = 0;
-  while (text.size() < length && !reader.CutShort()) {
+  for (uint32_t at = 0; at < length && !reader.CutShort();) {
     if (reader.Bit(model[IS_MATCH + afterMatch])) {
       uint32_t count = reader.Number(&model[LENGTH]) + (MINIMUM_MATCH - 1);
       uint32_t distance = reader.Number(&model[DISTANCE]);
-      if (distance > text.size() || count > length - text.size()) break;
-      while (count--) text += text[text.size() - distance];
+      if (distance > at || count > length - at) return false;
+      for (; count; --count, ++at) unpacked[at] = unpacked[at - distance];
       afterMatch = 1;
     } else {
-      unsigned before = text.empty() ? 0 : static_cast<unsigned char>(text.back());
+      unsigned before = at ? static_cast<unsigned char>(unpacked[at - 1]) : 0;
       uint16_t* literal = &model[LITERALS + (before >> LITERAL_CONTEXT_SHIFT) * 256];
       unsigned letter = 1;
       while (letter < 256) letter = (letter << 1) | reader.Bit(literal[letter]);
-      text += static_cast<char>(letter);
+      unpacked[at++] = static_cast<char>(letter);
       afterMatch = 0;
     }
   }
-  if (text.size() == length && !reader.CutShort()) return true;
-  text.clear();
-  return false;
+  if (reader.CutShort()) return false;
+  text = std::move(unpacked);
+  return true;
 }

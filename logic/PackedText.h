@@ -12,7 +12,7 @@ namespace packed_text {
 // The layout both sides share: a 4-byte length of the text (little-endian), then the
 // coded stream. Probabilities are 11-bit, each starting at one half.
 constexpr unsigned PROBABILITY_BITS = 11;
-constexpr unsigned MOVE_BITS = 5;
+constexpr unsigned MOVE_BITS = 4;
 constexpr uint32_t TOP = 1u << 24;
 // A literal's probabilities depend on the high bits of the letter before it.
 constexpr unsigned LITERAL_CONTEXT_SHIFT = 5;

@@ -30,19 +30,25 @@ int TopicOf(unsigned dialogTemplate) {
 }
 
 // The help texts of the program's language, unpacked, in the program's code page.
-bool LoadTopics(std::vector<std::string>& topics) {
+bool LoadHelpText(std::string& text) {
   DWORD size = 0;
   const void* packed = fw::FindLanguageResource(RT_RCDATA, IDR_HELP_TEXT, size);
-  std::string text;
   if (!packed || !UnpackText(static_cast<const unsigned char*>(packed), size, text)) return false;
   text = fw::Recode(text, 1252, fw::NameCodePage(), '?').text;
-  topics.clear();
-  for (size_t start = 0, end; start <= text.size(); start = end + 1) {
-    end = text.find('\f', start);
-    if (end == std::string::npos) end = text.size();
-    topics.push_back(text.substr(start, end - start));
-  }
   return true;
+}
+
+// Where the topic after the one at start begins (the topics stand apart by form
+// feeds), or std::string::npos after the last.
+size_t NextTopic(const std::string& text, size_t start) {
+  size_t end = text.find('\f', start);
+  return end == std::string::npos ? end : end + 1;
+}
+
+size_t TopicStart(const std::string& text, int topic) {
+  size_t start = 0;
+  for (; topic > 0 && start != std::string::npos; --topic) start = NextTopic(text, start);
+  return start;
 }
 
 }  // namespace
@@ -64,12 +70,13 @@ void HelpWindow::Show(HWND owner, unsigned topicTemplate) {
 
 // Unreadable texts leave no window: the packer has checked them at build time.
 bool HelpWindow::OnInitDialog() {
-  if (!LoadTopics(topics)) {
+  if (!LoadHelpText(text)) {
     DestroyWindow();
     return false;
   }
-  for (const std::string& topic : topics)
-    SendItemMessage(IDC_HELP_TOPICS, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(topic.substr(0, topic.find('\r')).c_str()));
+  for (size_t start = 0; start != std::string::npos; start = NextTopic(text, start))
+    SendItemMessage(IDC_HELP_TOPICS, LB_ADDSTRING, 0,
+                    reinterpret_cast<LPARAM>(text.substr(start, text.find('\r', start) - start).c_str()));
   SetFocus(Item(IDC_HELP_TOPICS));
   return false;
 }
@@ -82,7 +89,8 @@ void HelpWindow::OnTopicChosen() {
 LRESULT HelpWindow::OnHelp(WPARAM, LPARAM) { return TRUE; }
 
 void HelpWindow::ShowTopic(int topic) {
-  if (topic < 0 || topic >= static_cast<int>(topics.size())) return;
+  size_t start = topic < 0 ? std::string::npos : TopicStart(text, topic);
+  if (start == std::string::npos) return;
   SendItemMessage(IDC_HELP_TOPICS, LB_SETCURSEL, static_cast<WPARAM>(topic));
-  SetItemText(IDC_HELP_TEXT, topics[static_cast<size_t>(topic)]);
+  SetItemText(IDC_HELP_TEXT, text.substr(start, text.find('\f', start) - start));
 }

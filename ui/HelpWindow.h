@@ -3,7 +3,6 @@
 // language of the program.
 #pragma once
 #include <string>
-#include <vector>
 
 #include "framework/Dialog.h"
 
@@ -23,5 +22,6 @@ class HelpWindow : public fw::Dialog {
   void ShowTopic(int topic);
 
   static HelpWindow window;
-  std::vector<std::string> topics;  // each: its title, an empty line, its text
+  // The topics, each its title, an empty line and its text, apart by form feeds.
+  std::string text;
 };

@@ -46,16 +46,18 @@ HelpShown TheHelpWindow() {
   return {test::WindowText(windows[0]), title, test::WindowText(GetDlgItem(windows[0], IDC_HELP_TEXT))};
 }
 
-// F1 as the keyboard gives it to the control with the focus: the system turns it into a
-// request for help that goes up from the control to the dialog.
-// (WM_KEYF1, which the headers leave out.)
+// F1 as the keyboard gives it to a control with the focus: the system turns it into a
+// request for help that goes up from the control to the dialog. (WM_KEYF1, which the
+// headers leave out.)
 constexpr UINT KEY_F1 = 0x004D;
-void PressF1() {
-  HWND focus = GetFocus();
-  REQUIRE(focus != nullptr);
-  PostMessageA(focus, KEY_F1, 0, 0);
+void PressF1(HWND control) {
+  REQUIRE(control != nullptr);
+  PostMessageA(control, KEY_F1, 0, 0);
   OpenSplitDialog::Pump();
 }
+
+// The control of each page that takes the focus when its tab is chosen.
+constexpr int FIRST_CONTROLS[] = {IDC_SOURCE_EDIT, IDC_FLOPPY_144, IDC_EXTRA_PROGRAM_COPY, IDC_REGISTER_EXTENSION};
 
 struct Language {
   LANGID id;
@@ -137,10 +139,8 @@ TEST_CASE("Help and F1 open the program's help at the page shown, in both langua
       CHECK(shown.text.size() > shown.title.size() + 200);
       DestroyWindow(HelpWindows()[0]);
 
-      // The user comes back to the dialog, where the page's first control takes the focus.
-      SetForegroundWindow(dialog.Handle());
       dialog.SelectTab(page);
-      PressF1();
+      PressF1(dialog.Control(FIRST_CONTROLS[page]));
       shown = TheHelpWindow();
       CHECK(shown.title.find(tab) != std::string::npos);
       DestroyWindow(HelpWindows()[0]);
@@ -157,8 +157,7 @@ TEST_CASE("the restore dialog's Help and F1 open the topic on restoring, in both
     CHECK(shown.caption == language.helpCaption);
     CHECK(shown.title == (language.id == OpenSplitDialog::GERMAN ? "Wiederherstellen" : "Restoring"));
     DestroyWindow(HelpWindows()[0]);
-    SetFocus(GetDlgItem(dialog.Handle(), IDC_DESTINATION_EDIT));
-    PressF1();
+    PressF1(GetDlgItem(dialog.Handle(), IDC_DESTINATION_EDIT));
     CHECK(TheHelpWindow().title == shown.title);
   }
 }
@@ -213,10 +212,8 @@ TEST_CASE("with a help file beside the program, Help and F1 open it at the dialo
     OpenSplitDialog dialog;
     HelpFileBeside helpFile;
     for (int page = 0; page < 4; ++page) {
-      SetForegroundWindow(dialog.Handle());
-      dialog.SelectTab(page);
       dialog.Click(ID_HELP);
-      PressF1();
+      PressF1(dialog.Control(FIRST_CONTROLS[page]));
     }
     REQUIRE(viewerCalls.size() == 8);
     for (const ViewerCall& call : viewerCalls) {
