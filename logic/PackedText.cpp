@@ -17,11 +17,10 @@ class BitReader {
     if (bit) {
       code -= bound;
       range -= bound;
-      probability -= probability >> MOVE_BITS;
     } else {
       range = bound;
-      probability += ((1u << PROBABILITY_BITS) - probability) >> MOVE_BITS;
     }
+    Learn(probability, bit);
     while (range < TOP) {
       range <<= 8;
       code = (code << 8) | Byte();

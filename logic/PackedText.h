@@ -31,6 +31,14 @@ constexpr unsigned MINIMUM_MATCH = 2;
 // Longer texts are refused as damaged.
 constexpr uint32_t LONGEST_TEXT = 1u << 20;
 
+// After each bit its probability of a 0 moves a step toward what came.
+inline void Learn(uint16_t& probability, unsigned bit) {
+  if (bit)
+    probability -= probability >> MOVE_BITS;
+  else
+    probability += ((1u << PROBABILITY_BITS) - probability) >> MOVE_BITS;
+}
+
 }  // namespace packed_text
 
 // The text of a packed stream; false (and no text) for a stream that is cut short or

@@ -19,11 +19,10 @@ class BitWriter {
     if (bit) {
       low += bound;
       range -= bound;
-      probability -= probability >> MOVE_BITS;
     } else {
       range = bound;
-      probability += ((1u << PROBABILITY_BITS) - probability) >> MOVE_BITS;
     }
+    Learn(probability, bit);
     while (range < TOP) {
       range <<= 8;
       ShiftLow();
