@@ -4,6 +4,7 @@
 #include "framework/SystemFunctions.h"
 #include "job/TraceLog.h"
 #include "logic/Crc32.h"
+#include "ui/HelpWindow.h"
 #include "ui/RestoreDialog.h"
 #include "ui/SplitDialog.h"
 
@@ -38,3 +39,5 @@ int SplitApp::InitInstance() {
   Trace().WriteLine("Parvola95 done");
   return status;
 }
+
+void SplitApp::ShowProgramHelp(HWND owner, unsigned topicTemplate) const { HelpWindow::Show(owner, topicTemplate); }

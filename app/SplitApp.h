@@ -12,4 +12,5 @@ class SplitApp : public fw::App {
  protected:
   // Runs the dialog of the mode; returns the exit status it leaves.
   int InitInstance() override;
+  void ShowProgramHelp(HWND owner, unsigned topicTemplate) const override;
 };

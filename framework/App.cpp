@@ -81,13 +81,18 @@ void App::WriteProfileInt(const char* name, int value) const {
   RegCloseKey(key);
 }
 
-void App::ShowHelp(HWND owner, unsigned dialogTemplate) const {
+void App::ShowHelp(HWND owner, unsigned dialogTemplate, unsigned topicTemplate) const {
   std::string helpFile = ProgramPath();
-  if (helpFile.empty()) return;
-  size_t dot = helpFile.find_last_of(".\\");
-  if (dot != std::string::npos && helpFile[dot] == '.') helpFile.erase(dot);
-  helpFile += ".HLP";
-  WinHelpA(owner, helpFile.c_str(), HELP_CONTEXT, 0x20000 + dialogTemplate);
+  if (!helpFile.empty()) {
+    size_t dot = helpFile.find_last_of(".\\");
+    if (dot != std::string::npos && helpFile[dot] == '.') helpFile.erase(dot);
+    helpFile += ".HLP";
+    DWORD attributes = GetFileAttributesA(helpFile.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        helpFileViewer(owner, helpFile.c_str(), HELP_CONTEXT, 0x20000 + dialogTemplate))
+      return;
+  }
+  ShowProgramHelp(owner, topicTemplate);
 }
 
 std::string App::ProgramPath() {

@@ -6,11 +6,22 @@
 #include "res/resource.h"
 
 namespace fw {
+namespace {
+
+// The modeless window that takes its keys from the modal loop (one at a time).
+HWND keyWindow = nullptr;
+
+bool IsDialogKey(HWND modal, MSG& message) {
+  return IsDialogMessageA(modal, &message) || (keyWindow && IsDialogMessageA(keyWindow, &message));
+}
+
+}  // namespace
 
 Dialog::Dialog(unsigned templateId, HWND parent) : templateId(templateId), parent(parent) {}
 
 Dialog::~Dialog() {
   if (window) {
+    if (keyWindow == window) keyWindow = nullptr;
     SetWindowLongPtrA(window, DWLP_USER, 0);
     ::DestroyWindow(window);
   }
@@ -49,20 +60,23 @@ void Dialog::RunModalLoop() {
       if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));  // for the loop outside
       break;
     }
-    if (!IsDialogMessageA(window, &message)) {
+    if (!IsDialogKey(window, message)) {
       TranslateMessage(&message);
       DispatchMessageA(&message);
     }
   }
 }
 
-bool Dialog::Create(HWND owner) {
+bool Dialog::Create(HWND owner, bool takesKeys) {
   const DLGTEMPLATE* dialogTemplate = FindDialogTemplate(templateId);
   if (!dialogTemplate) return false;
   parent = owner;
   modal = false;
-  return CreateDialogIndirectParamA(ResourceModule(), dialogTemplate, owner, StaticProcedure,
-                                    reinterpret_cast<LPARAM>(this)) != nullptr;
+  if (!CreateDialogIndirectParamA(ResourceModule(), dialogTemplate, owner, StaticProcedure,
+                                  reinterpret_cast<LPARAM>(this)))
+    return false;
+  if (takesKeys) keyWindow = window;
+  return true;
 }
 
 void Dialog::DestroyWindow() {
@@ -83,18 +97,26 @@ bool Dialog::OnInitDialog() { return true; }
 void Dialog::OnOK() { EndDialog(IDOK); }
 void Dialog::OnCancel() { EndDialog(IDCANCEL); }
 
+// F1 in a page goes on to the dialog that holds it, which knows the page shown.
 bool Dialog::ProcessMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+  result = TRUE;
+  if (message == WM_HELP && !(GetWindowLongA(window, GWL_STYLE) & WS_CHILD)) {
+    ShowHelp();
+    return true;
+  }
   if (message != WM_COMMAND || HIWORD(wParam) != BN_CLICKED) return false;
   switch (LOWORD(wParam)) {
     case IDOK: OnOK(); break;
     case IDCANCEL: OnCancel(); break;
-    case ID_HELP:
-      if (App::Current()) App::Current()->ShowHelp(window, templateId);
-      break;
+    case ID_HELP: ShowHelp(); break;
     default: return false;
   }
   result = 0;
   return true;
+}
+
+void Dialog::ShowHelp() const {
+  if (const App* app = App::Current()) app->ShowHelp(window, templateId, HelpTopic());
 }
 
 INT_PTR CALLBACK Dialog::StaticProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -107,6 +129,7 @@ INT_PTR CALLBACK Dialog::StaticProcedure(HWND window, UINT message, WPARAM wPara
   auto* dialog = reinterpret_cast<Dialog*>(GetWindowLongPtrA(window, DWLP_USER));
   if (!dialog) return FALSE;
   if (message == WM_NCDESTROY) {
+    if (keyWindow == window) keyWindow = nullptr;
     dialog->window = nullptr;
     SetWindowLongPtrA(window, DWLP_USER, 0);
     return FALSE;

@@ -16,8 +16,10 @@ class Dialog {
 
   // Runs the dialog modally; returns the value given to EndDialog.
   INT_PTR DoModal();
-  // Creates the dialog as a modeless window (a page or a progress window).
-  bool Create(HWND parent);
+  // Creates the dialog as a modeless window (a page or a progress window). The one
+  // window that takesKeys gets its keyboard from the modal loop (Tab, Escape, the
+  // arrows) while a modal dialog runs beside it.
+  bool Create(HWND parent, bool takesKeys = false);
   void DestroyWindow();
 
   HWND Handle() const { return window; }
@@ -47,6 +49,9 @@ class Dialog {
   virtual bool OnInitDialog();  // true: the system sets the focus
   virtual void OnOK();          // button 1; ends a modal dialog
   virtual void OnCancel();      // button 2 and Escape; ends a modal dialog
+  // The template whose help topic the Help button and F1 open: the dialog's own, or
+  // that of the page within it that is shown.
+  virtual unsigned HelpTopic() const { return templateId; }
 
   // The routing table; classes define it with the MESSAGE_MAP macros below.
   // Returns true when a handler took the message.
@@ -58,6 +63,7 @@ class Dialog {
   static INT_PTR CALLBACK StaticProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR Procedure(UINT message, WPARAM wParam, LPARAM lParam);
   void RunModalLoop();
+  void ShowHelp() const;
 
   unsigned templateId;
   HWND parent;

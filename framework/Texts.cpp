@@ -86,10 +86,16 @@ std::string Format(const char* format, ...) {
 }
 
 const DLGTEMPLATE* FindDialogTemplate(unsigned id) {
-  HRSRC found = FindInLanguage(RT_DIALOG, MAKEINTRESOURCEA(id));
+  DWORD size = 0;
+  return static_cast<const DLGTEMPLATE*>(FindLanguageResource(RT_DIALOG, id, size));
+}
+
+const void* FindLanguageResource(LPCSTR type, unsigned id, DWORD& size) {
+  HRSRC found = FindInLanguage(type, MAKEINTRESOURCEA(id));
   if (!found) return nullptr;
   HGLOBAL loaded = LoadResource(ResourceModule(), found);
-  return loaded ? static_cast<const DLGTEMPLATE*>(LockResource(loaded)) : nullptr;
+  size = SizeofResource(ResourceModule(), found);
+  return loaded ? LockResource(loaded) : nullptr;
 }
 
 }  // namespace fw

@@ -14,6 +14,9 @@ void ChooseLanguage(LANGID language);
 
 // The dialog template with this number in the chosen language, or nullptr.
 const DLGTEMPLATE* FindDialogTemplate(unsigned id);
+// A resource of this type and number in the chosen language (English where that has
+// none) and its size in bytes, or nullptr.
+const void* FindLanguageResource(LPCSTR type, unsigned id, DWORD& size);
 
 // The module that holds the resources (the program itself).
 HINSTANCE ResourceModule();

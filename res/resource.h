@@ -158,3 +158,9 @@
 #define IDS_CHECK_NOT_MENDABLE 195
 #define IDS_CHECK_SIZES_ONLY 196
 #define IDS_APPLICATION_TITLE 57344
+
+// The help window: its template, its controls and its packed texts (one per language)
+#define IDD_HELP 110
+#define IDC_HELP_TOPICS 1100
+#define IDC_HELP_TEXT 1101
+#define IDR_HELP_TEXT 249

@@ -1,6 +1,7 @@
 // Drives a running Parvola 95 for tools/screenshots.sh, one step per call:
 //   ShootDialogs.exe tab N     select page N (0 Files ... 3 System) of the split dialog
 //   ShootDialogs.exe about     open the about box
+//   ShootDialogs.exe help      press Help (the help window opens at the page shown)
 //   ShootDialogs.exe box       show the message box of a finished split
 //   ShootDialogs.exe split     press Split (the progress window opens beside the dialog)
 //   ShootDialogs.exe break     press Break in the progress window (the question follows)
@@ -27,7 +28,8 @@ HWND FindDialog(const char* caption) {
 
 HWND FindSplitDialog() { return FindDialog("Parvola 95 (Olvanta)"); }
 
-// Every other visible dialog window of the program (the about box, a message box).
+// Every other visible dialog window of the program (the about box, the help window, a
+// message box).
 void DismissOthers(HWND splitDialog) {
   DWORD process = 0;
   GetWindowThreadProcessId(splitDialog, &process);
@@ -67,6 +69,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
   } else if (command == "about") {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_ABOUT, BN_CLICKED), 0);
+  } else if (command == "help") {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(ID_HELP, BN_CLICKED), 0);
   } else if (command == "box") {
     PostMessageA(dialog, WM_WORK_DONE, 0, 0);
   } else if (command == "split") {

@@ -3,7 +3,8 @@
 #   tools/screenshots.sh [output folder]   (default build/x86_64/screenshots)
 # For each language it starts Parvola95.exe on a sample source in a Wine virtual
 # desktop and writes split-files-<lang>.png, split-size-<lang>.png,
-# split-extras-<lang>.png, split-system-<lang>.png, about-<lang>.png,
+# split-extras-<lang>.png, split-system-<lang>.png, about-<lang>.png, help-<lang>.png
+# (the help window at the Size / Numbers page's topic),
 # message-<lang>.png, progress-<lang>.png (a split of a large file under way),
 # break-<lang>.png (its Break question) and restore-<lang>.png.
 # tools/ShootDialogs.cpp drives the program between shots.
@@ -56,6 +57,10 @@ for language in en de; do
     shoot split-$name-$language
     page=$((page + 1))
   done
+  drive tab 1
+  drive help
+  shoot help-$language
+  drive dismiss
   drive tab 0
   drive about
   shoot about-$language

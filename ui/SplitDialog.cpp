@@ -146,8 +146,10 @@ void SplitDialog::UpdateSplitButton() const {
   EnableWindow(splitButton, sourceValid && destinationValid && sizeValid);
 }
 
+int SplitDialog::SelectedTab() const { return static_cast<int>(SendMessageA(tabControl, TCM_GETCURSEL, 0, 0)); }
+
 LRESULT SplitDialog::OnTabChange(NMHDR*) {
-  int selected = static_cast<int>(SendMessageA(tabControl, TCM_GETCURSEL, 0, 0));
+  int selected = SelectedTab();
   fw::Dialog* shown = Page(selected);
   if (!shown) return 0;
   for (int index = 0; index < PAGE_COUNT; ++index)
@@ -168,6 +170,11 @@ void SplitDialog::OnOK() {
                     .pieceSize = sizeOption,
                     .extrasFlags = extrasFlags};
   StartProgress(request);
+}
+
+unsigned SplitDialog::HelpTopic() const {
+  const fw::Dialog* shown = Page(SelectedTab());
+  return shown ? shown->TemplateId() : TemplateId();
 }
 
 // The dialog stays open while work runs, whatever asks it to close.

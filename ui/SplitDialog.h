@@ -27,6 +27,7 @@ class SplitDialog : public MainDialog {
   bool OnInitDialog() override;
   void OnOK() override;      // Split
   void OnCancel() override;  // Exit and Escape
+  unsigned HelpTopic() const override;  // the page shown
 
  private:
   DECLARE_MESSAGE_MAP()
@@ -37,6 +38,7 @@ class SplitDialog : public MainDialog {
   void CreatePages();
   // The page of a tab (0 Files, 1 Size, 2 Extras, 3 System).
   fw::Dialog* Page(int index) const;
+  int SelectedTab() const;
   void UpdateSplitButton() const;
   void OnWorkRunningChanged() override;
 
