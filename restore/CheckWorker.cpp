@@ -59,7 +59,6 @@ bool Check::Run() {
   piecesFolder = FolderOf(job.sourcePath, fw::NameCodePage());
   baseName = BaseNameOf(info.originalName, fw::NameCodePage());
   workTotal = info.totalSize + (info.repair ? info.repair->pieceSize : 0);
-  reports.ShowTo(job.sourcePath);
   findings.resize(static_cast<size_t>(info.pieceCount));
   for (int32_t index = 0; index < info.pieceCount; ++index)
     if (!ReadPiece(index, findings[static_cast<size_t>(index)])) return false;
