@@ -22,25 +22,61 @@ struct RestoreCase {
   std::function<void(const RepairedSplit&)> damage;
   std::vector<int> answers;
   std::vector<unsigned> boxes;
-  int64_t kept;  // the bytes of the restored file left after a refusal
+  int64_t kept;  // the bytes of the restored file at the end: all of them after a mend
 };
+
+// The repair file as the test computes it: each piece XORed in, padded with zeros.
+std::string XorOfPieces(const RepairedSplit& split, int count, size_t pieceSize) {
+  std::string expected(pieceSize, '\0');
+  for (int index = 0; index < count; ++index) {
+    const std::string piece = ReadWholeFile(split.Piece(index));
+    for (size_t at = 0; at < piece.size(); ++at) expected[at] = static_cast<char>(expected[at] ^ piece[at]);
+  }
+  return expected;
+}
+
+// A restore of the damaged split with the scripted answers: how it ended and the boxes shown.
+void CheckRestore(const RestoreCase& restore, const std::string& end) {
+  RepairedSplit split;
+  restore.damage(split);
+  WorkerStage stage;
+  ScriptedMessages boxes(restore.answers, &stage.journal);
+  CHECK(stage.Run(RestoreWorker, stage.Job(split.base + ".Split", split.folder / "back")) == end);
+  CHECK(TextsShown(boxes) == restore.boxes);
+  CHECK(ReadWholeFile(split.restored) == split.data.substr(0, static_cast<size_t>(restore.kept)));
+  if (end == ENDED_DONE) CHECK(Last(stage.Only("WM_PROGRESS_POS")) == "post WM_PROGRESS_POS 1000");
+}
 
 }  // namespace
 
 TEST_CASE("the repair file is the XOR of the pieces, each padded with zeros to the piece size") {
   RepairedSplit split;
-  std::string expected(40000, '\0');
-  for (int index = 0; index < 3; ++index) {
-    const std::string piece = ReadWholeFile(split.Piece(index));
-    for (size_t at = 0; at < piece.size(); ++at) expected[at] = static_cast<char>(expected[at] ^ piece[at]);
-  }
   const std::string repair = ReadWholeFile(split.base + ".Fix");
-  CHECK(repair == expected);
+  CHECK(repair == XorOfPieces(split, 3, 40000));
   char line[40];
   std::snprintf(line, sizeof line, "\r\n<REPAIR>40000 %08X", Crc32Update(0, repair.data(), repair.size()));
   const std::string info = ReadWholeFile(split.base + ".Split");
   CHECK(info.starts_with("<ORIGINALNAME>REPORT.DOC\r\n<#FILES>3\r\n<SIZE>100000\r\n<CRC32>"));
   CHECK(info.ends_with(line));
+}
+
+TEST_CASE("pieces longer than a stripe of 16 MiB: the repair file is built and used in stripes") {
+  // Pieces of 17 MiB, so that each stripe of the piece size takes 16 MiB and then 1 MiB;
+  // the last piece, of 12 MiB, ends inside the first stripe.
+  constexpr int32_t PIECE = 17 << 20;
+  RepairedSplit split(2 * PIECE + (12 << 20), PIECE);
+  CHECK(ReadWholeFile(split.base + ".Fix") == XorOfPieces(split, 3, PIECE));
+  for (int lost : {1, 2}) {
+    CAPTURE(lost);
+    const std::string piece = ReadWholeFile(split.Piece(lost));
+    split.Remove(split.Piece(lost));
+    WorkerStage stage;
+    ScriptedMessages boxes({IDCANCEL, IDYES}, &stage.journal);
+    CHECK(stage.Run(RestoreWorker, stage.Job(split.base + ".Split", split.folder / "back")) == ENDED_DONE);
+    CHECK(ReadWholeFile(split.restored) == split.data);
+    WriteWholeFile(split.Piece(lost), piece);
+    split.Remove(split.restored);
+  }
 }
 
 TEST_CASE("a restore with a repair file rebuilds one missing or damaged piece, byte for byte") {
@@ -60,16 +96,7 @@ TEST_CASE("a restore with a repair file rebuilds one missing or damaged piece, b
        {IDCANCEL, IDYES}, {IDS_PIECE_DAMAGED, IDS_SET_PIECE_ASIDE}, 100000},
   };
   for (const RestoreCase& mend : mends) {
-    SUBCASE(mend.what) {
-      RepairedSplit split;
-      mend.damage(split);
-      WorkerStage stage;
-      ScriptedMessages boxes(mend.answers, &stage.journal);
-      CHECK(stage.Run(RestoreWorker, stage.Job(split.base + ".Split", split.folder / "back")) == ENDED_DONE);
-      CHECK(ReadWholeFile(split.restored) == split.data);
-      CHECK(TextsShown(boxes) == mend.boxes);
-      CHECK(Last(stage.Only("WM_PROGRESS_POS")) == "post WM_PROGRESS_POS 1000");
-    }
+    SUBCASE(mend.what) { CheckRestore(mend, ENDED_DONE); }
   }
 }
 
@@ -111,15 +138,7 @@ TEST_CASE("a restore that cannot rebuild the piece fails and keeps only the byte
        {IDCANCEL}, {IDS_INSERT_DISK_WITH}, 40000},
   };
   for (const RestoreCase& refusal : refusals) {
-    SUBCASE(refusal.what) {
-      RepairedSplit split;
-      refusal.damage(split);
-      WorkerStage stage;
-      ScriptedMessages boxes(refusal.answers, &stage.journal);
-      CHECK(stage.Run(RestoreWorker, stage.Job(split.base + ".Split", split.folder / "back")) == ENDED_FAILED);
-      CHECK(TextsShown(boxes) == refusal.boxes);
-      CHECK(ReadWholeFile(split.restored) == split.data.substr(0, static_cast<size_t>(refusal.kept)));
-    }
+    SUBCASE(refusal.what) { CheckRestore(refusal, ENDED_FAILED); }
   }
 
   SUBCASE("Break while the last piece is rebuilt") {

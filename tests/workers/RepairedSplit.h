@@ -13,21 +13,22 @@
 #include "support/TestSupport.h"
 #include "support/WorkerStage.h"
 
-// 100,000 bytes split into pieces of 40,000 with the info file and the repair file:
-// REPORT.000 and .001 whole, .002 of 20,000 bytes, REPORT.Fix and REPORT.Split.
+// A file split with the info file and the repair file; by default 100,000 bytes into
+// pieces of 40,000: REPORT.000 and .001 whole, .002 of 20,000 bytes, REPORT.Fix and
+// REPORT.Split.
 struct RepairedSplit {
   TempFolder folder;
-  const std::string data = test::PatternBytes(100000, 5);
+  const std::string data;
   const std::string base = folder / "out\\REPORT";
   const std::string restored = folder / "back\\REPORT.DOC";
 
-  RepairedSplit() {
+  explicit RepairedSplit(size_t size = 100000, int32_t pieceSize = 40000) : data(test::PatternBytes(size, 5)) {
     MakeFolder(folder / "out");
     MakeFolder(folder / "back");
     WriteWholeFile(folder / "REPORT.DOC", data);
     WorkerStage splitting;
     ScriptedMessages noBoxes({}, &splitting.journal);
-    REQUIRE(splitting.Run(SplitWorker, splitting.Job(folder / "REPORT.DOC", folder / "out", 40000,
+    REQUIRE(splitting.Run(SplitWorker, splitting.Job(folder / "REPORT.DOC", folder / "out", pieceSize,
                                                      EXTRA_INFO_FILE | EXTRA_REPAIR_FILE)) == ENDED_DONE);
   }
   std::string Piece(int index) const { return base + ".00" + static_cast<char>('0' + index); }
