@@ -441,3 +441,23 @@ TEST_CASE("the system menu: About item, no Size or Maximize, Minimize and Restor
   CHECK(grayed(SC_RESTORE));
   CHECK_FALSE(grayed(SC_MINIMIZE));
 }
+
+TEST_CASE("the repair file: its box, its sentence, value 8 of the stored extras and the switch /of") {
+  ProgramRegistry registry;
+  registry.StoreInt("DefaultOptions", EXTRA_REPAIR_FILE);
+  {
+    OpenSplitDialog dialog;
+    CHECK(dialog.Checked(IDC_EXTRA_REPAIR_FILE));
+    CHECK_FALSE(dialog.Checked(IDC_EXTRA_INFO_FILE));
+    CHECK(dialog.Text(IDC_EXTRAS_SENTENCE).find(fw::LoadText(IDS_EXTRAS_REPAIR_FILE)) != std::string::npos);
+    dialog.SelectTab(2);
+    dialog.Click(IDC_EXTRA_REPAIR_FILE);
+    dialog.Click(IDC_EXTRA_BATCH_FILE);
+    dialog.SelectTab(3);
+    dialog.Click(IDC_APPLY);
+    CHECK(ProgramRegistry::StoredInt("DefaultOptions") == EXTRA_BATCH_FILE);
+  }
+  OpenSplitDialog fromCommandLine({"/of"});
+  CHECK(fromCommandLine.Checked(IDC_EXTRA_REPAIR_FILE));
+  CHECK_FALSE(fromCommandLine.Checked(IDC_EXTRA_BATCH_FILE));
+}
