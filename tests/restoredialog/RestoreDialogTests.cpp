@@ -183,3 +183,37 @@ TEST_CASE("unattended restores") {
     CHECK_FALSE(FileExists(split.destination / "nowhere"));
   }
 }
+
+TEST_CASE("Check, attended: its box tells what it found, nothing is written, and the dialog stays for a restore") {
+  SplitFixture split;
+  SUBCASE("pressed in the dialog: the sizes alone, for an info file without checksums") {
+    test::RunningProgram program(split.Arguments());
+    HWND dialog = program.FindWindowByCaption(CAPTION);
+    REQUIRE(dialog);
+    test::PressButton(dialog, IDC_CHECK_PIECES);
+    HWND box = program.FindMessageBox(15000);
+    REQUIRE(box);
+    CHECK(test::MessageBoxText(box).rfind("All 2 split files of REPORT.DOC are there", 0) == 0);
+    CHECK(test::MessageBoxText(box).find("only the sizes could be checked") != std::string::npos);
+    test::AnswerMessageBox(box, IDOK);
+    CHECK_FALSE(program.WaitForExit(1000));
+    CHECK_FALSE(FileExists(split.Restored()));
+    test::PressButton(dialog, IDOK);
+    ConfirmRestored(program);
+    REQUIRE(program.WaitForExit(15000));
+    CHECK(ReadWholeFile(split.Restored()) == split.original);
+  }
+  SUBCASE("/t starts it at once; a missing piece is named") {
+    REQUIRE(DeleteFileA((split.pieces / "REPORT.001").c_str()));
+    test::RunningProgram program("/t \"" + split.infoPath + "\"");
+    HWND prompt = program.FindMessageBox(15000);
+    REQUIRE(prompt);
+    test::AnswerMessageBox(prompt, IDCANCEL);
+    HWND box = program.FindMessageBox(15000, prompt);
+    REQUIRE(box);
+    CHECK(test::MessageBoxText(box).find("REPORT.001 is missing") != std::string::npos);
+    test::AnswerMessageBox(box, IDOK);
+    CHECK_FALSE(program.WaitForExit(1000));
+    CHECK(program.FindWindowByCaption(CAPTION) != nullptr);
+  }
+}
