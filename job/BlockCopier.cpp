@@ -40,9 +40,7 @@ BlockCopier::Result BlockCopier::Copy(CopyEnd source, CopyEnd target, int64_t li
     done += chunk;
     position += chunk;
     fill -= chunk;
-    reports.Progress(done, total);
-    reports.TimeLeft(done, total);
-    if (reports.BreakOffConfirmed(breakQuestion)) return FAILED;
+    if (reports.BlockDone(done, total, breakQuestion)) return FAILED;
   }
   return LIMIT_REACHED;
 }

@@ -1,5 +1,6 @@
 #include "job/BlockReader.h"
 
+#include "logic/Crc32.h"
 #include "res/resource.h"
 
 BlockReader::BlockReader(WorkerReports& reports, int64_t& done, const int64_t& total, unsigned breakQuestion)
@@ -14,6 +15,13 @@ bool BlockReader::ReadAt(CopyEnd file, uint64_t position, uint64_t length, const
     return reports.Fail(IDS_READ_INCOMPLETE, file.path);
   }
   return Read(file, length, take);
+}
+
+bool BlockReader::Checksum(CopyEnd file, uint64_t length, uint32_t& checksum) {
+  checksum = 0;
+  return Read(file, length, [&](const unsigned char* bytes, uint32_t count) {
+    checksum = Crc32Update(checksum, bytes, count);
+  });
 }
 
 bool BlockReader::Read(CopyEnd file, uint64_t length, const Take& take) {
@@ -31,9 +39,7 @@ bool BlockReader::Read(CopyEnd file, uint64_t length, const Take& take) {
     take(block.get(), got);
     at += got;
     done += got;
-    reports.Progress(done, total);
-    reports.TimeLeft(done, total);
-    if (reports.BreakOffConfirmed(breakQuestion)) {
+    if (reports.BlockDone(done, total, breakQuestion)) {
       brokenOff = true;
       return false;
     }

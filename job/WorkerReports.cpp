@@ -36,6 +36,12 @@ void WorkerReports::Progress(int64_t done, int64_t total) {
   PostMessageA(progress, WM_PROGRESS_POS, position, 0);
 }
 
+bool WorkerReports::BlockDone(int64_t done, int64_t total, unsigned breakQuestion) {
+  Progress(done, total);
+  TimeLeft(done, total);
+  return BreakOffConfirmed(breakQuestion);
+}
+
 void WorkerReports::TimeLeft(int64_t done, int64_t total) {
   int32_t seconds = 0;
   // The window reads the seconds as an unsigned 32-bit value on every target.

@@ -35,6 +35,10 @@ class WorkerReports {
   // After a block: the remaining time, sent only when the estimate moved enough.
   void TimeLeft(int64_t done, int64_t total);
 
+  // The end of every block of the file work: its progress and remaining time, then a
+  // look at the stop request; true when the user broke off.
+  bool BlockDone(int64_t done, int64_t total, unsigned breakQuestion);
+
   // Looks at the stop request. When the user asked to break off, asks the question
   // (Yes and No); true for Yes. After No the animation is played again (posted: the
   // Break button stopped it).

@@ -24,6 +24,14 @@ struct PieceFinding {
   int64_t length = 0;
 };
 
+// What the findings add up to.
+struct Verdict {
+  bool piecesGood;  // every piece there, and what the split wrote under its name
+  bool fileGood;    // together the file's length, and its CRC-32 where recorded
+  bool repairGood;  // the repair file, where the info file lists one
+  bool Whole() const { return piecesGood && fileGood && repairGood; }
+};
+
 class Check {
  public:
   explicit Check(WorkerJob& job)
@@ -36,8 +44,8 @@ class Check {
   bool ReadPiece(int32_t index, PieceFinding& finding);
   bool Matches(int32_t index, uint32_t checksum, int64_t length) const;
   bool Mendable() const;
-  bool Whole() const;
-  std::string Report() const;
+  Verdict Judge() const;
+  std::string Report(const Verdict& verdict) const;
   std::string PieceAt(int32_t index) const {
     return PiecePath(piecesFolder, baseName, static_cast<uint32_t>(index));
   }
@@ -72,11 +80,12 @@ bool Check::Run() {
       repair.kind = state == RepairFileState::MATCHES ? PieceFinding::GOOD : PieceFinding::DAMAGED;
     }
   }
-  const bool whole = Whole();
+  const Verdict verdict = Judge();
+  const bool whole = verdict.Whole();
   Trace().WriteLine(whole ? "Check done: all split files good" : "Check done: faults found");
   if (!job.unattended)
     reports.ShowFormattedBox(whole ? (info.checksums ? IDS_CHECK_GOOD : IDS_CHECK_SIZES_GOOD) : IDS_CHECK_FAULTS,
-                             Report(), whole ? MB_OK | MB_ICONINFORMATION : MB_OK | MB_ICONEXCLAMATION);
+                             Report(verdict), whole ? MB_OK | MB_ICONINFORMATION : MB_OK | MB_ICONEXCLAMATION);
   return whole;
 }
 
@@ -118,11 +127,12 @@ bool Check::Matches(int32_t index, uint32_t checksum, int64_t length) const {
   return checksum == info.checksums->pieces[static_cast<size_t>(index)];
 }
 
-bool Check::Whole() const {
-  for (const PieceFinding& finding : findings)
-    if (finding.kind != PieceFinding::GOOD) return false;
-  if (lengths != info.totalSize || (info.checksums && wholeChecksum != info.checksums->wholeFile)) return false;
-  return !info.repair || repair.kind == PieceFinding::GOOD;
+Verdict Check::Judge() const {
+  bool piecesGood = true;
+  for (const PieceFinding& finding : findings) piecesGood = piecesGood && finding.kind == PieceFinding::GOOD;
+  return {piecesGood,
+          lengths == info.totalSize && (!info.checksums || wholeChecksum == info.checksums->wholeFile),
+          !info.repair || repair.kind == PieceFinding::GOOD};
 }
 
 // Whether a restore can rebuild what is missing or damaged from a good repair file: one
@@ -140,26 +150,21 @@ bool Check::Mendable() const {
 }
 
 // The box's text: all good, or each missing or damaged file and what a restore can do.
-std::string Check::Report() const {
+std::string Check::Report(const Verdict& verdict) const {
   const char* name = info.originalName.c_str();
-  if (Whole()) return fw::FormatText(info.checksums ? IDS_CHECK_GOOD : IDS_CHECK_SIZES_GOOD, info.pieceCount, name);
+  if (verdict.Whole())
+    return fw::FormatText(info.checksums ? IDS_CHECK_GOOD : IDS_CHECK_SIZES_GOOD, info.pieceCount, name);
   std::string text = fw::FormatText(IDS_CHECK_FAULTS, name);
-  bool piecesGood = true;
   auto list = [&](const PieceFinding& finding, const std::string& path) {
     if (finding.kind == PieceFinding::GOOD) return;
     text += "\n" + fw::FormatText(finding.kind == PieceFinding::MISSING ? IDS_CHECK_MISSING : IDS_CHECK_DAMAGED,
                                   path.c_str());
   };
-  for (int32_t index = 0; index < info.pieceCount; ++index) {
-    list(findings[static_cast<size_t>(index)], PieceAt(index));
-    piecesGood = piecesGood && findings[static_cast<size_t>(index)].kind == PieceFinding::GOOD;
-  }
+  for (int32_t index = 0; index < info.pieceCount; ++index) list(findings[static_cast<size_t>(index)], PieceAt(index));
   if (info.repair) list(repair, RepairFilePath(piecesFolder, baseName));
-  const bool fileGood =
-      lengths == info.totalSize && (!info.checksums || wholeChecksum == info.checksums->wholeFile);
-  if (piecesGood && !fileGood) text += "\n" + fw::FormatText(IDS_CHECK_NOT_THE_FILE);
+  if (verdict.piecesGood && !verdict.fileGood) text += "\n" + fw::FormatText(IDS_CHECK_NOT_THE_FILE);
   text += "\n\n";
-  if (piecesGood && fileGood)
+  if (verdict.piecesGood && verdict.fileGood)
     text += fw::FormatText(IDS_CHECK_RESTORABLE);
   else
     text += fw::FormatText(Mendable() ? IDS_CHECK_MENDABLE : IDS_CHECK_NOT_MENDABLE);

@@ -3,7 +3,6 @@
 #include "framework/Texts.h"
 #include "job/TraceLog.h"
 #include "job/TracedStep.h"
-#include "logic/Crc32.h"
 #include "logic/PieceNames.h"
 #include "res/resource.h"
 #include "restore/InfoFileReader.h"
@@ -50,8 +49,6 @@ RepairFileState CompareRepairFile(WorkerReports& reports, BlockReader& reader, C
   }
   if (length != static_cast<uint64_t>(record.pieceSize)) return RepairFileState::DAMAGED;
   uint32_t checksum = 0;
-  if (!reader.Read(repair, length,
-                   [&](const unsigned char* bytes, uint32_t count) { checksum = Crc32Update(checksum, bytes, count); }))
-    return RepairFileState::UNREAD;
+  if (!reader.Checksum(repair, length, checksum)) return RepairFileState::UNREAD;
   return checksum == record.checksum ? RepairFileState::MATCHES : RepairFileState::DAMAGED;
 }

@@ -43,6 +43,7 @@ class Restore {
   bool SetAside(BlockCopier& copier, const std::string& path, int32_t index);
   bool HoldsSetAside(const BlockCopier& copier) const;
   bool TakeSetAsideFrom(BlockCopier& copier, const std::string& path, int32_t index);
+  bool LeaveRoom(BlockCopier& copier, int32_t index);
   bool RebuildSetAside();
   bool RepairFileMatches(CopyEnd repair);
   bool ReadBackMatches();
@@ -161,9 +162,9 @@ bool Restore::HoldsSetAside(const BlockCopier& copier) const {
 // that the repair file rebuilds instead.
 bool Restore::TakeSetAsideFrom(BlockCopier& copier, const std::string& path, int32_t index) {
   Trace().WriteLine("Split file holds the one set aside: " + path);
-  const int64_t room = Layout().Length(index);
   if (!CutOutput(copier.Done() - copier.LastCopied())) return false;
   copier.ForgetLastCopy();
+  copied = copier.Done();
   fw::File piece;
   if (!piece.Open(path, fw::File::READ_SHARE_READ)) return reports.Fail(IDS_READ_INCOMPLETE, path);
   const int64_t length = Layout().Length(setAside), start = Layout().Start(setAside);
@@ -183,11 +184,7 @@ bool Restore::TakeSetAsideFrom(BlockCopier& copier, const std::string& path, int
   piece.Abort();
   movedWork += length;
   if (writeFailed) return reports.Fail(IDS_WRITE_INCOMPLETE, outputPath);
-  if (!moved || !CutOutput(copier.Done() + room)) return false;
-  copier.Skip(room);
-  copied = copier.Done();
-  setAside = index;
-  return true;
+  return moved && LeaveRoom(copier, index);
 }
 
 // A piece the user gave up (missing, or not what the split wrote): with a repair file,
@@ -198,13 +195,18 @@ bool Restore::SetAside(BlockCopier& copier, const std::string& path, int32_t ind
   if (reports.ShowBox(IDS_SET_PIECE_ASIDE, path, MB_YESNO | MB_ICONQUESTION) != IDYES) return false;
   reports.AnimationPlay();
   Trace().WriteLine("Split file set aside: " + path);
+  // Its rebuild reads the repair file twice and every other piece once more.
+  workTotal += 2 * int64_t{info.repair->pieceSize} + info.totalSize - Layout().Length(index);
+  return LeaveRoom(copier, index);
+}
+
+// The room of the piece to rebuild, after what is copied so far; the copy goes on behind it.
+bool Restore::LeaveRoom(BlockCopier& copier, int32_t index) {
   const int64_t room = Layout().Length(index);
   if (!CutOutput(copied + room)) return false;
   copier.Skip(room);
   copied = copier.Done();
   setAside = index;
-  // Its rebuild reads the repair file twice and every other piece once more.
-  workTotal += 2 * int64_t{info.repair->pieceSize} + info.totalSize - room;
   return true;
 }
 
@@ -269,8 +271,7 @@ bool Restore::ReadBackMatches() {
   fw::File restored;
   uint32_t checksum = 0;
   if (!restored.Open(outputPath, fw::File::READ_SHARE_NONE)) return reports.Fail(IDS_READ_INCOMPLETE, outputPath);
-  bool read = reader.Read({restored, outputPath}, static_cast<uint64_t>(info.totalSize),
-                          [&](const unsigned char* bytes, uint32_t count) { checksum = Crc32Update(checksum, bytes, count); });
+  bool read = reader.Checksum({restored, outputPath}, static_cast<uint64_t>(info.totalSize), checksum);
   restored.Abort();
   if (read && checksum == info.checksums->wholeFile) return true;
   if (read) {

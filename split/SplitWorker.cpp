@@ -208,7 +208,7 @@ bool Split::WriteExtra(uint32_t flag) {
 bool Split::WriteRepairFile() {
   if (floppy && !repairDiskIn) return true;
   RepairRecord record{job.pieceSize, 0};
-  if (!::WriteRepairFile(stripes, Layout(), {source, job.sourcePath}, job.destinationPath + '\\' + baseName + ".Fix",
+  if (!::WriteRepairFile(stripes, Layout(), {source, job.sourcePath}, RepairFilePath(job.destinationPath, baseName),
                          floppy, job.progressDialog, record.checksum))
     return false;
   repair = record;
