@@ -114,10 +114,6 @@ std::string BuildRestoreBatch(const std::string& name, const std::string& baseNa
                                     ? FromVariables("%base%" + letters.DoublePercents(letters.ExtensionOf(name)))
                                     : Literal(name, letters);
   const std::string target = "%dest%" + restored.Text();
-  // The script runs a copy of itself, named after the base name without its last letter.
-  const FileArgument copy = (fromScriptName ? FromVariables("~%base:~0,-1%")
-                                            : Literal("~" + letters.WithoutLastLetter(baseName), letters)) +
-                            ".bat";
   // The piece in hand, kept in %file%, is quoted when the base name is.
   const std::string piece = base.quoted ? "%source%\"%file%\"" : "%source%%file%";
   // The insert prompt shows %file% as it stands. A name that an echo line would take for
@@ -126,6 +122,12 @@ std::string BuildRestoreBatch(const std::string& name, const std::string& baseNa
   const bool promptShowsEscaped = EchoText(baseName) != baseName;
   // Quoted assignments, escapes and the script's own name are cmd's alone.
   const bool needsCmd = fromScriptName || base.quoted || promptShowsEscaped || EchoText(name) != name;
+  // The script runs a copy of itself, named after the base name without its last letter.
+  // cmd's call reads its line twice, expanding percent signs again and doubling carets
+  // even inside quotes: a script for a name that needs cmd names its copy plainly instead.
+  const FileArgument copy =
+      needsCmd ? FileArgument{"~PARVOLA.BAT", false}
+               : Literal("~" + letters.WithoutLastLetter(baseName), letters) + ".bat";
 
   Script script;
   script.Line("@echo off");
