@@ -10,10 +10,8 @@ uint32_t CopyBlockBytes(const std::string& source, const std::string& target) {
   return floppy ? COPY_BLOCK_BYTES : FIXED_DISK_BLOCK_BYTES;
 }
 
-BlockCopier::BlockCopier(WorkerReports& reports, const int64_t& total, unsigned breakQuestion, uint32_t blockBytes,
-                         const CopySteps* steps)
+BlockCopier::BlockCopier(WorkerReports& reports, unsigned breakQuestion, uint32_t blockBytes, const CopySteps* steps)
     : reports(reports),
-      total(total),
       breakQuestion(breakQuestion),
       blockBytes(blockBytes),
       steps(steps),
@@ -40,7 +38,7 @@ BlockCopier::Result BlockCopier::Copy(CopyEnd source, CopyEnd target, int64_t li
     done += chunk;
     position += chunk;
     fill -= chunk;
-    if (reports.BlockDone(done, total, breakQuestion)) return FAILED;
+    if (reports.BlockDone(done, breakQuestion)) return FAILED;
   }
   return LIMIT_REACHED;
 }

@@ -44,11 +44,10 @@ class BlockCopier {
     FAILED,         // a read or write failed (the user was told), or the user broke off
   };
 
-  // total: the bytes of the whole job (which may grow while it runs), against which the
-  // progress and the remaining time are reckoned; breakQuestion: the text that asks whether to break off;
-  // blockBytes: the most that one read asks for (CopyBlockBytes).
-  BlockCopier(WorkerReports& reports, const int64_t& total, unsigned breakQuestion, uint32_t blockBytes,
-              const CopySteps* steps = nullptr);
+  // reports: where each block is reported (the job's expected work is given to them);
+  // breakQuestion: the text that asks whether to break off; blockBytes: the most that
+  // one read asks for (CopyBlockBytes).
+  BlockCopier(WorkerReports& reports, unsigned breakQuestion, uint32_t blockBytes, const CopySteps* steps = nullptr);
 
   // Copies from source into target until limit bytes have gone into the target or the
   // source delivers nothing more. Bytes read past the limit wait in the buffer and go
@@ -76,7 +75,6 @@ class BlockCopier {
   bool Outcome(bool succeeded) const;
 
   WorkerReports& reports;
-  const int64_t& total;
   const unsigned breakQuestion;
   const uint32_t blockBytes;
   const CopySteps* const steps;

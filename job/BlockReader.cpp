@@ -3,8 +3,8 @@
 #include "logic/Crc32.h"
 #include "res/resource.h"
 
-BlockReader::BlockReader(WorkerReports& reports, int64_t& done, const int64_t& total, unsigned breakQuestion)
-    : reports(reports), done(done), total(total), breakQuestion(breakQuestion),
+BlockReader::BlockReader(WorkerReports& reports, int64_t& done, unsigned breakQuestion)
+    : reports(reports), done(done), breakQuestion(breakQuestion),
       block(new unsigned char[FIXED_DISK_BLOCK_BYTES]) {}
 
 bool BlockReader::ReadAt(CopyEnd file, uint64_t position, uint64_t length, const Take& take) {
@@ -39,7 +39,7 @@ bool BlockReader::Read(CopyEnd file, uint64_t length, const Take& take) {
     take(block.get(), got);
     at += got;
     done += got;
-    if (reports.BlockDone(done, total, breakQuestion)) {
+    if (reports.BlockDone(done, breakQuestion)) {
       brokenOff = true;
       return false;
     }

@@ -13,10 +13,9 @@ class BlockReader {
  public:
   using Take = std::function<void(const unsigned char* bytes, uint32_t length)>;
 
-  // done and total: the bytes of the job so far and in all (which may grow while the job
-  // runs), against which the progress is reckoned; breakQuestion: the text that asks
-  // whether to break off.
-  BlockReader(WorkerReports& reports, int64_t& done, const int64_t& total, unsigned breakQuestion);
+  // done: the bytes of the job so far, which each block adds to and reports; breakQuestion:
+  // the text that asks whether to break off.
+  BlockReader(WorkerReports& reports, int64_t& done, unsigned breakQuestion);
 
   // Reads length bytes from where the file stands. A failed or short read is told with
   // text 148 and the file's path; false then, and when the user broke off.
@@ -31,7 +30,6 @@ class BlockReader {
  private:
   WorkerReports& reports;
   int64_t& done;
-  const int64_t& total;
   const unsigned breakQuestion;
   std::unique_ptr<unsigned char[]> block;
   bool brokenOff = false;

@@ -28,24 +28,23 @@ void WorkerReports::AnimationPlay() { SendMessageA(progress, WM_ANIMATION_PLAY, 
 
 // A post costs a round trip to the system's server on some platforms and wakes the
 // window's thread: on a large file many blocks share one position, which is posted once.
-void WorkerReports::Progress(int64_t done, int64_t total) {
-  uint32_t position = ProgressPerMille(done, total);
-  if (position > 1000) position = 1000;
+void WorkerReports::Progress(int64_t done) {
+  const uint32_t position = bar.At(done, expected);
   if (position == postedPosition) return;
   postedPosition = position;
   PostMessageA(progress, WM_PROGRESS_POS, position, 0);
 }
 
-bool WorkerReports::BlockDone(int64_t done, int64_t total, unsigned breakQuestion) {
-  Progress(done, total);
-  TimeLeft(done, total);
+bool WorkerReports::BlockDone(int64_t done, unsigned breakQuestion) {
+  Progress(done);
+  TimeLeft(done);
   return BreakOffConfirmed(breakQuestion);
 }
 
-void WorkerReports::TimeLeft(int64_t done, int64_t total) {
+void WorkerReports::TimeLeft(int64_t done) {
   int32_t seconds = 0;
   // The window reads the seconds as an unsigned 32-bit value on every target.
-  if (estimate.Update(done, total, CalendarSeconds(), seconds))
+  if (estimate.Update(done, expected, CalendarSeconds(), seconds))
     SendMessageA(progress, WM_SHOW_TIME_LEFT, static_cast<uint32_t>(seconds), 0);
 }
 

@@ -29,15 +29,19 @@ class WorkerReports {
   // Plays the animation again after a box, sent.
   void AnimationPlay();
 
-  // After a block: the progress per mille (at most 1000 even when more than the
-  // expected bytes were done), posted when it differs from the last one posted.
-  void Progress(int64_t done, int64_t total);
-  // After a block: the remaining time, sent only when the estimate moved enough.
-  void TimeLeft(int64_t done, int64_t total);
+  // The bytes of the job's work, against which its progress and remaining time are
+  // reckoned: given at its start, and grown when the job finds more to do.
+  void ExpectWork(int64_t bytes) { expected += bytes; }
 
-  // The end of every block of the file work: its progress and remaining time, then a
-  // look at the stop request; true when the user broke off.
-  bool BlockDone(int64_t done, int64_t total, unsigned breakQuestion);
+  // After a block: the bar's position (BarPosition), posted when it differs from the
+  // last one posted.
+  void Progress(int64_t done);
+  // After a block: the remaining time, sent only when the estimate moved enough.
+  void TimeLeft(int64_t done);
+
+  // The end of every block of the file work, done bytes of it so far: its progress and
+  // remaining time, then a look at the stop request; true when the user broke off.
+  bool BlockDone(int64_t done, unsigned breakQuestion);
 
   // Looks at the stop request. When the user asked to break off, asks the question
   // (Yes and No); true for Yes. After No the animation is played again (posted: the
@@ -59,5 +63,7 @@ class WorkerReports {
   HWND progress;
   StopRequest& stop;
   RemainingTimeEstimate estimate;
+  int64_t expected = 0;
+  BarPosition bar;
   uint32_t postedPosition = NOTHING_POSTED;
 };

@@ -8,6 +8,25 @@ uint32_t ProgressPerMille(int64_t done, int64_t total) {
   return static_cast<uint32_t>(static_cast<uint64_t>(done) * 1000 / static_cast<uint64_t>(total));
 }
 
+uint32_t BarPosition::At(int64_t done, int64_t expected) {
+  if (expected != expectedBefore) {
+    basePosition = positionBefore;
+    baseDone = doneBefore;
+    expectedBefore = expected;
+  }
+  uint32_t position = 999;
+  if (expected <= 0 || done <= baseDone)
+    position = expected > 0 && done == expected ? 1000 : basePosition;
+  else if (done == expected)
+    position = 1000;
+  else if (done < expected)
+    position = basePosition + (1000 - basePosition) * ProgressPerMille(done - baseDone, expected - baseDone) / 1000;
+  if (position < positionBefore) position = positionBefore;
+  doneBefore = done;
+  positionBefore = position;
+  return position;
+}
+
 bool RemainingTimeEstimate::Update(int64_t done, int64_t total, int64_t nowSeconds, int32_t& seconds) {
   if (done <= 0) return false;
   int64_t elapsed = nowSeconds - startSeconds;

@@ -6,6 +6,25 @@
 // done / total x 1000, truncated; 0 for an empty job.
 uint32_t ProgressPerMille(int64_t done, int64_t total);
 
+// Where the progress bar stands, per mille, after each block of a job whose expected work
+// may grow while it runs (a restore that finds a piece to rebuild): the bar never goes back
+// (grown work is spread over what is left of the bar), and it is full only when the work
+// done is the work expected: work beyond it holds the bar at 999, so that a job that
+// reckons its work wrong never shows as done too early.
+class BarPosition {
+ public:
+  uint32_t At(int64_t done, int64_t expected);
+
+ private:
+  int64_t expectedBefore = 0;
+  int64_t doneBefore = 0;
+  uint32_t positionBefore = 0;
+  // Where the bar stood when the expected work last changed: the rest of the bar is
+  // spread over the work after that.
+  int64_t baseDone = 0;
+  uint32_t basePosition = 0;
+};
+
 class RemainingTimeEstimate {
  public:
   explicit RemainingTimeEstimate(int64_t startSeconds) : startSeconds(startSeconds) {}

@@ -35,7 +35,7 @@ struct Verdict {
 class Check {
  public:
   explicit Check(WorkerJob& job)
-      : job(job), reports(job.progressDialog, *job.stop), reader(reports, work, workTotal, IDS_ABORT_CHECK) {}
+      : job(job), reports(job.progressDialog, *job.stop), reader(reports, work, IDS_ABORT_CHECK) {}
 
   // The whole check; false when it found a fault or the user broke it off.
   bool Run();
@@ -54,7 +54,7 @@ class Check {
   WorkerReports reports;
   RestoreInfo info;
   std::string piecesFolder, baseName;
-  int64_t work = 0, workTotal = 0;
+  int64_t work = 0;
   BlockReader reader;
   std::vector<PieceFinding> findings;
   uint32_t wholeChecksum = 0;  // of the pieces as they were read, one after another
@@ -66,7 +66,7 @@ bool Check::Run() {
   if (!ReadInfoOrSay(reports, job.sourcePath, info)) return false;
   piecesFolder = FolderOf(job.sourcePath, fw::NameCodePage());
   baseName = BaseNameOf(info.originalName, fw::NameCodePage());
-  workTotal = info.totalSize + (info.repair ? info.repair->pieceSize : 0);
+  reports.ExpectWork(info.totalSize + (info.repair ? info.repair->pieceSize : 0));
   findings.resize(static_cast<size_t>(info.pieceCount));
   for (int32_t index = 0; index < info.pieceCount; ++index)
     if (!ReadPiece(index, findings[static_cast<size_t>(index)])) return false;

@@ -30,7 +30,7 @@ class Restore {
   explicit Restore(WorkerJob& job)
       : job(job),
         reports(job.progressDialog, *job.stop),
-        reader(reports, work, workTotal, IDS_ABORT_RESTORE) {}
+        reader(reports, work, IDS_ABORT_RESTORE) {}
 
   // The whole restore; false when it failed or the user broke it off.
   bool Run();
@@ -59,9 +59,9 @@ class Restore {
   fw::File output;
   // Counted in 64 bits: pieces longer than recorded must end in the size check, not wrap.
   int64_t copied = 0;
-  // The bytes of the job done so far and in all: the pieces, the read-back of the
-  // restored file, and the rebuild of a piece set aside.
-  int64_t work = 0, workTotal = 0;
+  // The bytes of the job done so far: the pieces, the read-back of the restored file,
+  // and the rebuild of a piece set aside.
+  int64_t work = 0;
   BlockReader reader;
   int32_t setAside = -1;  // the piece to rebuild from the repair file at the end, or -1
   int64_t movedWork = 0;  // the bytes of pieces read once more to put them in their place
@@ -73,7 +73,7 @@ bool Restore::Run() {
   std::string destination = NormalizeDestination(job.destinationPath, fw::NameCodePage());
   floppy = IsFloppyDestination(destination);
   outputPath = destination + '\\' + info.originalName;
-  workTotal = info.totalSize * (info.checksums ? 2 : 1);
+  reports.ExpectWork(info.totalSize * (info.checksums ? 2 : 1));
 
   reports.ShowTo(outputPath);
   if (!FitsDestination(destination) || !CreateFileGuarded(outputPath, output, job.progressDialog)) return false;
@@ -116,7 +116,7 @@ bool Restore::CopyPieces() {
   piecesFolder = FolderOf(job.sourcePath, fw::NameCodePage());
   baseName = BaseNameOf(info.originalName, fw::NameCodePage());
   uint32_t blockBytes = CopyBlockBytes(piecesFolder, job.destinationPath);
-  BlockCopier copier(reports, workTotal, IDS_ABORT_RESTORE, blockBytes, &PIECE_STEPS);
+  BlockCopier copier(reports, IDS_ABORT_RESTORE, blockBytes, &PIECE_STEPS);
   for (int32_t index = 0; index < info.pieceCount; ++index)
     if (!CopyPiece(copier, PiecePath(piecesFolder, baseName, static_cast<uint32_t>(index)), index)) return false;
   work = copier.Done() + movedWork;
@@ -168,7 +168,7 @@ bool Restore::TakeSetAsideFrom(BlockCopier& copier, const std::string& path, int
   fw::File piece;
   if (!piece.Open(path, fw::File::READ_SHARE_READ)) return reports.Fail(IDS_READ_INCOMPLETE, path);
   const int64_t length = Layout().Length(setAside), start = Layout().Start(setAside);
-  workTotal += length;
+  reports.ExpectWork(length);
   work = copier.Done() + movedWork;
   bool writeFailed = false;
   const auto writeBack = [&](const unsigned char* bytes, uint32_t length) {
@@ -196,7 +196,7 @@ bool Restore::SetAside(BlockCopier& copier, const std::string& path, int32_t ind
   reports.AnimationPlay();
   Trace().WriteLine("Split file set aside: " + path);
   // Its rebuild reads the repair file twice and every other piece once more.
-  workTotal += 2 * int64_t{info.repair->pieceSize} + info.totalSize - Layout().Length(index);
+  reports.ExpectWork(2 * int64_t{info.repair->pieceSize} + info.totalSize - Layout().Length(index));
   return LeaveRoom(copier, index);
 }
 

@@ -39,7 +39,7 @@ class Split {
   explicit Split(WorkerJob& job)
       : job(job),
         reports(job.progressDialog, *job.stop),
-        reader(reports, work, workTotal, IDS_ABORT_SPLIT),
+        reader(reports, work, IDS_ABORT_SPLIT),
         stripes(reader) {}
 
   // The whole job; false when it failed or the user broke it off. The source and
@@ -66,9 +66,9 @@ class Split {
   int64_t total = 0;
   uint32_t pieceCount = 0;  // pieces created so far
   InfoChecksums checksums;  // of the pieces written whole, taken while they were copied
-  // The bytes of the job done so far and in all: the pieces, and for a repair file the
-  // source once more for each time its stripes are taken.
-  int64_t work = 0, workTotal = 0;
+  // The bytes of the job done so far: the pieces, and for a repair file the source once
+  // more for each time its stripes are taken.
+  int64_t work = 0;
   BlockReader reader;
   RepairStripes stripes;
   std::optional<RepairRecord> repair;  // once its CRC-32 is known
@@ -96,7 +96,7 @@ bool Split::Run() {
   // The repair file needs the info file with its checksum lines.
   const bool withRepair = job.extrasFlags & EXTRA_REPAIR_FILE;
   if (withRepair) job.extrasFlags |= EXTRA_INFO_FILE;
-  workTotal = total * (withRepair ? (floppy ? 3 : 2) : 1);
+  reports.ExpectWork(total * (withRepair ? (floppy ? 3 : 2) : 1));
   return WritePieces() && WriteExtras(EXTRAS_IN_ORDER) && (!withRepair || !floppy || WriteRepairDisk());
 }
 
@@ -128,7 +128,7 @@ bool Split::Admit(uint64_t length) {
 // The pieces one after another, each up to the piece size; the block that ends one
 // piece usually starts the next one.
 bool Split::WritePieces() {
-  BlockCopier copier(reports, workTotal, IDS_ABORT_SPLIT, CopyBlockBytes(job.sourcePath, job.destinationPath));
+  BlockCopier copier(reports, IDS_ABORT_SPLIT, CopyBlockBytes(job.sourcePath, job.destinationPath));
   while (copier.Done() < total) {
     if (floppy && !AwaitDisk()) return false;
     std::string path = PiecePath(job.destinationPath, baseName, pieceCount++);

@@ -1,5 +1,7 @@
 #include <doctest/doctest.h>
 
+#include <vector>
+
 #include "logic/WorkProgress.h"
 
 TEST_CASE("progress per mille") {
@@ -9,6 +11,32 @@ TEST_CASE("progress per mille") {
   CHECK(ProgressPerMille(1457664, 1457664) == 1000);
   CHECK(ProgressPerMille(2147483646, 2147483647) == 999);
   CHECK(ProgressPerMille(0, 0) == 0);
+}
+
+TEST_CASE("the bar: forward only, full only when the work done is the work expected") {
+  struct Step {
+    int64_t done, expected;  // after a block
+  };
+  const struct {
+    const char* what;
+    std::vector<Step> steps;
+    std::vector<uint32_t> shown;
+  } cases[] = {
+      {"as the work goes", {{0, 1000}, {250, 1000}, {999, 1000}, {1000, 1000}}, {0, 250, 999, 1000}},
+      {"work found on the way is spread over the rest of the bar",
+       {{400, 1000}, {400, 1600}, {700, 1600}, {1000, 1600}, {1600, 1600}}, {400, 400, 550, 700, 1000}},
+      {"more work than expected holds the bar short of full", {{900, 1000}, {1001, 1000}, {5000, 1000}},
+       {900, 999, 999}},
+      {"bytes counted again after a cut: the bar waits", {{600, 1000}, {300, 1000}, {650, 1000}}, {600, 600, 650}},
+      {"an empty job", {{0, 0}}, {0}},
+  };
+  for (const auto& each : cases) {
+    CAPTURE(each.what);
+    BarPosition bar;
+    std::vector<uint32_t> positions;
+    for (const Step& step : each.steps) positions.push_back(bar.At(step.done, step.expected));
+    CHECK(positions == each.shown);
+  }
 }
 
 TEST_CASE("progress and remaining time of jobs past 32 bits") {

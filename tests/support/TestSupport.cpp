@@ -4,12 +4,18 @@
 
 namespace test {
 
+// SplitMix64: its period is 2^64 words, so no stretch of the bytes comes again at any
+// distance that the program cuts at (stripes, blocks, slices, pieces), as a 32-bit
+// generator's bytes do every 2^24.
 std::string PatternBytes(size_t count, unsigned seed) {
   std::string bytes(count, '\0');
-  unsigned state = seed * 2654435761u + 1;
-  for (size_t index = 0; index < count; ++index) {
-    state = state * 1103515245u + 12345u;
-    bytes[index] = static_cast<char>(state >> 16);
+  uint64_t state = seed * 0x9E3779B97F4A7C15ull;
+  for (size_t index = 0; index < count; index += 8) {
+    uint64_t word = (state += 0x9E3779B97F4A7C15ull);
+    word = (word ^ (word >> 30)) * 0xBF58476D1CE4E5B9ull;
+    word = (word ^ (word >> 27)) * 0x94D049BB133111EBull;
+    word ^= word >> 31;
+    for (size_t byte = 0; byte < 8 && index + byte < count; ++byte) bytes[index + byte] = static_cast<char>(word >> (8 * byte));
   }
   return bytes;
 }

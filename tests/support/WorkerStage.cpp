@@ -151,6 +151,16 @@ std::vector<std::string> WorkerStage::Dialogue() const {
   return found;
 }
 
+bool WorkerStage::ProgressRoseToEnd() const {
+  unsigned last = 0;
+  for (const std::string& entry : Only("WM_PROGRESS_POS")) {
+    const unsigned position = static_cast<unsigned>(std::stoul(entry.substr(entry.rfind(' ') + 1)));
+    if (position < last || position > 1000) return false;
+    last = position;
+  }
+  return last == 1000;
+}
+
 // The counter replaces the two functions in the test program's import table: the
 // program's code, linked into it, calls them through that table.
 namespace {

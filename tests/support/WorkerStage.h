@@ -42,6 +42,8 @@ class WorkerStage {
   std::vector<std::string> Only(const std::string& name) const;
   // The boxes and the animation messages around them, in order.
   std::vector<std::string> Dialogue() const;
+  // Whether the bar only ever moved forward, never past its end, and ended at 1000.
+  bool ProgressRoseToEnd() const;
 
   Journal journal;
   HWND owner = nullptr;

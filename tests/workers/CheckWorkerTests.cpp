@@ -106,8 +106,19 @@ TEST_CASE("a check reads every piece and the repair file, says what it found, an
       }
       CHECK(FilesIn(split.folder / "out") == before);
       CHECK(FilesIn(split.folder / "back").empty());
-      if (good) CHECK(Last(stage.Only("WM_PROGRESS_POS")) == "post WM_PROGRESS_POS 1000");
+      if (good) CHECK(stage.ProgressRoseToEnd());
     }
+  }
+
+  SUBCASE("Break, answered Yes, ends the check at once: no finding is told") {
+    RepairedSplit split;
+    WorkerStage stage;
+    ScriptedMessages boxes({IDYES}, &stage.journal);
+    WorkerJob job = stage.Job(split.base + ".Split", "");
+    job.mode = JOB_CHECK;
+    stage.Break();
+    CHECK(stage.Run(CheckWorker, job) == ENDED_FAILED);
+    CHECK(TextsShown(boxes) == std::vector<unsigned>{IDS_ABORT_CHECK});
   }
 
   SUBCASE("unattended: no box, the outcome alone") {

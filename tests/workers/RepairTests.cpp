@@ -44,7 +44,7 @@ void CheckRestore(const RestoreCase& restore, const std::string& end) {
   CHECK(stage.Run(RestoreWorker, stage.Job(split.base + ".Split", split.folder / "back")) == end);
   CHECK(TextsShown(boxes) == restore.boxes);
   CHECK(ReadWholeFile(split.restored) == split.data.substr(0, static_cast<size_t>(restore.kept)));
-  if (end == ENDED_DONE) CHECK(Last(stage.Only("WM_PROGRESS_POS")) == "post WM_PROGRESS_POS 1000");
+  if (end == ENDED_DONE) CHECK(stage.ProgressRoseToEnd());
 }
 
 }  // namespace
@@ -74,9 +74,28 @@ TEST_CASE("pieces longer than a stripe of 16 MiB: the repair file is built and u
     ScriptedMessages boxes({IDCANCEL, IDYES}, &stage.journal);
     CHECK(stage.Run(RestoreWorker, stage.Job(split.base + ".Split", split.folder / "back")) == ENDED_DONE);
     CHECK(ReadWholeFile(split.restored) == split.data);
+    CHECK(stage.ProgressRoseToEnd());
     WriteWholeFile(split.Piece(lost), piece);
     split.Remove(split.restored);
   }
+}
+
+TEST_CASE("a split broken off while it writes the repair file leaves none behind") {
+  // Pieces of 17 MiB make two stripes: Break before the first is written is asked after it.
+  constexpr int32_t PIECE = 17 << 20;
+  TempFolder folder;
+  MakeFolder(folder / "out");
+  WriteWholeFile(folder / "REPORT.DOC", test::PatternBytes(2 * PIECE + 100, 6));
+  WorkerStage stage;
+  ScriptedMessages boxes({IDYES}, &stage.journal);
+  FileCallCounter writes;
+  // 17 + 17 + 1 blocks of at most 1 MiB for the pieces, then the first stripe; the info
+  // file comes after the repair file.
+  writes.BeforeWrite(17 + 17 + 1 + 1, [&] { stage.Break(); });
+  CHECK(stage.Run(SplitWorker, stage.Job(folder / "REPORT.DOC", folder / "out", PIECE,
+                                         EXTRA_INFO_FILE | EXTRA_REPAIR_FILE)) == ENDED_FAILED);
+  CHECK(TextsShown(boxes) == std::vector<unsigned>{IDS_ABORT_SPLIT});
+  CHECK(FilesIn(folder / "out") == std::vector<std::string>{"REPORT.000", "REPORT.001", "REPORT.002"});
 }
 
 TEST_CASE("a restore with a repair file rebuilds one missing or damaged piece, byte for byte") {
