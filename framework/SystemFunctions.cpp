@@ -43,12 +43,16 @@ bool SystemSavesVectorRegisters() {
 }
 
 // comctl32.dll 4.70 (Internet Explorer 3) and later register the classes through
-// InitCommonControlsEx; Windows 95's 4.00 registers all of them with InitCommonControls.
+// InitCommonControlsEx; Windows 95's 4.00 registers all of them with InitCommonControls,
+// which every version has, and which also serves where the newer call fails. It is looked
+// up like the other (a test stands in for both), and imported, which loads the module.
 void StartCommonControls() {
   auto initialiseEx = SystemFunction<BOOL WINAPI(const INITCOMMONCONTROLSEX*)>("comctl32.dll",
                                                                                 "InitCommonControlsEx");
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
-  if (!initialiseEx || !initialiseEx(&controls)) InitCommonControls();
+  if (initialiseEx && initialiseEx(&controls)) return;
+  auto initialise = SystemFunction<void WINAPI()>("comctl32.dll", "InitCommonControls");
+  (initialise ? initialise : InitCommonControls)();
 }
 
 }  // namespace fw

@@ -1,18 +1,19 @@
 // The info-file reader fed any bytes, up to and past the 32 KiB the program
 // reads, as a system of one of the code pages reads them (the first byte picks it):
-// whatever it accepts is a name (and an exact UTF-8 name, when there is one) that
-// stays inside the restore folder, letter by letter in its code page,
+// whatever it accepts is a name that stays inside the restore folder, letter by letter
+// in its code page (the exact UTF-8 name where there is one, else the first field),
 // a piece count and a size above 0, checksums for exactly that many pieces when it
 // has them, the same three fields as a reader of those alone finds, and reads back
 // the same after writing; a mutated checksum line is either read or refused whole.
 // The same bytes, taken as the digits of a size, read back as that size in 64 bits
-// when it fits a signed 64-bit value and are refused when it does not.
+// when it is at most the largest file the program splits, and are refused when not.
 #include <string>
 #include <string_view>
 
 #include "fuzz/Require.h"
 #include "logic/InfoFileFormat.h"
 #include "logic/Letters.h"
+#include "logic/SizeRules.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ void RequireSizeDigitsRead(const uint8_t* data, size_t size) {
   const InfoParse outcome = ParseInfoFields("<ORIGINALNAME>a.b\r\n<#FILES>1\r\n<SIZE>" + digits, 1252, info);
   const size_t firstDigit = digits.find_first_not_of('0');
   const std::string significant = firstDigit == std::string::npos ? std::string() : digits.substr(firstDigit);
-  const std::string largest = "9223372036854775807";
+  const std::string largest = std::to_string(MAX_SOURCE_BYTES);
   const bool fits = significant.size() < largest.size() ||
                     (significant.size() == largest.size() && significant <= largest);
   REQUIRE_PROPERTY(outcome.parsed == (fits && !significant.empty()));
@@ -54,8 +55,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   const std::string& name = info.originalName;
-  RequireStaysInside(name, codePage);
-  if (!info.exactName.empty()) RequireStaysInside(info.exactName, UTF8_CODE_PAGE);
+  // The first field names the file only where no exact name stands beside it.
+  if (info.exactName.empty())
+    RequireStaysInside(name, codePage);
+  else
+    RequireStaysInside(info.exactName, UTF8_CODE_PAGE);
   REQUIRE_PROPERTY(info.pieceCount >= 1);
   REQUIRE_PROPERTY(info.totalSize >= 1);
   if (info.checksums) REQUIRE_PROPERTY(info.checksums->pieces.size() == static_cast<size_t>(info.pieceCount));
@@ -66,12 +70,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     REQUIRE_PROPERTY(before < info.totalSize && info.totalSize - before <= info.repair->pieceSize);
   }
 
+  // A reader of the three fields alone reads the same, unless it refuses a first field that
+  // is no plain name in its code page (the exact name names the file then).
   RestoreInfo fieldsOnly;
-  REQUIRE_PROPERTY(
-      ParseInfoFields(std::string_view(reinterpret_cast<const char*>(data), size), codePage, fieldsOnly).parsed);
-  REQUIRE_PROPERTY(fieldsOnly.originalName == name);
-  REQUIRE_PROPERTY(fieldsOnly.pieceCount == info.pieceCount);
-  REQUIRE_PROPERTY(fieldsOnly.totalSize == info.totalSize);
+  const bool fieldsParsed =
+      ParseInfoFields(std::string_view(reinterpret_cast<const char*>(data), size), codePage, fieldsOnly).parsed;
+  REQUIRE_PROPERTY(fieldsParsed || !info.exactName.empty());
+  if (fieldsParsed) {
+    REQUIRE_PROPERTY(fieldsOnly.originalName == name);
+    REQUIRE_PROPERTY(fieldsOnly.pieceCount == info.pieceCount);
+    REQUIRE_PROPERTY(fieldsOnly.totalSize == info.totalSize);
+  }
 
   std::string written = RestoreInfoText(name, info.pieceCount, info.totalSize);
   if (!info.exactName.empty()) written += ExactNameLine(info.exactName);

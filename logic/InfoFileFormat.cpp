@@ -4,6 +4,7 @@
 
 #include "logic/Letters.h"
 #include "logic/PieceNames.h"
+#include "logic/SizeRules.h"
 
 namespace {
 
@@ -22,6 +23,7 @@ const char* const CR_NOT_FOUND = "failed (CR not found)";
 const char* const BAD_NAME = "failed (name not allowed)";
 const char* const BAD_COUNT = "failed (CR not found or # = 0)";
 const char* const BAD_SIZE = "failed (size = 0)";
+const char* const SIZE_TOO_LARGE = "failed (size too large)";
 const char* const BAD_CHECKSUMS = "failed (checksum lines malformed)";
 const char* const BAD_EXACT_NAME = "failed (UTF-8 name not allowed)";
 
@@ -148,7 +150,7 @@ bool ParseChecksumLines(std::string_view rest, RestoreInfo& info, InfoChecksums&
   return TakeRepairLine(rest, info, info.repair) && OnlyTrailingFiller(rest);
 }
 
-bool IsDeviceName(const std::string& name) {
+bool IsDeviceName(const std::string& name, unsigned codePage) {
   // Windows opens these as devices in any folder, with any extension.
   std::string stem = name.substr(0, name.find('.'));
   while (!stem.empty() && stem.back() == ' ') stem.pop_back();
@@ -157,10 +159,14 @@ bool IsDeviceName(const std::string& name) {
   if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL" || stem == "CONIN$" ||
       stem == "CONOUT$")
     return true;
-  // COM1 to COM9 and LPT1 to LPT9, also with the superscript digits 1, 2 and 3 (code page 1252).
-  constexpr std::string_view SUPERSCRIPT_DIGITS = "\xB9\xB2\xB3";
-  return stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) &&
-         ((stem[3] >= '1' && stem[3] <= '9') || SUPERSCRIPT_DIGITS.find(stem[3]) != std::string_view::npos);
+  // COM1 to COM9 and LPT1 to LPT9, also with the superscript digits 1, 2 and 3: one byte
+  // each in code page 1252, two in UTF-8 (U+00B9, U+00B2, U+00B3).
+  if (!stem.starts_with("COM") && !stem.starts_with("LPT")) return false;
+  const std::string_view digit = std::string_view(stem).substr(3);
+  if (digit.size() == 1 && digit[0] >= '1' && digit[0] <= '9') return true;
+  const std::string_view lead = codePage == UTF8_CODE_PAGE ? "\xC2" : "";
+  return digit.size() == lead.size() + 1 && digit.starts_with(lead) &&
+         std::string_view("\xB9\xB2\xB3").find(digit.back()) != std::string_view::npos;
 }
 
 // Whether every letter of the UTF-8 text is well formed.
@@ -185,6 +191,36 @@ bool TakeExactName(std::string_view& rest, RestoreInfo& info) {
   return !name.empty() && IsWellFormedUtf8(name) && IsPlainFileName(info.exactName, UTF8_CODE_PAGE);
 }
 
+// The three fields; the name is judged as a plain file name in the legacy code page when
+// one is given, else left to the caller.
+InfoParse ParseFields(std::string_view data, const unsigned* judgeNameIn, RestoreInfo& info, size_t* fieldsEnd) {
+  Cursor cursor(data);
+  if (!cursor.MatchesTag(NAME_TAG)) return Failure(INFO_NAME, TAG_NOT_FOUND);
+  size_t nameEnd = data.find('\r', NAME_TAG.size());
+  if (nameEnd == std::string_view::npos) return Failure(INFO_NAME, CR_NOT_FOUND);
+  info.originalName.assign(data.substr(NAME_TAG.size(), nameEnd - NAME_TAG.size()));
+  if (judgeNameIn && !IsPlainFileName(info.originalName, *judgeNameIn)) return Failure(INFO_NAME, BAD_NAME);
+
+  // Past the CR and the byte after it, which the writer makes a LF.
+  cursor.Skip(nameEnd + 2);
+  if (!cursor.MatchesTag(COUNT_TAG)) return Failure(INFO_COUNT, TAG_NOT_FOUND);
+  cursor.Skip(COUNT_TAG.size());
+  int64_t count = 0;
+  if (!cursor.ReadNumber(INT32_MAX, count) || cursor.AtEnd() || count == 0)
+    return Failure(INFO_COUNT, BAD_COUNT);
+  info.pieceCount = int32_t(count);
+
+  // Past the two bytes after the digits, which the writer makes CR LF.
+  cursor.Skip(2);
+  if (!cursor.MatchesTag(SIZE_TAG)) return Failure(INFO_SIZE, TAG_NOT_FOUND);
+  cursor.Skip(SIZE_TAG.size());
+  if (!cursor.ReadNumber(INT64_MAX, info.totalSize) || info.totalSize == 0) return Failure(INFO_SIZE, BAD_SIZE);
+  // No split makes a larger file: a size beyond it is no size the program can work with.
+  if (info.totalSize > MAX_SOURCE_BYTES) return Failure(INFO_SIZE, SIZE_TOO_LARGE);
+  if (fieldsEnd) *fieldsEnd = cursor.Position();
+  return InfoParse{true, INFO_FIELDS, nullptr};
+}
+
 }  // namespace
 
 bool IsPlainFileName(const std::string& name, unsigned codePage) {
@@ -192,7 +228,7 @@ bool IsPlainFileName(const std::string& name, unsigned codePage) {
   for (char letter : name)
     if (static_cast<unsigned char>(letter) < 32) return false;
   if (!name.empty() && name.find_first_not_of(". ") == std::string::npos) return false;
-  return !IsDeviceName(name);
+  return !IsDeviceName(name, codePage);
 }
 
 std::string RestoreInfoText(const std::string& originalName, int32_t pieceCount, int64_t totalSize) {
@@ -219,40 +255,21 @@ std::string ChecksumLines(const InfoChecksums& checksums) {
 
 InfoParse ParseInfoFields(std::string_view data, unsigned legacyCodePage, RestoreInfo& info,
                           size_t* fieldsEnd) {
-  Cursor cursor(data);
-  if (!cursor.MatchesTag(NAME_TAG)) return Failure(INFO_NAME, TAG_NOT_FOUND);
-  size_t nameEnd = data.find('\r', NAME_TAG.size());
-  if (nameEnd == std::string_view::npos) return Failure(INFO_NAME, CR_NOT_FOUND);
-  info.originalName.assign(data.substr(NAME_TAG.size(), nameEnd - NAME_TAG.size()));
-  if (!IsPlainFileName(info.originalName, legacyCodePage)) return Failure(INFO_NAME, BAD_NAME);
-
-  // Past the CR and the byte after it, which the writer makes a LF.
-  cursor.Skip(nameEnd + 2);
-  if (!cursor.MatchesTag(COUNT_TAG)) return Failure(INFO_COUNT, TAG_NOT_FOUND);
-  cursor.Skip(COUNT_TAG.size());
-  int64_t count = 0;
-  if (!cursor.ReadNumber(INT32_MAX, count) || cursor.AtEnd() || count == 0)
-    return Failure(INFO_COUNT, BAD_COUNT);
-  info.pieceCount = int32_t(count);
-
-  // Past the two bytes after the digits, which the writer makes CR LF.
-  cursor.Skip(2);
-  if (!cursor.MatchesTag(SIZE_TAG)) return Failure(INFO_SIZE, TAG_NOT_FOUND);
-  cursor.Skip(SIZE_TAG.size());
-  if (!cursor.ReadNumber(INT64_MAX, info.totalSize) || info.totalSize == 0) return Failure(INFO_SIZE, BAD_SIZE);
-  if (fieldsEnd) *fieldsEnd = cursor.Position();
-  return InfoParse{true, INFO_FIELDS, nullptr};
+  return ParseFields(data, &legacyCodePage, info, fieldsEnd);
 }
 
 InfoParse ParseRestoreInfo(std::string_view data, unsigned legacyCodePage, RestoreInfo& info) {
   size_t fieldsEnd = 0;
-  InfoParse fields = ParseInfoFields(data, legacyCodePage, info, &fieldsEnd);
+  InfoParse fields = ParseFields(data, nullptr, info, &fieldsEnd);
   if (!fields.parsed) return fields;
   std::string_view rest = data.substr(fieldsEnd);
   info.exactName.clear();
   info.checksums.reset();
   info.repair.reset();
   if (!TakeExactName(rest, info)) return Failure(INFO_NAME, BAD_EXACT_NAME);
+  // The first field names the file only where no exact name stands beside it.
+  if (info.exactName.empty() && !IsPlainFileName(info.originalName, legacyCodePage))
+    return Failure(INFO_NAME, BAD_NAME);
   // Other bytes after the size are ignored, as they always were.
   if (!rest.starts_with(std::string(LINE_END) + std::string(WHOLE_CRC_TAG))) return fields;
   InfoChecksums checksums;

@@ -1,6 +1,6 @@
 // The content of the restore info file: the original file's name, the number of
 // pieces and the original size, as three tagged fields, and after them, in files
-// this program writes, the exact name in UTF-8 when the first field cannot spell it,
+// this program writes, the exact name in UTF-8 when it goes beyond ASCII,
 // then the CRC-32 of the whole file and of each piece. Readers that know only the three
 // fields ignore every byte after the size's digits. Window-free.
 #pragma once
@@ -35,7 +35,7 @@ struct RestoreInfo {
 // "<ORIGINALNAME>name\r\n<#FILES>count\r\n<SIZE>size", with no line end after the size.
 std::string RestoreInfoText(const std::string& originalName, int32_t pieceCount, int64_t totalSize);
 
-// The line after the size for a name that the first field cannot spell: CR LF,
+// The line after the size for a name beyond ASCII: CR LF,
 // "<NAMEUTF8>" and the name in UTF-8.
 std::string ExactNameLine(const std::string& utf8Name);
 
@@ -64,16 +64,18 @@ bool IsPlainFileName(const std::string& name, unsigned codePage);
 
 // Parses the three fields into info, as every reader of the file does, and looks at
 // nothing after the size's digits; where they end goes to fieldsEnd. Besides malformed
-// fields it refuses a count beyond the signed 32-bit range, a size beyond the signed
-// 64-bit range, and an original name (in the legacy code page) that is not a plain
-// file name.
+// fields it refuses a count beyond the signed 32-bit range, a size beyond the largest
+// file the program splits (MAX_SOURCE_BYTES), and an original name (in the legacy code
+// page) that is not a plain file name.
 InfoParse ParseInfoFields(std::string_view data, unsigned legacyCodePage, RestoreInfo& info,
                           size_t* fieldsEnd = nullptr);
 
 // Parses the whole info text into info (valid only when the result says parsed): the
 // three fields, then the name line when CR LF and "<NAMEUTF8>" follow the size, then
 // the checksum lines when CR LF and "<CRC32>" follow, then the repair line. The name
-// line must hold a plain file name in well-formed UTF-8. Checksum lines that are present
+// line must hold a plain file name in well-formed UTF-8; where it stands, the first field
+// need not be a plain name in the legacy code page (it is in the code page of the system
+// that split the file, and names the file only for readers of the three fields). Checksum lines that are present
 // must be complete: one per piece, numbered in order, the hex digits whole; a repair line
 // must give a piece size that the count and the size allow. After the last line only
 // line ends, blanks, tabs and end-of-file marks (Ctrl-Z, which a text-mode copy adds)

@@ -62,6 +62,12 @@ bool EndsWithLetter(std::string_view text, char letter, unsigned codePage) {
   return !text.empty() && FindLastLetter(text, std::string_view(&letter, 1), codePage) == text.size() - 1;
 }
 
+bool IsAscii(std::string_view text) {
+  for (char letter : text)
+    if (static_cast<unsigned char>(letter) >= 0x80) return false;
+  return true;
+}
+
 size_t Utf16Length(std::string_view text, unsigned codePage) {
   size_t units = 0;
   for (size_t at = 0, length; at < text.size(); at += length) {

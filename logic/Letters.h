@@ -22,6 +22,9 @@ size_t FindLetter(std::string_view text, std::string_view letters, unsigned code
 // Whether the text's last letter is this single-byte letter.
 bool EndsWithLetter(std::string_view text, char letter, unsigned codePage);
 
+// Whether every byte of the text is below 0x80: the same letters in every code page.
+bool IsAscii(std::string_view text);
+
 // How many UTF-16 units the text takes: what the system's limits on paths count (a
 // letter beyond the 16-bit range takes two).
 size_t Utf16Length(std::string_view text, unsigned codePage);

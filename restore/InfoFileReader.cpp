@@ -13,13 +13,22 @@ namespace {
 // Only this much of an info file is looked at.
 constexpr uint32_t READ_LIMIT = 32768;
 
+// The extension tried when the info file's name is given without it.
+constexpr const char* INFO_EXTENSION = ".split";
+
+bool IsFile(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 // The name to restore under, in the process's code page; false when even that is no
-// plain file name.
+// plain file name. The exact name, where the file has one, with "_" for each letter the
+// process cannot spell: the first field is in the code page of the system that split the
+// file, which need not be this system's. Without it, the first field as this system reads it.
 bool TakeNameInProcessCodePage(RestoreInfo& info) {
   const unsigned codePage = fw::NameCodePage();
-  fw::Recoded name = fw::Recode(info.exactName, CP_UTF8, codePage, '_');
-  if (info.exactName.empty() || !name.exact) name = fw::Recode(info.originalName, fw::LegacyCodePage(), codePage, '_');
-  info.originalName = name.text;
+  info.originalName = info.exactName.empty() ? fw::Recode(info.originalName, fw::LegacyCodePage(), codePage, '_').text
+                                             : fw::Recode(info.exactName, CP_UTF8, codePage, '_').text;
   return IsPlainFileName(info.originalName, codePage);
 }
 
@@ -30,7 +39,7 @@ bool ReadRestoreInfo(std::string path, RestoreInfo& info) {
   Trace().WriteText("Trying to open the info file...");
   if (!file.Open(path, fw::File::READ_SHARE_READ)) {
     Trace().WriteText("failed...trying xxx.split...");
-    path += ".split";
+    path += INFO_EXTENSION;
     if (!file.Open(path, fw::File::READ_SHARE_READ)) {
       Trace().WriteLine("failed");
       return false;
@@ -64,3 +73,5 @@ bool ReadRestoreInfo(std::string path, RestoreInfo& info) {
   }
   return TakeNameInProcessCodePage(info);
 }
+
+bool InfoFileExists(const std::string& path) { return IsFile(path) || IsFile(path + INFO_EXTENSION); }

@@ -10,3 +10,7 @@
 // process's code page: the exact name where the file has it and the process can spell
 // it, else the first field read in the legacy code page.
 bool ReadRestoreInfo(std::string path, RestoreInfo& info);
+
+// Whether a file stands at path or at path + ".split", where the restore looks for the
+// info file: a restore or a check that finds neither has nothing to start.
+bool InfoFileExists(const std::string& path);

@@ -5,6 +5,7 @@
 #include "job/GuardedFile.h"
 #include "job/TracedStep.h"
 #include "logic/InfoFileFormat.h"
+#include "logic/Letters.h"
 #include "logic/PieceNames.h"
 
 bool WriteRestoreInfo(std::string sourcePath, std::string destination, std::string baseName,
@@ -15,11 +16,13 @@ bool WriteRestoreInfo(std::string sourcePath, std::string destination, std::stri
   if (!TracedStep("Trying to create info file...",
                   [&] { return CreateFileGuarded(infoPath, file, progress); }))
     return false;
-  // A name that the legacy code page spells is written as the program always wrote it.
+  // The three fields hold the name as the program always wrote it, in the legacy code page.
+  // A system of another code page reads those bytes as other letters (a second byte 0x5C
+  // even as a backslash), so a name beyond ASCII is given exactly on a line of its own.
   const std::string name = FileNameOf(sourcePath, fw::NameCodePage());
   const fw::Recoded legacyName = fw::Recode(name, fw::NameCodePage(), fw::LegacyCodePage(), '_');
   std::string text = RestoreInfoText(legacyName.text, pieceCount, totalSize);
-  if (!legacyName.exact) text += ExactNameLine(fw::Recode(name, fw::NameCodePage(), CP_UTF8, '_').text);
+  if (!IsAscii(name)) text += ExactNameLine(fw::Recode(name, fw::NameCodePage(), CP_UTF8, '_').text);
   text += ChecksumLines(checksums);
   if (repair) text += RepairLine(*repair);
   return TracedStep("Trying to write info file...", [&] {

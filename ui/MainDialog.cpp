@@ -80,6 +80,12 @@ void MainDialog::CloseIfIdle() {
 
 void MainDialog::DestroyProgressWindows() { progressDialogs.clear(); }
 
+void MainDialog::OnCancel() {
+  if (!WorkRunning()) fw::Dialog::OnCancel();
+}
+
+void MainDialog::OnWorkRunningChanged() { EnableItem(IDCANCEL, !WorkRunning()); }
+
 void MainDialog::OnAbout() { ShowAboutBox(Handle()); }
 
 // About from the system menu; Close is refused while work runs; Minimize and

@@ -43,8 +43,10 @@ class MainDialog : public fw::Dialog {
   bool WorkRunning() const { return !progressDialogs.empty(); }
   // Destroys the progress windows still open, in the order they were started.
   void DestroyProgressWindows();
-  // A progress window was opened or has gone.
-  virtual void OnWorkRunningChanged() {}
+  // Exit and Escape: the dialog stays open while work runs, whatever asks it to close,
+  // so that each job ends by its own rules (a restore that set a piece aside cuts the
+  // file before its room).
+  void OnCancel() override;
   // What an unattended run starts by itself: by default what OK starts, when it is enabled.
   virtual void AutoStart();
   // A job has ended, and whether it did its work: the exit status counts it, and an
@@ -65,6 +67,8 @@ class MainDialog : public fw::Dialog {
   std::optional<LRESULT> OnDestroy(WPARAM, LPARAM);
 
   void CloseIfIdle();
+  // A progress window was opened or has gone: Exit is enabled only while none is open.
+  void OnWorkRunningChanged();
 
   HICON icon;
   std::vector<std::unique_ptr<ProgressDialog>> progressDialogs;  // in the order they were started

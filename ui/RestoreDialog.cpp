@@ -4,6 +4,7 @@
 #include "job/Messages.h"
 #include "job/UserMessage.h"
 #include "res/resource.h"
+#include "restore/InfoFileReader.h"
 #include "shell/ShellPaths.h"
 #include "ui/DestinationCheck.h"
 #include "ui/FolderBrowser.h"
@@ -31,7 +32,9 @@ bool RestoreDialog::OnInitDialog() {
   return true;
 }
 
+// An info file that is not there leaves nothing to start: the dialog waits for the user.
 void RestoreDialog::AutoStart() {
+  if (!InfoFileExists(startOptions.fileArgument)) return;
   if (startOptions.checkMode)
     OnCheck();
   else

@@ -91,7 +91,6 @@ bool SplitDialog::OnInitDialog() {
   PrepareMainWindow();
   DragAcceptFiles(Handle(), TRUE);
   splitButton = Item(IDOK);
-  exitButton = Item(IDCANCEL);
   tabControl = Item(IDC_TAB);
 
   filesPage = std::make_unique<FilesPage>(Handle());
@@ -176,13 +175,6 @@ unsigned SplitDialog::HelpTopic() const {
   const fw::Dialog* shown = Page(SelectedTab());
   return shown ? shown->TemplateId() : TemplateId();
 }
-
-// The dialog stays open while work runs, whatever asks it to close.
-void SplitDialog::OnCancel() {
-  if (!WorkRunning()) fw::Dialog::OnCancel();
-}
-
-void SplitDialog::OnWorkRunningChanged() { EnableWindow(exitButton, !WorkRunning()); }
 
 // One dropped file becomes the source; a drop of several files changes nothing.
 // A path too long for the field would be cut to the name of another file, so it

@@ -26,7 +26,6 @@ class SplitDialog : public MainDialog {
  protected:
   bool OnInitDialog() override;
   void OnOK() override;      // Split
-  void OnCancel() override;  // Exit and Escape
   unsigned HelpTopic() const override;  // the page shown
 
  private:
@@ -40,7 +39,6 @@ class SplitDialog : public MainDialog {
   fw::Dialog* Page(int index) const;
   int SelectedTab() const;
   void UpdateSplitButton() const;
-  void OnWorkRunningChanged() override;
 
   LRESULT OnTabChange(NMHDR*);
   LRESULT OnDropFiles(WPARAM drop, LPARAM);
@@ -58,7 +56,6 @@ class SplitDialog : public MainDialog {
   int32_t sizeOption = 0;
   uint32_t extrasFlags = 0;
   HWND splitButton = nullptr;
-  HWND exitButton = nullptr;
   HWND tabControl = nullptr;
   std::unique_ptr<FilesPage> filesPage;
   std::unique_ptr<SizePage> sizePage;

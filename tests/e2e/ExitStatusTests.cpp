@@ -35,6 +35,15 @@ DWORD StatusAtEnd(const test::RunningProgram& program, DWORD timeoutMs = 30000) 
   return program.ExitCode();
 }
 
+// Exit of the restore dialog while a job runs: disabled, and the program goes on.
+void PressExitWhileWorking(const test::RunningProgram& program) {
+  HWND dialog = program.FindWindowByCaption("Parvola 95 (Olvanta)");
+  REQUIRE(dialog);
+  CHECK_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDCANCEL)));
+  test::PressButton(dialog, IDCANCEL);
+  CHECK_FALSE(program.WaitForExit(500));
+}
+
 // The dialog an unattended run left open for the user, closed as the user would.
 void CloseWaitingDialog(const test::RunningProgram& program) {
   HWND dialog = program.FindWindowByCaption("Parvola 95 (Olvanta)");
@@ -54,21 +63,37 @@ TEST_CASE("an unattended run ends with 0 when its work was done, 1 when it faile
     CHECK(StatusAtEnd(restore) == 0);
     CHECK(ReadWholeFile(folders.restored + "\\REPORT.DOC") == folders.original);
   }
-  SUBCASE("a restore that lacks a piece: cancelled at the disk prompt, or left with Exit meanwhile") {
+  SUBCASE("a restore that lacks a piece, cancelled at the disk prompt; Exit meanwhile does not end it") {
     test::RunningProgram split(folders.Split("/nk 64 /or /nd /na", folders.pieces));
     REQUIRE(StatusAtEnd(split) == 0);
     REQUIRE(DeleteFileA((folders.pieces + "\\REPORT.002").c_str()));
-    for (bool exit : {false, true}) {
-      CAPTURE(exit);
-      test::RunningProgram restore(folders.Restore(folders.restored));
-      HWND prompt = restore.FindMessageBox();
-      REQUIRE(prompt);
-      if (exit)
-        test::PressButton(restore.FindWindowByCaption("Parvola 95 (Olvanta)"), IDCANCEL);
-      else
-        test::AnswerMessageBox(prompt, IDCANCEL);
-      CHECK(StatusAtEnd(restore) == 1);
-    }
+    test::RunningProgram restore(folders.Restore(folders.restored));
+    HWND prompt = restore.FindMessageBox();
+    REQUIRE(prompt);
+    PressExitWhileWorking(restore);
+    test::AnswerMessageBox(prompt, IDCANCEL);
+    CHECK(StatusAtEnd(restore) == 1);
+    CHECK(ReadWholeFile(folders.restored + "\\REPORT.DOC") == folders.original.substr(0, 2 * 65536));
+  }
+  SUBCASE("Exit while a restore waits for the repair file, a piece set aside: no file with a hole is left") {
+    test::RunningProgram split(folders.Split("/nk 64 /or /of /nd /na", folders.pieces));
+    REQUIRE(StatusAtEnd(split) == 0);
+    for (const char* name : {"\\REPORT.001", "\\REPORT.Fix"}) REQUIRE(DeleteFileA((folders.pieces + name).c_str()));
+    test::RunningProgram restore(folders.Restore(folders.restored));
+    HWND missingPiece = restore.FindMessageBox();
+    REQUIRE(missingPiece);
+    test::AnswerMessageBox(missingPiece, IDCANCEL);
+    HWND setAside = restore.FindMessageBox();
+    REQUIRE(setAside);
+    test::AnswerMessageBox(setAside, IDYES);
+    HWND missingRepair = restore.FindMessageBox();
+    REQUIRE(missingRepair);
+    CHECK(test::MessageBoxText(missingRepair).find("REPORT.Fix") != std::string::npos);
+    PressExitWhileWorking(restore);
+    test::AnswerMessageBox(missingRepair, IDCANCEL);
+    CHECK(StatusAtEnd(restore) == 1);
+    // Only the bytes before the room of the piece set aside: none of them is unchecked.
+    CHECK(ReadWholeFile(folders.restored + "\\REPORT.DOC") == folders.original.substr(0, 65536));
   }
   SUBCASE("a check: 0 for pieces that are whole, 1 when one is missing; it writes nothing") {
     test::RunningProgram split(folders.Split("/nk 64 /of /nd /na", folders.pieces));
@@ -118,6 +143,18 @@ TEST_CASE("an unattended run that cannot start by itself waits for the user and 
     test::RunningProgram restore(folders.Restore(folders.root / "nowhere"));
     CloseWaitingDialog(restore);
     CHECK(StatusAtEnd(restore) == 2);
+  }
+  SUBCASE("a restore or a check of an info file that does not exist, with or without .Split") {
+    for (const char* mode : {"/u", "/t"})
+      for (const char* name : {"\\REPORT.Split", "\\REPORT"}) {
+        CAPTURE(mode);
+        CAPTURE(name);
+        test::RunningProgram run(std::string(mode) + " \"" + folders.pieces + name + "\" /nd \"" +
+                                 folders.restored + "\"");
+        CloseWaitingDialog(run);
+        CHECK(StatusAtEnd(run) == 2);
+      }
+    CHECK(FilesIn(folders.restored).empty());
   }
   CHECK_FALSE(FileExists(folders.pieces + "\\REPORT.000"));
   CHECK_FALSE(FileExists(folders.root / "nowhere"));

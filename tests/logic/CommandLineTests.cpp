@@ -3,13 +3,15 @@
 #include <string>
 #include <vector>
 
+#include "logic/Letters.h"
 #include "logic/SplitCommandLine.h"
 
 namespace {
 
-SplitCommandLine Parsed(std::vector<std::string> arguments) {
+SplitCommandLine Parsed(std::vector<std::string> arguments, unsigned codePage = 1252) {
   arguments.insert(arguments.begin(), "C:\\PARVOLA\\PARVOLA95.EXE");
   SplitCommandLine commandLine;
+  commandLine.codePage = codePage;
   commandLine.SetArguments(arguments);
   commandLine.Parse();
   return commandLine;
@@ -282,5 +284,12 @@ TEST_CASE("hostile command lines stay inside their buffers") {
   SUBCASE("a file argument of exactly 259 characters is kept") {
     std::string path = "Q:\\" + std::string(256, 'y');
     CHECK(Parsed({"/s", path}).fileArgument == path);
+  }
+  SUBCASE("in UTF-8 a letter beyond 16 bits counts as the two units the system counts") {
+    // 3 + 2 x 128 units: the longest path, in 515 bytes; one letter more passes it.
+    std::string path = "Q:\\";
+    for (int letter = 0; letter < 128; ++letter) path += "\xF0\x9F\x98\x80";
+    CHECK(Parsed({"/s", path}, UTF8_CODE_PAGE).fileArgument == path);
+    CHECK(Parsed({"/s", path + "x"}, UTF8_CODE_PAGE).fileArgument.empty());
   }
 }

@@ -1,6 +1,8 @@
 #include <doctest/doctest.h>
 
 #include "logic/InfoFileFormat.h"
+#include "logic/Letters.h"
+#include "logic/SizeRules.h"
 
 namespace {
 
@@ -65,7 +67,7 @@ TEST_CASE("info text: reading well-formed content") {
 TEST_CASE("info text: sizes of 2 GiB and more, in 64 bits") {
   CHECK(RestoreInfoText("big.iso", 5, 4298113031) == "<ORIGINALNAME>big.iso\r\n<#FILES>5\r\n<SIZE>4298113031");
   const int64_t sizes[] = {2147483648, 4294967295, 4294967296, 4294967297, 5368709120, 2147483647000,
-                           432998467868, INT64_MAX};
+                           432998467868, MAX_SOURCE_BYTES};
   for (int64_t size : sizes) {
     CAPTURE(size);
     Parsed parsed = Parse(RestoreInfoText("big.iso", 1000, size));
@@ -74,7 +76,7 @@ TEST_CASE("info text: sizes of 2 GiB and more, in 64 bits") {
   }
   // Sizes that a 32-bit reader took for 0 or for a few bytes (2^32 + 5 once read as 5).
   CHECK(Parse("<ORIGINALNAME>a.b\r\n<#FILES>2\r\n<SIZE>4294967301").info.totalSize == 4294967301);
-  CHECK(Parse("<ORIGINALNAME>a.b\r\n<#FILES>2\r\n<SIZE>0009223372036854775807").info.totalSize == INT64_MAX);
+  CHECK(Parse("<ORIGINALNAME>a.b\r\n<#FILES>2\r\n<SIZE>0002147483647000").info.totalSize == MAX_SOURCE_BYTES);
 }
 
 TEST_CASE("info text: every way to fail") {
@@ -104,6 +106,12 @@ TEST_CASE("info text: every way to fail") {
     CHECK(Failure("<ORIGINALNAME>a.b\r\n<#FILES>2\r\n<SIZE>0") == "size: failed (size = 0)");
     CHECK(Failure("<ORIGINALNAME>a.b\r\n<#FILES>2\r\n<SIZE>-5") == "size: failed (size = 0)");
     CHECK(Failure("<ORIGINALNAME>a.b\r\n<#FILES>2\r\n") == "size: failed (size = 0)");
+  }
+  SUBCASE("a size beyond the largest file the program splits is refused: it would overflow the progress") {
+    for (int64_t size : {MAX_SOURCE_BYTES + 1, INT64_MAX / 2 + 1, INT64_MAX}) {
+      CAPTURE(size);
+      CHECK(Failure(RestoreInfoText("a.b", 2, size)) == "size: failed (size too large)");
+    }
   }
   SUBCASE("a size beyond the signed 64-bit range is refused, not wrapped") {
     CHECK(Failure("<ORIGINALNAME>a.b\r\n<#FILES>2\r\n<SIZE>9223372036854775808") == "size: failed (size = 0)");
@@ -237,6 +245,48 @@ TEST_CASE("info text: the repair line after the checksum lines") {
       Parsed parsed = Parse(text + line);
       CHECK_FALSE(parsed.outcome.parsed);
       CHECK_FALSE(parsed.info.repair);
+    }
+  }
+}
+
+TEST_CASE("info text: device names in UTF-8 and in code page 1252") {
+  const struct {
+    const char* name;
+    unsigned codePage;
+    bool plain;
+  } cases[] = {
+      {"COM\xC2\xB9.txt", UTF8_CODE_PAGE, false}, {"LPT\xC2\xB2", UTF8_CODE_PAGE, false},
+      {"com\xC2\xB3 .doc", UTF8_CODE_PAGE, false}, {"COM1", UTF8_CODE_PAGE, false},
+      {"COM\xB9.txt", 1252, false},                 {"LPT\xB3", 1252, false},
+      {"COM\xC2\xB9.txt", 1252, true},             {"COM\xC2\xB4", UTF8_CODE_PAGE, true},
+      {"COM\xC2\xB9\xC2\xB9", UTF8_CODE_PAGE, true}, {"COM0", UTF8_CODE_PAGE, true},
+      {"LPT", UTF8_CODE_PAGE, true},                {"COM\xB9", UTF8_CODE_PAGE, true},
+  };
+  for (const auto& each : cases) {
+    CAPTURE(each.name);
+    CAPTURE(each.codePage);
+    CHECK(IsPlainFileName(each.name, each.codePage) == each.plain);
+  }
+}
+
+TEST_CASE("info text: the exact name after the size") {
+  const std::string fields = RestoreInfoText("\x83\x5C\x81\x5B\x83\x58.txt", 2, 5);  // "ソース.txt" in 932
+  const std::string exact = ExactNameLine("\xE3\x82\xBD\xE3\x83\xBC\xE3\x82\xB9.txt");
+
+  SUBCASE("it names the file, whatever the first field reads as in another code page") {
+    // Read in 1252, the first field's second byte 0x5C is a backslash.
+    CHECK(Failure(fields) == "name: failed (name not allowed)");
+    Parsed parsed = Parse(fields + exact);
+    REQUIRE(parsed.outcome.parsed);
+    CHECK(parsed.info.exactName == "\xE3\x82\xBD\xE3\x83\xBC\xE3\x82\xB9.txt");
+    CHECK(Parse(fields + exact, 932).outcome.parsed);
+  }
+  SUBCASE("a name that could leave the folder, name a device or break the line is refused") {
+    const std::string refused[] = {"..\\x.exe", "a/b", "C:x", "CON", "nul.txt", "COM\xC2\xB9.txt", "..", "a\x01" "b",
+                                   "", "\xC3(", "\xED\xA0\x80.txt"};
+    for (const std::string& name : refused) {
+      CAPTURE(name);
+      CHECK(Failure(RestoreInfoText("a.b", 2, 5) + ExactNameLine(name)) == "name: failed (UTF-8 name not allowed)");
     }
   }
 }

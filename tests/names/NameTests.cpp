@@ -9,6 +9,7 @@
 
 #include "LegacyProgram.h"
 #include "framework/CodePages.h"
+#include "logic/Letters.h"
 #include "logic/PieceNames.h"
 #include "support/CommandInterpreter.h"
 #include "support/TestSupport.h"
@@ -87,9 +88,13 @@ TEST_CASE("a German system runs the program in UTF-8, and names in 1252 stay as 
                              "\r\n<CRC32>"));
     }
   }
-  SUBCASE("a name that code page 1252 spells keeps the bytes of its info file") {
+  SUBCASE("a name that code page 1252 spells keeps the bytes of its fields, and its exact name follows") {
     const std::string info = SplitRestoreAndRebuild("Bericht März.doc", data);
-    CHECK(info.starts_with(InfoHead("Bericht M\xE4rz.doc", data.size()) + "<CRC32>"));
+    CHECK(info.starts_with(InfoHead("Bericht M\xE4rz.doc", data.size()) + "<NAMEUTF8>Bericht März.doc\r\n<CRC32>"));
+  }
+  SUBCASE("a name in ASCII has no exact name line") {
+    const std::string info = SplitRestoreAndRebuild("REPORT 2026.doc", data);
+    CHECK(info.starts_with(InfoHead("REPORT 2026.doc", data.size()) + "<CRC32>"));
   }
   SUBCASE("an info file of the three fields in 1252 restores the file under its right name") {
     TempFolder folder;
@@ -100,6 +105,22 @@ TEST_CASE("a German system runs the program in UTF-8, and names in 1252 stay as 
     RunUnattended("/u " + Quoted(folder / "Bericht März.Split") + " " + Quoted(folder / "restored"));
     CHECK(FilesIn(folder / "restored") == Names{"Bericht März.doc"});
     CHECK(ReadWholeFile(folder / "restored\\Bericht März.doc") == data);
+  }
+  SUBCASE("in a program without UTF-8, the short name of a name that 1252 cannot spell stays short") {
+    // Expanded, it would become question marks, which name no file.
+    TempFolder folder;
+    MakeFolder(folder / "pieces");
+    WriteWholeFile(folder / "Отчёт 2026.txt", data);
+    wchar_t shortWide[MAX_PATH];
+    REQUIRE(GetShortPathNameW(fw::ToWide(folder / "Отчёт 2026.txt").c_str(), shortWide, MAX_PATH) > 0);
+    std::string shortPath;
+    REQUIRE(fw::FromWide(shortWide, shortPath));
+    REQUIRE(IsAscii(shortPath));
+    TempFolder programFolder;
+    RunUnattended("/s " + Quoted(shortPath) + " /nk 64 /or " + Quoted(folder / "pieces"),
+                  MakeLegacyProgram(programFolder.Path()));
+    const std::string shortBase = BaseNameOf(shortPath.substr(shortPath.rfind('\\') + 1), 1252);
+    CHECK(ReadWholeFile(folder / "pieces\\" + shortBase + ".000") == data.substr(0, 65536));
   }
   SUBCASE("200 Cyrillic letters in a path of 250 characters and 450 bytes") {
     // The file name holds 120 of them: a Linux file system, on which Wine keeps the files,
@@ -132,6 +153,57 @@ TEST_CASE("a Japanese system without UTF-8 for programs: double-byte names split
   // The second byte of the first letter of "表示" is a backslash; those of "ポスター" hold a
   // bar and a caret, which the batch file must not take for operators.
   const std::string info = SplitRestoreAndRebuild("表示.txt", data, program);
-  CHECK(info.starts_with(InfoHead("\x95\x5C\x8E\xA6.txt", data.size()) + "<CRC32>"));
+  CHECK(info.starts_with(InfoHead("\x95\x5C\x8E\xA6.txt", data.size()) + "<NAMEUTF8>表示.txt\r\n<CRC32>"));
   SplitRestoreAndRebuild("ポスター.doc", data, program);
+}
+
+// Sets split on a German system and restored on a Japanese one, and the other way round:
+// three runs of this program in turn (see tests/CMakeLists.txt), which meet in a folder of
+// the shared Wine prefix. Each name is split where its letters are the system's own.
+namespace {
+
+struct MovedName {
+  const char* name;
+  unsigned splitIn;  // the legacy code page of the system that splits it
+};
+// "ソース" has the second byte 0x5C, a backslash in code page 1252.
+constexpr MovedName MOVED_NAMES[] = {{"日本語.txt", 932}, {"ソース.txt", 932}, {"Bericht März.doc", 1252},
+                                     {"Ærø Ü.bin", 1252}};
+
+std::string MovedSetsFolder(unsigned splitIn) {
+  char temp[MAX_PATH];
+  REQUIRE(GetTempPathA(sizeof temp, temp) > 0);
+  return std::string(temp) + "parvola-moved-names-" + std::to_string(splitIn);
+}
+
+std::string MovedData(const MovedName& moved) { return test::PatternBytes(100000, 30 + moved.name[0] % 16); }
+
+}  // namespace
+
+TEST_CASE("names moved between systems: split here") {
+  const std::string sets = MovedSetsFolder(fw::LegacyCodePage());
+  RemoveFolderTree(sets);
+  MakeFolder(sets);
+  for (const MovedName& moved : MOVED_NAMES) {
+    if (moved.splitIn != fw::LegacyCodePage()) continue;
+    CAPTURE(moved.name);
+    TempFolder source;
+    WriteWholeFile(source / moved.name, MovedData(moved));
+    RunUnattended("/s " + Quoted(source / moved.name) + " /nk 64 /or " + Quoted(sets));
+  }
+  CHECK(FilesIn(sets).size() > 2);
+}
+
+TEST_CASE("names moved between systems: restored here") {
+  for (const MovedName& moved : MOVED_NAMES) {
+    if (moved.splitIn == fw::LegacyCodePage()) continue;
+    CAPTURE(moved.name);
+    const std::string sets = MovedSetsFolder(moved.splitIn);
+    const std::string base = BaseNameOf(moved.name, fw::NameCodePage());
+    REQUIRE(FileExists(sets + "\\" + base + ".Split"));
+    TempFolder restored;
+    RunUnattended("/u " + Quoted(sets + "\\" + base + ".Split") + " " + Quoted(restored.Path()));
+    CHECK(FilesIn(restored.Path()) == Names{moved.name});
+    CHECK(ReadWholeFile(restored / moved.name) == MovedData(moved));
+  }
 }

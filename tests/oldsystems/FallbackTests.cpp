@@ -33,10 +33,13 @@ BOOL WINAPI FeatureAbsent(DWORD feature) {
 }
 
 DWORD askedClasses = 0;
+BOOL answerOfControlsEx = TRUE;
 BOOL WINAPI RecordControls(const INITCOMMONCONTROLSEX* controls) {
   askedClasses = controls->dwICC;
-  return TRUE;
+  return answerOfControlsEx;
 }
+int allControlsStarted = 0;
+void WINAPI RecordAllControls() { ++allControlsStarted; }
 
 }  // namespace
 
@@ -57,9 +60,20 @@ TEST_CASE("the interface language comes out the same where the system cannot tel
 TEST_CASE("the dialogs' controls are there with InitCommonControlsEx and with InitCommonControls alone") {
   StandIns standIns;
   standIns.Put("InitCommonControlsEx", &RecordControls);
-  fw::StartCommonControls();
-  CHECK(askedClasses == ICC_WIN95_CLASSES);
+  standIns.Put("InitCommonControls", &RecordAllControls);
+  // The newer call where it works; the older one where it fails or is absent.
+  for (BOOL answer : {TRUE, FALSE}) {
+    CAPTURE(answer);
+    answerOfControlsEx = answer;
+    allControlsStarted = 0;
+    fw::StartCommonControls();
+    CHECK(askedClasses == ICC_WIN95_CLASSES);
+    CHECK(allControlsStarted == (answer ? 0 : 1));
+  }
   standIns.Remove("InitCommonControlsEx");
+  fw::StartCommonControls();
+  CHECK(allControlsStarted == 2);
+  fw::ForgetSystemFunctionStandIns();
   fw::StartCommonControls();
   for (const char* kind : {WC_TABCONTROLA, PROGRESS_CLASSA, ANIMATE_CLASSA}) {
     CAPTURE(kind);

@@ -28,11 +28,20 @@ std::vector<HWND> HelpWindows() {
   return found;
 }
 
-// What the one help window shows: its caption, the chosen topic's title and the text.
+// What the one help window shows: its caption, the chosen topic's title and the text,
+// and the titles of the other topics in its list.
 struct HelpShown {
   std::string caption;
   std::string title;
   std::string text;
+  std::vector<std::string> otherTitles;
+
+  // Whether the text is the chosen topic's alone: no other topic's title heads a paragraph.
+  bool ShowsOneTopic() const {
+    for (const std::string& other : otherTitles)
+      if (text.find("\r\n" + other + "\r\n\r\n") != std::string::npos) return false;
+    return text.find('\f') == std::string::npos;
+  }
 };
 
 HelpShown TheHelpWindow() {
@@ -41,9 +50,13 @@ HelpShown TheHelpWindow() {
   HWND list = GetDlgItem(windows[0], IDC_HELP_TOPICS);
   LRESULT chosen = SendMessageA(list, LB_GETCURSEL, 0, 0);
   REQUIRE(chosen != LB_ERR);
-  std::string title(static_cast<size_t>(SendMessageA(list, LB_GETTEXTLEN, chosen, 0)), '\0');
-  SendMessageA(list, LB_GETTEXT, chosen, reinterpret_cast<LPARAM>(title.data()));
-  return {test::WindowText(windows[0]), title, test::WindowText(GetDlgItem(windows[0], IDC_HELP_TEXT))};
+  HelpShown shown{test::WindowText(windows[0]), "", test::WindowText(GetDlgItem(windows[0], IDC_HELP_TEXT)), {}};
+  for (LRESULT item = 0; item < SendMessageA(list, LB_GETCOUNT, 0, 0); ++item) {
+    std::string title(static_cast<size_t>(SendMessageA(list, LB_GETTEXTLEN, item, 0)), '\0');
+    SendMessageA(list, LB_GETTEXT, item, reinterpret_cast<LPARAM>(title.data()));
+    (item == chosen ? shown.title : shown.otherTitles.emplace_back()) = title;
+  }
+  return shown;
 }
 
 // F1 as the keyboard gives it to a control with the focus: the system turns it into a
@@ -137,6 +150,7 @@ TEST_CASE("Help and F1 open the program's help at the page shown, in both langua
       CHECK(shown.title.find(tab) != std::string::npos);
       CHECK(shown.text.rfind(shown.title + "\r\n\r\n", 0) == 0);
       CHECK(shown.text.size() > shown.title.size() + 200);
+      CHECK(shown.ShowsOneTopic());
       DestroyWindow(HelpWindows()[0]);
 
       dialog.SelectTab(page);

@@ -13,7 +13,11 @@ StandInVolume* current = nullptr;
 }  // namespace
 
 struct StandInVolumeCall {
-  static BOOL WINAPI Describe(LPCSTR, LPSTR, DWORD, LPDWORD, LPDWORD, LPDWORD, LPSTR fileSystem, DWORD size) {
+  static BOOL WINAPI Describe(LPCSTR root, LPSTR, DWORD, LPDWORD, LPDWORD, LPDWORD, LPSTR fileSystem, DWORD size) {
+    if (!current->root.empty() && (!root || current->root != root)) {
+      SetLastError(ERROR_BAD_NETPATH);
+      return FALSE;
+    }
     if (!current->diskIn.load()) {
       SetLastError(ERROR_NOT_READY);
       return FALSE;
@@ -24,8 +28,8 @@ struct StandInVolumeCall {
   }
 };
 
-StandInVolume::StandInVolume(std::string fileSystem, bool diskIn)
-    : fileSystem(std::move(fileSystem)), diskIn(diskIn) {
+StandInVolume::StandInVolume(std::string fileSystem, bool diskIn, std::string root)
+    : fileSystem(std::move(fileSystem)), diskIn(diskIn), root(std::move(root)) {
   current = this;
   fw::StandInForSystemFunction("GetVolumeInformationA", reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&StandInVolumeCall::Describe)));
 }

@@ -7,7 +7,9 @@
 
 class StandInVolume {
  public:
-  explicit StandInVolume(std::string fileSystem, bool diskIn = true);
+  // With a root ("\\\\server\\share\\"), only that volume is stood in for; the system
+  // answers for any other root that the path does not exist.
+  explicit StandInVolume(std::string fileSystem, bool diskIn = true, std::string root = std::string());
   ~StandInVolume();
   StandInVolume(const StandInVolume&) = delete;
   StandInVolume& operator=(const StandInVolume&) = delete;
@@ -19,4 +21,5 @@ class StandInVolume {
   friend struct StandInVolumeCall;
   std::string fileSystem;
   std::atomic<bool> diskIn;
+  std::string root;
 };

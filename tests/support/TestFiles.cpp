@@ -5,9 +5,7 @@
 
 #include "framework/Texts.h"
 
-namespace {
-
-void RemoveTree(const std::string& path) {
+void RemoveFolderTree(const std::string& path) {
   WIN32_FIND_DATAA entry;
   HANDLE search = FindFirstFileA((path + "\\*").c_str(), &entry);
   if (search != INVALID_HANDLE_VALUE) {
@@ -16,7 +14,7 @@ void RemoveTree(const std::string& path) {
       if (name == "." || name == "..") continue;
       std::string inner = path + '\\' + name;
       if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(inner);
+        RemoveFolderTree(inner);
       } else {
         SetFileAttributesA(inner.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(inner.c_str());
@@ -27,19 +25,17 @@ void RemoveTree(const std::string& path) {
   RemoveDirectoryA(path.c_str());
 }
 
-}  // namespace
-
 TempFolder::TempFolder() {
   static unsigned counter = 0;
   char temp[MAX_PATH];
   DWORD length = GetTempPathA(sizeof(temp), temp);
   REQUIRE((length > 0 && length < sizeof(temp)));
   path = fw::Format("%sparvola-test-%lu-%u", temp, GetCurrentProcessId(), ++counter);
-  RemoveTree(path);
+  RemoveFolderTree(path);
   REQUIRE(CreateDirectoryA(path.c_str(), nullptr));
 }
 
-TempFolder::~TempFolder() { RemoveTree(path); }
+TempFolder::~TempFolder() { RemoveFolderTree(path); }
 
 std::string ReadWholeFile(const std::string& path) {
   // Others may still hold the file open for writing (a console that inherited it).

@@ -32,3 +32,5 @@ void MakeSparseFile(const std::string& path, int64_t length);
 int64_t FileLength(const std::string& path);
 // Creates a folder; fails the running test on an error.
 void MakeFolder(const std::string& path);
+// Removes a folder with all its content, read-only files too; nothing when it is not there.
+void RemoveFolderTree(const std::string& path);

@@ -6,6 +6,7 @@
 #include "framework/Texts.h"
 #include "job/BlockCopier.h"
 #include "job/Messages.h"
+#include "logic/SizeRules.h"
 #include "res/resource.h"
 #include "restore/RestoreWorker.h"
 #include "split/SplitWorker.h"
@@ -236,7 +237,7 @@ TEST_CASE("a file larger than the destination's file system holds is refused bef
   };
   for (const Case& check : {Case{"FAT32", 4294967296, true}, Case{"FAT32", 4294967295, false},
                             Case{"FAT", 2147483648, true}, Case{"fat", 2147483647, false},
-                            Case{"NTFS", int64_t{5} << 40, false}}) {
+                            Case{"NTFS", MAX_SOURCE_BYTES, false}}) {
     CAPTURE(check.fileSystem);
     CAPTURE(check.size);
     WriteWholeFile(folder / "DATA.Split",
@@ -253,5 +254,13 @@ TEST_CASE("a file larger than the destination's file system holds is refused bef
       CHECK(Box(boxes).text == "The file 'DATA.BIN' of 4294967296 bytes does not fit on " + folder / "back" +
                                    ":\nits file system FAT32 holds files of at most 4294967295 bytes.\n"
                                    "Please choose another folder.");
+  }
+  SUBCASE("on a share, the volume is the share, not the server") {
+    WriteWholeFile(folder / "DATA.Split", "<ORIGINALNAME>DATA.BIN\r\n<#FILES>1\r\n<SIZE>2147483648");
+    WorkerStage stage;
+    StandInVolume share("FAT", true, "\\\\server\\share\\");
+    ScriptedMessages boxes({}, &stage.journal);
+    CHECK(stage.Run(RestoreWorker, stage.Job(folder / "DATA.Split", "\\\\server\\share\\back")) == ENDED_FAILED);
+    CHECK(stage.Only("box") == Entries{"box 173"});
   }
 }
