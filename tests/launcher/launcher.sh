@@ -107,6 +107,7 @@ expect_refused "source is a folder" "the file to split is a folder: $files/piece
   -s "$files/pieces" -nd "$files/restored"
 expect_refused "missing info file" "neither as $files/pieces/source nor as $files/pieces/source.split" \
   /u "$files/pieces/source" /nd "$files/restored"
+expect_refused "missing info file to check" "the info file to check does not exist" /t "$files/pieces/source" /nd
 expect_refused "two size switches" "$not_unattended" /s "$source_file" /n14 /nk 64 /nd "$files/pieces"
 expect_refused "value switch without its number" "$not_unattended" /s "$source_file" /nd "$files/pieces" /nk
 expect_refused "a path in place of a size" "$not_unattended" /s "$source_file" /nk "$files/pieces" /nd
@@ -141,6 +142,9 @@ if [ -e "$files/pieces/source.Split" ]; then
   [ "$status" -eq 0 ] || fail "restore: status $status: $(cat "$work/stderr")"
   [ "$(md5sum <"$files/restored/source.bin")" == "$source_sum" ] ||
     fail "restore: the file differs from the source"
+  # A check, the info file named the same way: run.sh looks for NAME.split too.
+  launch "$prefix" /t "$files/pieces/source" /nd
+  [ "$status" -eq 0 ] || fail "check: status $status: $(cat "$work/stderr")"
 else
   fail "good split: no info file source.Split"
 fi
