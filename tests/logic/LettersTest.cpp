@@ -52,4 +52,5 @@ TEST_CASE("letters: only ASCII reads the same in every code page") {
   CHECK(IsAscii("REPORT.DOC ~!\x7F"));
   CHECK_FALSE(IsAscii("M\xE4rz"));
   CHECK_FALSE(IsAscii("\x83\x5C"));
+  CHECK_FALSE(IsAscii("5 \x80"));  // the euro sign of code page 1252
 }
