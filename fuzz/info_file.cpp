@@ -7,6 +7,7 @@
 // the same after writing; a mutated checksum line is either read or refused whole.
 // The same bytes, taken as the digits of a size, read back as that size in 64 bits
 // when it is at most the largest file the program splits, and are refused when not.
+#include <cctype>
 #include <string>
 #include <string_view>
 
@@ -32,11 +33,34 @@ void RequireSizeDigitsRead(const uint8_t* data, size_t size) {
   if (outcome.parsed) REQUIRE_PROPERTY(std::to_string(info.totalSize) == significant);
 }
 
-// A name that no folder separator, drive colon or control byte can take out of the folder.
+// Whether Windows opens the name as a device in any folder: its part before the first dot,
+// without trailing blanks and in any case, is one of the device names, the COM and LPT
+// ports with the superscript digits too (one byte in code page 1252, two in UTF-8).
+bool NamesDevice(const std::string& name, unsigned codePage) {
+  std::string stem = name.substr(0, name.find('.'));
+  stem.erase(stem.find_last_not_of(' ') + 1);
+  for (char& letter : stem) letter = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+  for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+    if (stem == device) return true;
+  const std::string superscripts[] = {codePage == UTF8_CODE_PAGE ? "\xC2\xB9" : "\xB9",
+                                      codePage == UTF8_CODE_PAGE ? "\xC2\xB2" : "\xB2",
+                                      codePage == UTF8_CODE_PAGE ? "\xC2\xB3" : "\xB3"};
+  for (const char* port : {"COM", "LPT"}) {
+    for (char digit = '1'; digit <= '9'; ++digit)
+      if (stem == std::string(port) + digit) return true;
+    for (const std::string& superscript : superscripts)
+      if (stem == port + superscript) return true;
+  }
+  return false;
+}
+
+// A name that no folder separator, drive colon, control byte or device name can take out
+// of the folder.
 void RequireStaysInside(const std::string& name, unsigned codePage) {
   REQUIRE_PROPERTY(FindLetter(name, "\\/:", codePage) == std::string::npos);
   REQUIRE_PROPERTY(name != "." && name != "..");
   REQUIRE_PROPERTY(name.find('\0') == std::string::npos);
+  REQUIRE_PROPERTY(!NamesDevice(name, codePage));
 }
 
 constexpr unsigned CODE_PAGES[] = {1252, 850, 932, 936, 949, 950, UTF8_CODE_PAGE};
