@@ -110,6 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!info.exactName.empty()) written += ExactNameLine(info.exactName);
   if (info.checksums) written += ChecksumLines(*info.checksums);
   if (info.repair) written += RepairLine(*info.repair);
+  if (info.recovery) written += RecoveryLine(*info.recovery);
   RestoreInfo again;
   const InfoParse back = ParseRestoreInfo(written, codePage, again);
   REQUIRE_PROPERTY(back.parsed);
@@ -119,6 +120,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   REQUIRE_PROPERTY(again.totalSize == info.totalSize);
   REQUIRE_PROPERTY(again.checksums.has_value() == info.checksums.has_value());
   REQUIRE_PROPERTY(again.repair.has_value() == info.repair.has_value());
+  REQUIRE_PROPERTY(again.recovery.has_value() == info.recovery.has_value());
+  if (info.recovery)
+    REQUIRE_PROPERTY(again.recovery->sliceSize == info.recovery->sliceSize &&
+                     again.recovery->volumes == info.recovery->volumes);
   if (info.repair)
     REQUIRE_PROPERTY(again.repair->pieceSize == info.repair->pieceSize && again.repair->checksum == info.repair->checksum);
   if (info.checksums) {

@@ -16,6 +16,9 @@ constexpr std::string_view EXACT_NAME_TAG = "<NAMEUTF8>";
 constexpr std::string_view WHOLE_CRC_TAG = "<CRC32>";
 constexpr std::string_view PIECE_CRC_TAG = "<PIECE>";
 constexpr std::string_view REPAIR_TAG = "<REPAIR>";
+constexpr std::string_view RECOVERY_TAG = "<PAR2>";
+// A recovery set has at most this many recovery slices, so at most this many volume files.
+constexpr int64_t MOST_VOLUMES = 32768;
 constexpr size_t HEX_DIGITS = 8;
 
 const char* const TAG_NOT_FOUND = "failed (tag not found)";
@@ -134,8 +137,26 @@ bool TakeRepairLine(std::string_view& rest, const RestoreInfo& info, std::option
   return true;
 }
 
-// The checksum lines after the size, for this many pieces, and the repair line after
-// them; false when they are malformed.
+// The recovery line after the checksum and repair lines, when it stands there; false when
+// it is there but malformed.
+bool TakeRecoveryLine(std::string_view& rest, std::optional<RecoveryRecord>& recovery) {
+  const std::string lineStart = std::string(LINE_END) + std::string(RECOVERY_TAG);
+  if (!Take(rest, lineStart)) return true;
+  int64_t sliceSize = 0, volumes = 0;
+  Cursor sizeDigits(rest);
+  if (!sizeDigits.ReadNumber(MAX_PIECE_BYTES, sliceSize) || sizeDigits.Position() == 0) return false;
+  rest.remove_prefix(sizeDigits.Position());
+  if (!Take(rest, " ")) return false;
+  Cursor volumeDigits(rest);
+  if (!volumeDigits.ReadNumber(MOST_VOLUMES, volumes) || volumeDigits.Position() == 0) return false;
+  rest.remove_prefix(volumeDigits.Position());
+  if (sliceSize == 0 || sliceSize % 4 != 0 || volumes == 0) return false;
+  recovery = RecoveryRecord{sliceSize, static_cast<int32_t>(volumes)};
+  return true;
+}
+
+// The checksum lines after the size, for this many pieces, and the repair and recovery
+// lines after them; false when they are malformed.
 bool ParseChecksumLines(std::string_view rest, RestoreInfo& info, InfoChecksums& checksums) {
   const int32_t pieceCount = info.pieceCount;
   if (!Take(rest, LINE_END) || !Take(rest, WHOLE_CRC_TAG) || !TakeHex(rest, checksums.wholeFile)) return false;
@@ -147,7 +168,7 @@ bool ParseChecksumLines(std::string_view rest, RestoreInfo& info, InfoChecksums&
       return false;
     checksums.pieces.push_back(crc);
   }
-  return TakeRepairLine(rest, info, info.repair) && OnlyTrailingFiller(rest);
+  return TakeRepairLine(rest, info, info.repair) && TakeRecoveryLine(rest, info.recovery) && OnlyTrailingFiller(rest);
 }
 
 bool IsDeviceName(const std::string& name, unsigned codePage) {
@@ -245,6 +266,11 @@ std::string RepairLine(const RepairRecord& repair) {
          HexDigits(repair.checksum);
 }
 
+std::string RecoveryLine(const RecoveryRecord& recovery) {
+  return std::string(LINE_END) + std::string(RECOVERY_TAG) + DecimalText(recovery.sliceSize) + ' ' +
+         DecimalText(recovery.volumes);
+}
+
 std::string ChecksumLines(const InfoChecksums& checksums) {
   std::string lines = std::string(LINE_END) + std::string(WHOLE_CRC_TAG) + HexDigits(checksums.wholeFile);
   for (size_t index = 0; index < checksums.pieces.size(); ++index)
@@ -266,6 +292,7 @@ InfoParse ParseRestoreInfo(std::string_view data, unsigned legacyCodePage, Resto
   info.exactName.clear();
   info.checksums.reset();
   info.repair.reset();
+  info.recovery.reset();
   if (!TakeExactName(rest, info)) return Failure(INFO_NAME, BAD_EXACT_NAME);
   // The first field names the file only where no exact name stands beside it.
   if (info.exactName.empty() && !IsPlainFileName(info.originalName, legacyCodePage))
@@ -275,6 +302,7 @@ InfoParse ParseRestoreInfo(std::string_view data, unsigned legacyCodePage, Resto
   InfoChecksums checksums;
   if (!ParseChecksumLines(rest, info, checksums)) {
     info.repair.reset();
+    info.recovery.reset();
     return Failure(INFO_CHECKSUMS, BAD_CHECKSUMS);
   }
   info.checksums = std::move(checksums);

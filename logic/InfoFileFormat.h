@@ -23,6 +23,13 @@ struct RepairRecord {
   uint32_t checksum = 0;
 };
 
+// The recovery set that a split wrote beside its pieces (BASE.par2 and its volume files):
+// the slice size and the number of volume files.
+struct RecoveryRecord {
+  int64_t sliceSize = 0;
+  int32_t volumes = 0;
+};
+
 struct RestoreInfo {
   std::string originalName;  // in the legacy code page of the system that split the file
   std::string exactName;     // the name in UTF-8, from the line after the size; empty when none
@@ -30,6 +37,7 @@ struct RestoreInfo {
   int64_t totalSize = 0;
   std::optional<InfoChecksums> checksums;  // none in a file without the checksum lines
   std::optional<RepairRecord> repair;      // none when the split wrote no repair file
+  std::optional<RecoveryRecord> recovery;  // none when the split wrote no recovery set
 };
 
 // "<ORIGINALNAME>name\r\n<#FILES>count\r\n<SIZE>size", with no line end after the size.
@@ -47,6 +55,10 @@ std::string ChecksumLines(const InfoChecksums& checksums);
 // The line after the checksum lines for a repair file: CR LF, "<REPAIR>", the piece
 // size in decimal, a blank and the repair file's CRC-32 in 8 uppercase hex digits.
 std::string RepairLine(const RepairRecord& repair);
+
+// The line after the checksum lines for a recovery set: CR LF, "<PAR2>", the slice size
+// in decimal, a blank and the number of volume files in decimal.
+std::string RecoveryLine(const RecoveryRecord& recovery);
 
 // The fields in the order they are parsed; each is one traced step of the reader.
 enum InfoField { INFO_NAME, INFO_COUNT, INFO_SIZE, INFO_CHECKSUMS, INFO_FIELDS };
@@ -72,7 +84,9 @@ InfoParse ParseInfoFields(std::string_view data, unsigned legacyCodePage, Restor
 
 // Parses the whole info text into info (valid only when the result says parsed): the
 // three fields, then the name line when CR LF and "<NAMEUTF8>" follow the size, then
-// the checksum lines when CR LF and "<CRC32>" follow, then the repair line. The name
+// the checksum lines when CR LF and "<CRC32>" follow, then the repair line, then the
+// recovery line (a slice size that is a multiple of 4 of at most MAX_PIECE_BYTES, and 1 to
+// 32,768 volume files). The name
 // line must hold a plain file name in well-formed UTF-8; where it stands, the first field
 // need not be a plain name in the legacy code page (it is in the code page of the system
 // that split the file, and names the file only for readers of the three fields). Checksum lines that are present

@@ -290,3 +290,39 @@ TEST_CASE("info text: the exact name after the size") {
     }
   }
 }
+
+TEST_CASE("info text: the recovery line after the checksum lines") {
+  const std::string text = RestoreInfoText("REPORT.DOC", 3, 100000) + ChecksumLines({0xCBF43926, {1, 2, 3}});
+
+  SUBCASE("written as the slice size and the number of volume files, read back") {
+    CHECK(RecoveryLine({32768, 2}) == "\r\n<PAR2>32768 2");
+    Parsed parsed = Parse(text + RecoveryLine({2500, 3}) + "\r\n\x1A");
+    REQUIRE(parsed.outcome.parsed);
+    REQUIRE(parsed.info.recovery);
+    CHECK(parsed.info.recovery->sliceSize == 2500);
+    CHECK(parsed.info.recovery->volumes == 3);
+    CHECK_FALSE(parsed.info.repair);
+    CHECK_FALSE(Parse(text).info.recovery);
+  }
+  SUBCASE("after a repair line, as an older set's info file may grow") {
+    Parsed parsed = Parse(text + RepairLine({40000, 1}) + RecoveryLine({4, 1}));
+    REQUIRE(parsed.outcome.parsed);
+    CHECK(parsed.info.repair);
+    CHECK(parsed.info.recovery);
+  }
+  SUBCASE("a reader of the three fields reads the same") {
+    RestoreInfo fieldsOnly;
+    REQUIRE(ParseInfoFields(text + RecoveryLine({32768, 2}), 1252, fieldsOnly).parsed);
+    CHECK(fieldsOnly.totalSize == 100000);
+  }
+  SUBCASE("malformed lines are refused, and nothing of them is kept") {
+    for (const char* line : {"\r\n<PAR2>32768", "\r\n<PAR2>32768 0", "\r\n<PAR2>0 1", "\r\n<PAR2>32766 1",
+                             "\r\n<PAR2> 32768 1", "\r\n<PAR2>32768 32769", "\r\n<PAR2>2147483648 1",
+                             "\r\n<PAR2>32768 1x", "\r\n<par2>32768 1", "\r\n<PAR2>32768 1\r\n<REPAIR>40000 00000001"}) {
+      CAPTURE(line);
+      Parsed parsed = Parse(text + line);
+      CHECK_FALSE(parsed.outcome.parsed);
+      CHECK_FALSE(parsed.info.recovery);
+    }
+  }
+}
