@@ -1,7 +1,7 @@
 # Sourced by run.sh and test.sh: installs what the build and the tests need on a
 # fresh Debian machine, and provides a display for the dialogs.
 
-parvola_packages="cmake make mingw-w64 wine wine64 xvfb x11-utils x11-apps imagemagick doctest-dev clang libclang-rt-<clang major>-dev"
+parvola_packages="cmake make mingw-w64 wine wine64 xvfb x11-utils x11-apps imagemagick doctest-dev clang libclang-rt-<clang major>-dev g++-multilib qemu-user"
 
 # Installs what is missing, in one transaction; with the argument wine32 also Wine for
 # 32-bit programs (Debian's wine32, from the i386 architecture), with which the 64-bit prefix
@@ -14,11 +14,13 @@ parvola_install_missing() {
   for tool in cmake:cmake make:make x86_64-w64-mingw32-g++:mingw-w64 i686-w64-mingw32-g++:mingw-w64 \
               /usr/lib/wine/wine64:wine64 /usr/lib/wine/wineserver:wine Xvfb:xvfb xwininfo:x11-utils \
               xwd:x11-apps convert:imagemagick import:imagemagick /usr/include/doctest/doctest.h:doctest-dev \
-              clang++:clang; do
+              clang++:clang qemu-i386:qemu-user; do
     local probe="${tool%%:*}" package="${tool##*:}"
     if [[ "$probe" == /* ]]; then [ -e "$probe" ] && continue; else command -v "$probe" >/dev/null && continue; fi
     missing+=("$package")
   done
+  # g++ for i386 (-m32) with its static C++ library, for the window-free logic's tests.
+  [ -e "$(g++ -m32 -print-file-name=libstdc++.a 2>/dev/null)" ] || missing+=(g++-multilib)
   local status=0
   if [ "${1:-}" = wine32 ] && [ ! -e /usr/lib/wine/wine ]; then
     if parvola_install_with_wine32 "${missing[@]}"; then
@@ -260,6 +262,17 @@ parvola_ensure_locales() {
 parvola_native_tests() {
   local dir="$parvola_root/build/native"
   [ -f "$dir/CMakeCache.txt" ] || cmake -S "$parvola_root/native" -B "$dir" -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+  cmake --build "$dir" -j "$(nproc)" && ctest --test-dir "$dir" --output-on-failure
+}
+
+# Builds the same logic and tests with g++ -m32 for a Pentium, as the shipped program's own
+# code is built (static, without sanitizers; build/native-i386), and runs them under qemu-i386
+# as a processor without SSE, SSE2, SSE4.1 or carry-less multiply: a vector way taken
+# without its processor check ends the run with an illegal instruction.
+parvola_old_processor_tests() {
+  local dir="$parvola_root/build/native-i386"
+  [ -f "$dir/CMakeCache.txt" ] ||
+    cmake -S "$parvola_root/native" -B "$dir" -DCMAKE_CXX_COMPILER=g++ -DPARVOLA_OLD_PROCESSOR=ON >/dev/null
   cmake --build "$dir" -j "$(nproc)" && ctest --test-dir "$dir" --output-on-failure
 }
 
