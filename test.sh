@@ -1,9 +1,9 @@
 #!/bin/bash
 # Checks the program's includes against its layers, builds and runs the native sanitizer
-# tests of the window-free logic and the same tests for i386 on an old processor, builds
-# run.sh's command-line check, then builds both Windows targets with their tests, checks
-# that the shipped 32-bit program imports only what Windows 95 exports, and runs the whole
-# test suite under Wine against each build:
+# tests of the window-free logic and the same tests for i386 on an old processor, replays
+# and briefly fuzzes every fuzz target, builds run.sh's command-line check, then builds both
+# Windows targets with their tests, checks that the shipped 32-bit program imports only
+# what Windows 95 exports, and runs the whole test suite under Wine against each build:
 #   ./test.sh [ctest arguments]
 set -e -o pipefail
 parvola_root="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -24,6 +24,8 @@ fi
 parvola_ensure_locales
 parvola_native_tests
 parvola_old_processor_tests
+# Every fuzz target runs its corpus, then fuzzes for 3 s: about 30 s in all.
+"$parvola_root/fuzz/run.sh" 3
 parvola_build_command_line_check >/dev/null
 parvola_build i686 -DPARVOLA_TESTS=ON
 "$parvola_root/tools/check-old-windows.sh" "$parvola_root/build/i686/Parvola95.exe"
