@@ -1,6 +1,7 @@
 #!/bin/bash
 # Checks the program's includes against its layers, builds and runs the native sanitizer
-# tests of the window-free logic, builds run.sh's command-line check, then builds both
+# tests of the window-free logic and the same tests for i386 on an old processor, replays
+# and briefly fuzzes every fuzz target, builds run.sh's command-line check, then builds both
 # Windows targets with their tests, checks that the shipped 32-bit program imports only
 # what Windows 95 exports, and runs the whole test suite under Wine against each build:
 #   ./test.sh [ctest arguments]
@@ -8,18 +9,23 @@ set -e -o pipefail
 parvola_root="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$parvola_root/tools/setup.sh"
 "$parvola_root/tools/check-layers.sh"
-parvola_install_missing
+# Whether the shipped 32-bit program can run is known before anything is installed, so
+# that wine32 comes in one transaction with the 64-bit Wine.
 runs_32_bit=""
-no_32_bit_reason="this kernel does not run 32-bit programs"
-if parvola_kernel_runs_32_bit; then
-  if parvola_install_32_bit_wine; then
-    runs_32_bit=1
-  else
+if parvola_runs_32_bit_programs; then
+  parvola_install_missing wine32 && runs_32_bit=1 ||
     no_32_bit_reason="Debian's wine32 could not be installed (see apt's lines above)"
-  fi
+else
+  parvola_install_missing
+  no_32_bit_reason="this kernel does not run 32-bit programs"
+  [ -z "$parvola_32_bit_emulator" ] ||
+    no_32_bit_reason="32-bit programs run here only through the emulator $parvola_32_bit_emulator, too slowly for the suite"
 fi
 parvola_ensure_locales
 parvola_native_tests
+parvola_old_processor_tests
+# Every fuzz target runs its corpus, then fuzzes for 3 s: about 30 s in all.
+"$parvola_root/fuzz/run.sh" 3
 parvola_build_command_line_check >/dev/null
 parvola_build i686 -DPARVOLA_TESTS=ON
 "$parvola_root/tools/check-old-windows.sh" "$parvola_root/build/i686/Parvola95.exe"

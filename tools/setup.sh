@@ -1,65 +1,236 @@
 # Sourced by run.sh and test.sh: installs what the build and the tests need on a
 # fresh Debian machine, and provides a display for the dialogs.
 
-parvola_packages="cmake make mingw-w64 wine wine64 xvfb x11-utils x11-apps imagemagick doctest-dev clang libclang-rt-<clang major>-dev"
+parvola_packages="cmake make mingw-w64 wine wine64 xvfb x11-utils x11-apps imagemagick doctest-dev clang libclang-rt-<clang major>-dev g++-multilib qemu-user"
 
+# Installs what is missing, in one transaction; with the argument wine32 also Wine for
+# 32-bit programs (Debian's wine32, from the i386 architecture), with which the 64-bit prefix
+# runs the shipped 32-bit program. The 64-bit Wine and wine32 come together, so that the
+# libraries they share are chosen once for both architectures. When wine32 cannot be had,
+# the rest is installed without it and the status is 1.
 parvola_install_missing() {
   local missing=()
   local tool
   for tool in cmake:cmake make:make x86_64-w64-mingw32-g++:mingw-w64 i686-w64-mingw32-g++:mingw-w64 \
               /usr/lib/wine/wine64:wine64 /usr/lib/wine/wineserver:wine Xvfb:xvfb xwininfo:x11-utils \
               xwd:x11-apps convert:imagemagick import:imagemagick /usr/include/doctest/doctest.h:doctest-dev \
-              clang++:clang; do
+              clang++:clang qemu-i386:qemu-user; do
     local probe="${tool%%:*}" package="${tool##*:}"
     if [[ "$probe" == /* ]]; then [ -e "$probe" ] && continue; else command -v "$probe" >/dev/null && continue; fi
     missing+=("$package")
   done
+  # g++ for i386 (-m32) with its static C++ library, for the window-free logic's tests.
+  [ -e "$(g++ -m32 -print-file-name=libstdc++.a 2>/dev/null)" ] || missing+=(g++-multilib)
+  local status=0
+  if [ "${1:-}" = wine32 ] && [ ! -e /usr/lib/wine/wine ]; then
+    if parvola_install_with_wine32 "${missing[@]}"; then
+      missing=()
+    else
+      echo "Debian's wine32 could not be installed (see apt's lines above)" >&2
+      status=1
+    fi
+  fi
   [ ${#missing[@]} -gt 0 ] && parvola_apt_install $(printf '%s\n' "${missing[@]}" | sort -u)
   parvola_install_clang_runtime
+  return $status
 }
 
-# Whether the kernel runs 32-bit programs (IA32 emulation): a 93-byte 32-bit program
-# that does nothing but exit with status 0 is started.
-parvola_kernel_runs_32_bit() {
+# Installs the 64-bit Wine and wine32 with the packages given, in one transaction. A
+# mirror may lack an archive's i386 index (a sync in progress) while it has the amd64 one:
+# that archive is pinned at 100 for the transaction, so that apt chooses among versions
+# that both architectures see. A library that both need in one version (Multi-Arch: same)
+# and that apt would still install at two is named at a version that both indexes offer,
+# taking the amd64 one back where it must. One line says what was pinned or taken back.
+# Nothing is removed to make room.
+parvola_install_with_wine32() {
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo=sudo
+    $sudo dpkg --add-architecture i386 || return 1
+    parvola_apt_updated=""
+  fi
+  parvola_apt_update
+  local preferences
+  preferences="$(mktemp)" || return 1
+  local pinned=() archive
+  cat /etc/apt/preferences > "$preferences" 2>/dev/null
+  while read -r archive; do
+    printf '\nPackage: *\nPin: release %s\nPin-Priority: 100\n' "$archive" >> "$preferences"
+    pinned+=("$archive")
+  done < <(apt-cache policy | parvola_archives_lacking_i386)
+  local apt_options=(-o "Dir::Etc::Preferences=$preferences") pairs="" status=0
+  pairs="$(parvola_wine32_library_pairs "${apt_options[@]}")" || status=1
+  local name version taken_back named=() versions="" note=""
+  while read -r name version taken_back; do
+    [ -n "$name" ] || continue
+    named+=("$name=$version" "$name:i386=$version")
+    versions+="${versions:+, }$name ${taken_back:+taken back from $taken_back to }$version"
+  done <<< "$pairs"
+  [ ${#pinned[@]} -eq 0 ] || note="pinned at 100 for lack of an i386 index: $(IFS=';'; echo "${pinned[*]}")"
+  [ -z "$versions" ] || note+="${note:+; }for amd64 and i386 alike: $versions"
+  [ -z "$note" ] || echo "wine32: $note" >&2
+  [ $status -eq 0 ] && parvola_apt_install "${apt_options[@]}" --allow-downgrades --no-remove \
+    wine64 wine32 "${named[@]}" "$@" || status=1
+  rm -f "$preferences"
+  return $status
+}
+
+# Reads `apt-cache policy` (without packages) and prints, one a line as a pin's release
+# selector, the archives that have an amd64 index but no i386 one, of origins that have
+# i386 indexes elsewhere (an origin that serves amd64 alone is left alone).
+parvola_archives_lacking_i386() {
+  awk '
+    $1 == "release" {
+      archive = ""; origin = ""; arch = ""
+      count = split(substr($0, index($0, "release ") + 8), fields, ",")
+      for (f = 1; f <= count; f++) {
+        if (fields[f] ~ /^b=/) { arch = substr(fields[f], 3); continue }
+        if (fields[f] ~ /^v=/) continue
+        if (fields[f] ~ /^o=/) origin = fields[f]
+        archive = archive (archive == "" ? "" : ",") fields[f]
+      }
+      if (arch == "") next
+      if (!(archive in known)) { known[archive] = origin; order[++archives] = archive }
+      has[archive, arch] = 1
+      if (arch == "i386") origin_has_i386[origin] = 1
+    }
+    END {
+      for (a = 1; a <= archives; a++)
+        if (has[order[a], "amd64"] && !has[order[a], "i386"] && origin_has_i386[known[order[a]]]) print order[a]
+    }'
+}
+
+# The libraries that wine32 and the 64-bit Wine both need in one version (Multi-Arch: same),
+# named where apt would install them at two: prints "NAME VERSION [TAKEN BACK FROM]" lines
+# (see parvola_shared_library_versions). Takes apt's options.
+parvola_wine32_library_pairs() {
+  local depends=(apt-cache "$@" depends --recurse --no-recommends --no-suggests --no-conflicts --no-breaks
+                 --no-replaces --no-enhances)
+  local for_i386 for_amd64 shared
+  for_i386="$("${depends[@]}" wine32:i386 | sed -n 's/^\([^ <]*\):i386$/\1/p' | sort -u)"
+  for_amd64="$({ "${depends[@]}" wine64 | grep '^[^ <:]*$'
+                 dpkg-query -W -f='${db:Status-Abbrev}${Package}:${Architecture}\n' | sed -n 's/^ii *\(.*\):amd64$/\1/p'
+               } | sort -u)"
+  shared="$(comm -12 <(echo "$for_i386") <(echo "$for_amd64") | sed 's/$/:i386/' |
+            xargs -r apt-cache "$@" show --no-all-versions |
+            awk '/^Package:/ { name = $2 } /^Multi-Arch: same$/ { print name }' | sort -u)"
+  [ -z "$shared" ] || apt-cache "$@" policy $(sed 'p; s/$/:i386/' <<< "$shared") | parvola_shared_library_versions
+}
+
+# Reads `apt-cache policy NAME NAME:i386 ...` (amd64 the native architecture) and prints
+# "NAME VERSION" for each pair that apt would install at two versions, VERSION being the
+# newest that both version tables hold, with a third field, the amd64 version installed,
+# when VERSION is older (taken back). apt gives each architecture its candidate, and moves
+# an installed amd64 library on to its candidate when it installs the i386 one. A pair
+# installed for both at one version is left alone. Fails, naming the library, when the
+# two tables hold no version in common.
+parvola_shared_library_versions() {
+  awk '
+    /^[^ ]/ {
+      name = $0; sub(/:$/, "", name); arch = "amd64"
+      if (sub(/:i386$/, "", name)) arch = "i386"
+      sub(/:amd64$/, "", name)
+      if (!(name in seen)) { seen[name] = 1; names[++count] = name }
+      installed[name, arch] = "(none)"; candidate[name, arch] = "(none)"
+      next
+    }
+    $1 == "Installed:" { installed[name, arch] = $2; next }
+    $1 == "Candidate:" { candidate[name, arch] = $2; next }
+    # A version of the table, newest first: "     VERSION PRIORITY", " *** VERSION PRIORITY".
+    /^ (\*\*\*|   ) [^ ]+ -?[0-9]+$/ {
+      version = $(NF - 1)
+      place[name, arch, version] = ++versions[name, arch]
+      table[name, arch, versions[name, arch]] = version
+    }
+    END {
+      for (n = 1; n <= count; n++) {
+        name = names[n]
+        old = installed[name, "amd64"]
+        amd64 = candidate[name, "amd64"] != "(none)" ? candidate[name, "amd64"] : old
+        if (amd64 == "(none)" || amd64 == candidate[name, "i386"]) continue
+        if (old != "(none)" && installed[name, "i386"] == old) continue
+        shared = ""
+        for (v = 1; v <= versions[name, "i386"] && shared == ""; v++)
+          if ((name, "amd64", table[name, "i386", v]) in place) shared = table[name, "i386", v]
+        if (shared == "") {
+          print "No version of " name " is offered for both amd64 and i386" > "/dev/stderr"
+          failed = 1
+          continue
+        }
+        print name, shared (old != "(none)" && place[name, "amd64", old] < place[name, "amd64", shared] ? " " old : "")
+      }
+      exit failed
+    }'
+}
+
+# Whether this machine runs 32-bit programs as they are (the kernel's IA32 emulation): a
+# 93-byte 32-bit program that does nothing but exit with status 0 is started. Where an
+# emulator is the handler of such programs (binfmt_misc), as qemu-i386 may be where the
+# kernel refuses them, they start, but far too slowly for the test suite: Debian 12's
+# qemu-i386 takes about 50 s of processor time to start any 32-bit Wine process (Wine
+# reserves its address space in some 65,000 mappings, each of which qemu looks up page by
+# page). That does not count, and parvola_32_bit_emulator names the handler.
+parvola_runs_32_bit_programs() {
+  parvola_32_bit_emulator=""
   local probe
   probe="$(mktemp)" || return 1
   printf '\177ELF\1\1\1\0\0\0\0\0\0\0\0\0\2\0\3\0\1\0\0\0\124\200\4\10\64\0\0\0\0\0\0\0\0\0\0\0'\
 '\64\0\40\0\1\0\0\0\0\0\0\0\1\0\0\0\0\0\0\0\0\200\4\10\0\200\4\10\135\0\0\0\135\0\0\0'\
 '\5\0\0\0\0\20\0\0\61\333\270\1\0\0\0\315\200' > "$probe"
   chmod +x "$probe"
-  "$probe" 2>/dev/null
-  local status=$?
+  parvola_32_bit_emulator="$(parvola_binfmt_handler "$probe")"
+  local status=1
+  [ -z "$parvola_32_bit_emulator" ] && "$probe" 2>/dev/null && status=0
   rm -f "$probe"
   return $status
 }
 
-# Wine for 32-bit programs (Debian's wine32, from the i386 architecture), with which the
-# 64-bit prefix runs the shipped 32-bit program; only where the kernel runs such programs.
-parvola_install_32_bit_wine() {
-  [ -e /usr/lib/wine/wine ] && return 0
-  local sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo=sudo
-  dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
-  parvola_apt_install wine32 && return 0
-  # A mirror's security index for i386 may lag behind the one for amd64, and the two
-  # architectures' libraries must be the same versions: the release's own packages then.
-  echo "Installing wine32 from the release's own packages" >&2
-  local preferences
-  preferences="$(mktemp)" || return 1
-  printf 'Package: *\nPin: release l=Debian-Security\nPin-Priority: 100\n' > "$preferences"
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
-    -o Dir::Etc::Preferences="$preferences" wine64 wine32 libgstreamer-plugins-base1.0-0:i386 >&2
-  local status=$?
-  rm -f "$preferences"
-  return $status
+# Prints the enabled binfmt_misc entry that the kernel would start the program with, by
+# its name and interpreter, or fails when there is none. The kernel asks these entries
+# before it loads a program itself; one matches when the program's bytes at its offset,
+# masked, are its magic, masked.
+parvola_binfmt_handler() {
+  local program="$1" handlers=/proc/sys/fs/binfmt_misc entry
+  grep -qsx enabled "$handlers/status" || return 1
+  for entry in "$handlers"/*; do
+    case "${entry##*/}" in register|status) continue ;; esac
+    grep -qsx enabled "$entry" || continue
+    local magic mask offset header
+    magic="$(sed -n 's/^magic //p' "$entry")" mask="$(sed -n 's/^mask //p' "$entry")"
+    offset="$(sed -n 's/^offset //p' "$entry")"
+    [ -n "$magic" ] || continue
+    header="$(od -An -tx1 -v -j "${offset:-0}" -N $((${#magic} / 2)) "$program" | tr -d ' \n')"
+    [ ${#header} -eq ${#magic} ] || continue
+    local at bits=ff matches=1
+    for ((at = 0; at < ${#magic}; at += 2)); do
+      [ -n "$mask" ] && bits="${mask:at:2}"
+      (( (16#${header:at:2} & 16#$bits) == (16#${magic:at:2} & 16#$bits) )) || { matches=0; break; }
+    done
+    [ $matches -eq 1 ] || continue
+    echo "${entry##*/} ($(sed -n 's/^interpreter //p' "$entry"))"
+    return 0
+  done
+  return 1
 }
 
+# Installs Debian packages without their recommended ones: parvola_apt_install [apt-get
+# options] PACKAGE...
 parvola_apt_install() {
   echo "Installing: $*" >&2
   local sudo=""
   [ "$(id -u)" -ne 0 ] && sudo=sudo
-  $sudo apt-get update -qq
+  parvola_apt_update
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "$@" >&2
+}
+
+# Reads the package indexes, once per script (again after an architecture was added). An
+# index that a mirror fails to give is left out, as apt says; the others serve.
+parvola_apt_update() {
+  [ -n "${parvola_apt_updated:-}" ] && return 0
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo=sudo
+  $sudo apt-get update -qq || true
+  parvola_apt_updated=1
 }
 
 # The sanitizer and libFuzzer runtimes of the installed clang (Debian: libclang-rt-<major>-dev),
@@ -91,6 +262,17 @@ parvola_ensure_locales() {
 parvola_native_tests() {
   local dir="$parvola_root/build/native"
   [ -f "$dir/CMakeCache.txt" ] || cmake -S "$parvola_root/native" -B "$dir" -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+  cmake --build "$dir" -j "$(nproc)" && ctest --test-dir "$dir" --output-on-failure
+}
+
+# Builds the same logic and tests with g++ -m32 for a Pentium, as the shipped program's own
+# code is built (static, without sanitizers; build/native-i386), and runs them under qemu-i386
+# as a processor without SSE, SSE2, SSE4.1 or carry-less multiply: a vector way taken
+# without its processor check ends the run with an illegal instruction.
+parvola_old_processor_tests() {
+  local dir="$parvola_root/build/native-i386"
+  [ -f "$dir/CMakeCache.txt" ] ||
+    cmake -S "$parvola_root/native" -B "$dir" -DCMAKE_CXX_COMPILER=g++ -DPARVOLA_OLD_PROCESSOR=ON >/dev/null
   cmake --build "$dir" -j "$(nproc)" && ctest --test-dir "$dir" --output-on-failure
 }
 
