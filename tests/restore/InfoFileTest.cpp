@@ -10,7 +10,7 @@ namespace {
 
 struct ReadBack {
   bool read = false;
-  RestoreInfo info{"unchanged", "", -7, -7, std::nullopt, std::nullopt};
+  RestoreInfo info{"unchanged", "", -7, -7, std::nullopt, std::nullopt, std::nullopt};
 };
 
 ReadBack Read(const std::string& path) {
