@@ -18,7 +18,7 @@ build="$parvola_root/build/fuzz"
   cmake -S "$parvola_root/native" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DPARVOLA_FUZZ=ON >/dev/null
 cmake --build "$build" -j "$(nproc)" >/dev/null
 
-targets=(command_line info_file batch_script size_rules progress_texts piece_names)
+targets=(command_line info_file batch_script size_rules progress_texts piece_names par2_packets)
 total_runs=0
 total_findings=0
 printf '%-16s %14s %9s\n' target executions findings
@@ -26,9 +26,11 @@ for target in "${targets[@]}"; do
   corpus="$build/corpus/$target" findings="$build/findings/$target" log="$build/$target.log"
   mkdir -p "$corpus"
   rm -rf "$findings" && mkdir -p "$findings"
-  # The info file is read up to 32 KiB: its inputs may grow past that.
+  # The info file is read up to 32 KiB, and recovery sets' seeds are a few KiB: their
+  # inputs may grow past that.
   max_len=4096
   [ "$target" = info_file ] && max_len=40000
+  [ "$target" = par2_packets ] && max_len=16384
   (cd "$build" && "./fuzz_$target" -max_total_time="$seconds" -max_len="$max_len" -timeout=10 \
      -print_final_stats=1 -artifact_prefix="$findings/" "$corpus" "$parvola_root/fuzz/corpus/$target" \
      >"$log" 2>&1) || true

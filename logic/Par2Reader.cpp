@@ -63,7 +63,9 @@ void StripTrailing(std::string& text, size_t unit) {
 // does not lie in what was read last.
 class Par2ScanBuffer {
  public:
-  explicit Par2ScanBuffer(Par2ByteSource& source) : source_(source), length_(source.Length()), bytes_(BUFFER_BYTES) {}
+  explicit Par2ScanBuffer(Par2ByteSource& source)
+      : source_(source), length_(source.Length()),
+        bytes_(static_cast<size_t>(std::min<uint64_t>(BUFFER_BYTES, length_))) {}
 
   uint64_t Length() const { return length_; }
   // count bytes (at most BUFFER_BYTES, within the file) from offset; null when the read failed.
