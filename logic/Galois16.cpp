@@ -16,15 +16,15 @@ namespace {
 // x^16 taken modulo the generator: what a product's bit 16 turns into.
 constexpr uint16_t REDUCTION = 0x100B;
 
-// Computed at start into zeroed storage: 2^j twice over (so that a sum of two logarithms
-// needs no modulo), the logarithm of every non-zero element, the input slices' n_i.
+// Computed at start into memory taken then (448 KiB, which the program file never holds):
+// 2^j twice over (so that a sum of two logarithms needs no modulo), the logarithm of every
+// non-zero element, the input slices' n_i.
 struct GaloisTables {
   uint16_t power[2 * GALOIS_ORDER];
   uint16_t log[GALOIS_ORDER + 1];
   uint16_t sliceLog[MOST_INPUT_SLICES];
-  bool prepared;
 };
-GaloisTables tables;
+const GaloisTables* tables = nullptr;
 
 GaloisWay chosenWay = GaloisWay::TABLE;
 
@@ -142,37 +142,39 @@ constexpr size_t BLOCK_BYTES = 8192;
 }  // namespace
 
 void PrepareGaloisTables() {
-  if (tables.prepared) return;
+  if (tables) return;
+  auto* made = new GaloisTables;
   uint16_t value = 1;
   for (uint32_t exponent = 0; exponent < GALOIS_ORDER; ++exponent, value = TimesX(value)) {
-    tables.power[exponent] = tables.power[exponent + GALOIS_ORDER] = value;
-    tables.log[value] = static_cast<uint16_t>(exponent);
+    made->power[exponent] = made->power[exponent + GALOIS_ORDER] = value;
+    made->log[value] = static_cast<uint16_t>(exponent);
   }
+  made->log[0] = 0;
   uint32_t n = 0;
   for (uint32_t slice = 0; slice < MOST_INPUT_SLICES; ++slice) {
     do ++n;
     while (n % 3 == 0 || n % 5 == 0 || n % 17 == 0 || n % 257 == 0);
-    tables.sliceLog[slice] = static_cast<uint16_t>(n);
+    made->sliceLog[slice] = static_cast<uint16_t>(n);
   }
-  tables.prepared = true;
+  tables = made;
 }
 
 uint16_t GaloisMultiply(uint16_t a, uint16_t b) {
-  return a == 0 || b == 0 ? 0 : tables.power[tables.log[a] + tables.log[b]];
+  return a == 0 || b == 0 ? 0 : tables->power[tables->log[a] + tables->log[b]];
 }
 
 uint16_t GaloisPower(uint16_t base, uint32_t exponent) {
   if (exponent == 0) return 1;
   if (base == 0) return 0;
-  return tables.power[uint64_t{tables.log[base]} * exponent % GALOIS_ORDER];
+  return tables->power[tables->log[base] * (exponent % GALOIS_ORDER) % GALOIS_ORDER];
 }
 
-uint16_t GaloisInverse(uint16_t a) { return a == 0 ? 0 : tables.power[GALOIS_ORDER - tables.log[a]]; }
+uint16_t GaloisInverse(uint16_t a) { return a == 0 ? 0 : tables->power[GALOIS_ORDER - tables->log[a]]; }
 
-uint32_t InputSliceLog(uint32_t slice) { return tables.sliceLog[slice]; }
+uint32_t InputSliceLog(uint32_t slice) { return tables->sliceLog[slice]; }
 
 uint16_t InputSliceFactor(uint32_t slice, uint32_t exponent) {
-  return tables.power[uint64_t{tables.sliceLog[slice]} * exponent % GALOIS_ORDER];
+  return tables->power[tables->sliceLog[slice] * (exponent % GALOIS_ORDER) % GALOIS_ORDER];
 }
 
 bool ProcessorOffers(GaloisWay way) {

@@ -13,9 +13,9 @@ constexpr uint32_t MOST_INPUT_SLICES = 32768;
 // The non-zero elements: exponents count modulo this.
 constexpr uint32_t GALOIS_ORDER = 65535;
 
-// Computes the logarithm and power tables and the input slice constants into zeroed
-// storage. Every function below needs them: called at start, before any thread uses the
-// field (ChooseGaloisWay calls it); later calls do nothing.
+// Computes the logarithm and power tables and the input slice constants into memory
+// taken for them. Every function below needs them: called at start, before any thread
+// uses the field (ChooseGaloisWay calls it); later calls do nothing.
 void PrepareGaloisTables();
 
 uint16_t GaloisMultiply(uint16_t a, uint16_t b);

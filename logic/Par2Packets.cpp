@@ -1,6 +1,7 @@
 #include "logic/Par2Packets.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "logic/Crc32.h"
@@ -25,10 +26,20 @@ void AppendDigest(std::string& bytes, const Md5Digest& digest) {
 // Zero bytes up to the next multiple of 4.
 void PadToFour(std::string& bytes) { bytes.append((4 - bytes.size() % 4) % 4, '\0'); }
 
+// A file's ID and its place among the files described, sorted by the C library's qsort.
+struct IdAndPlace {
+  Md5Digest id;
+  size_t place;
+};
+
 // The order of File IDs in the Main packet: as 128-bit little-endian numbers, so the last
 // byte counts most.
-bool LittleEndianBefore(const Md5Digest& a, const Md5Digest& b) {
-  return std::lexicographical_compare(a.rbegin(), a.rend(), b.rbegin(), b.rend());
+int CompareLittleEndian(const void* a, const void* b) {
+  const Md5Digest& first = static_cast<const IdAndPlace*>(a)->id;
+  const Md5Digest& second = static_cast<const IdAndPlace*>(b)->id;
+  for (size_t at = first.size(); at-- > 0;)
+    if (first[at] != second[at]) return first[at] < second[at] ? -1 : 1;
+  return 0;
 }
 
 size_t DecimalDigits(uint32_t value) {
@@ -100,10 +111,11 @@ Par2FileRecord Par2FileDescriber::Finish() {
   return std::move(record_);
 }
 
-Par2SetPackets::Par2SetPackets(uint64_t sliceSize, std::vector<Par2FileRecord> files)
-    : sliceSize_(sliceSize), files_(std::move(files)) {
-  std::sort(files_.begin(), files_.end(),
-            [](const Par2FileRecord& a, const Par2FileRecord& b) { return LittleEndianBefore(a.id, b.id); });
+Par2SetPackets::Par2SetPackets(uint64_t sliceSize, std::vector<Par2FileRecord> files) : sliceSize_(sliceSize) {
+  std::vector<IdAndPlace> order(files.size());
+  for (size_t place = 0; place < files.size(); ++place) order[place] = {files[place].id, place};
+  if (order.size() > 1) std::qsort(order.data(), order.size(), sizeof(IdAndPlace), CompareLittleEndian);
+  for (const IdAndPlace& file : order) files_.push_back(std::move(files[file.place]));
   std::string main;
   AppendLittle(main, sliceSize_, 8);
   AppendLittle(main, files_.size(), 4);

@@ -1,6 +1,7 @@
 #include "logic/Par2Reader.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "logic/Galois16.h"
@@ -38,7 +39,9 @@ bool IsSoundMain(const std::string& body) {
   if (sliceSize == 0 || sliceSize % 4 != 0 || count > (body.size() - 12) / 16) return false;
   std::vector<Md5Digest> ids(count);
   for (uint64_t at = 0; at < count; ++at) ids[at] = DigestAt(Bytes(body) + 12 + 16 * at);
-  std::sort(ids.begin(), ids.end());
+  if (count > 1)
+    std::qsort(ids.data(), ids.size(), sizeof(Md5Digest),
+               [](const void* a, const void* b) { return std::memcmp(a, b, sizeof(Md5Digest)); });
   return std::adjacent_find(ids.begin(), ids.end()) == ids.end();
 }
 

@@ -1,6 +1,7 @@
 #include "logic/Par2Recovery.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "logic/RepairLayout.h"
@@ -92,6 +93,15 @@ std::vector<uint16_t> Invert(std::vector<uint16_t> matrix, size_t n) {
   return inverse;
 }
 
+// Sorts numbers by the C library's qsort.
+void SortNumbers(std::vector<uint32_t>& numbers) {
+  if (numbers.size() < 2) return;
+  std::qsort(numbers.data(), numbers.size(), sizeof(uint32_t), [](const void* a, const void* b) {
+    const uint32_t first = *static_cast<const uint32_t*>(a), second = *static_cast<const uint32_t*>(b);
+    return first < second ? -1 : first > second ? 1 : 0;
+  });
+}
+
 std::vector<uint32_t> Consecutive(uint32_t first, uint32_t count) {
   std::vector<uint32_t> exponents(count);
   for (uint32_t k = 0; k < count; ++k) exponents[k] = first + k;
@@ -129,7 +139,7 @@ RepairChoice ChooseRepairRows(const std::vector<uint32_t>& missingSlices, std::v
   RepairChoice choice;
   const size_t m = missingSlices.size();
   choice.missing = static_cast<uint32_t>(m);
-  std::sort(availableExponents.begin(), availableExponents.end());
+  SortNumbers(availableExponents);
   availableExponents.erase(std::unique(availableExponents.begin(), availableExponents.end()),
                            availableExponents.end());
   RowReduction reduction(m);
@@ -153,7 +163,7 @@ SliceRebuilder::SliceRebuilder(std::vector<uint32_t> missingSlices, const Repair
     : missing_(std::move(missingSlices)), sortedMissing_(missing_), inverse_(choice.inverse),
       stripBytes_(stripBytes), way_(way), remainders_(choice.exponents, stripBytes, way),
       rebuilt_(missing_.size() * stripBytes) {
-  std::sort(sortedMissing_.begin(), sortedMissing_.end());
+  SortNumbers(sortedMissing_);
 }
 
 void SliceRebuilder::StartStrip(size_t length) {

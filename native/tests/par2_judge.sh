@@ -17,6 +17,8 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
+# Runs a command and shows what it said when it fails.
+said() { local output; output=$("$@" 2>&1) || { echo "$output" | tail -20; return 1; }; }
 
 # Files as a split leaves them: the originals are kept in a folder of their own.
 mkdir "$work/original"
@@ -48,14 +50,17 @@ for per_volume in 30 7; do
   "$tool" create "$set_dir/set" 4096 30 "$per_volume" "${files[@]}" 2>/dev/null || fail "create ($per_volume a volume)"
   volumes=$(ls "$set_dir"/set.vol*.par2 | wc -l)
   [ "$volumes" -eq $(( (30 + per_volume - 1) / per_volume )) ] || fail "$volumes volumes for $per_volume a volume"
-  par2 verify -q "$set_dir/set.par2" >/dev/null || fail "par2 verify of our set ($per_volume a volume)"
+  said par2 verify "$set_dir/set.par2" || fail "par2 verify of our set ($per_volume a volume)"
   lose_and_damage "$set_dir"
-  [ "$per_volume" -eq 7 ] && rm "$set_dir"/set.vol07+7.par2  # 23 recovery slices are left for 17 lost
-  par2 repair -q "$set_dir/set.par2" >/dev/null || fail "par2 repair of our set ($per_volume a volume)"
+  # 23 recovery slices are left for 16 lost. par2 repair takes the first 16 exponents, and
+  # aborts where their rows happen to be dependent (it does not pass over a row for a later
+  # one), which a gap among them makes possible: the exponents left must start 0 to 15.
+  [ "$per_volume" -eq 7 ] && rm "$set_dir"/set.vol21+7.par2
+  said par2 repair "$set_dir/set.par2" || fail "par2 repair of our set ($per_volume a volume)"
   same_as_original "$set_dir" "par2 repair of our set ($per_volume a volume)"
   # And the tool repairs its own set the same way.
   lose_and_damage "$set_dir"
-  "$tool" repair "$set_dir/set.par2" >/dev/null || fail "our repair of our set ($per_volume a volume)"
+  said "$tool" repair "$set_dir/set.par2" || fail "our repair of our set ($per_volume a volume)"
   same_as_original "$set_dir" "our repair of our set ($per_volume a volume)"
 done
 
@@ -70,7 +75,7 @@ cp -r "$theirs" "$work/theirs.original"
 rm "$theirs/big.001"
 printf 'damage' | dd of="$theirs/big.000" bs=1 seek=100000 conv=notrunc status=none
 head -c 299000 "$work/theirs.original/big.002" > "$theirs/big.002"  # cut short
-"$tool" repair "$theirs/big.par2" >/dev/null || fail "our repair of par2cmdline's set"
+said "$tool" repair "$theirs/big.par2" || fail "our repair of par2cmdline's set"
 for file in big.000 big.001 big.002; do
   cmp -s "$work/theirs.original/$file" "$theirs/$file" || fail "our repair of par2cmdline's set: $file differs"
 done
