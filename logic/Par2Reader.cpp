@@ -152,57 +152,82 @@ bool Par2Reader::Take(Par2ScanBuffer& buffer, uint32_t file, uint64_t offset, co
   }
   if (md5.Finish() != DigestAt(header + 16)) return false;
   if (recovery) {
-    unsigned char exponent[4];
-    const unsigned char* bytes = buffer.At(offset + PAR2_HEADER_BYTES, 4);
-    if (!bytes) return !(readFailed = true);
-    std::memcpy(exponent, bytes, 4);
-    KeepRecovery(setId, {static_cast<uint32_t>(LoadLittle(exponent, 4)), file, offset + PAR2_RECOVERY_OVERHEAD},
-                 length - PAR2_RECOVERY_OVERHEAD);
+    const unsigned char* exponent = buffer.At(offset + PAR2_HEADER_BYTES, 4);
+    if (!exponent) return !(readFailed = true);
+    Kept slice{setId, type, {}, {}, {static_cast<uint32_t>(LoadLittle(exponent, 4)), file, offset + PAR2_RECOVERY_OVERHEAD},
+               length - PAR2_RECOVERY_OVERHEAD};
+    std::memcpy(slice.id.data(), exponent, 4);
+    Keep(std::move(slice));
   } else if (keepsBody && IsSoundBody(type, body)) {
-    Keep(setId, type, std::move(body));
+    if (type == Par2PacketType::MAIN && !setId_) ChooseSet(setId);
+    const Md5Digest id = type == Par2PacketType::MAIN ? Md5Digest{} : DigestAt(Bytes(body));
+    Keep({setId, type, id, std::move(body), {}, 0});
   }
   return true;
 }
 
-void Par2Reader::Keep(const Md5Digest& setId, Par2PacketType type, std::string body) {
-  if (type == Par2PacketType::MAIN && !setId_) ChooseSet(setId);
-  const Md5Digest id = type == Par2PacketType::MAIN ? Md5Digest{} : DigestAt(Bytes(body));
-  const Key key{setId, type, id};
-  if (keptBytes_ + body.size() > MOST_KEPT_BYTES || packets_.count(key)) return;
-  if (type == Par2PacketType::MAIN) sliceSize_ = LoadLittle(Bytes(body), 8);
-  keptBytes_ += body.size();
-  packets_.emplace(key, std::move(body));
+void Par2Reader::Keep(Kept packet) {
+  const uint64_t bytes = packet.type == Par2PacketType::RECOVERY_SLICE ? RECOVERY_RECORD_BYTES : packet.body.size();
+  if (keptBytes_ + bytes > MOST_KEPT_BYTES || Find(packet.setId, packet.type, packet.id)) return;
+  if (packet.type == Par2PacketType::MAIN) sliceSize_ = LoadLittle(Bytes(packet.body), 8);
+  keptBytes_ += bytes;
+  kept_.push_back(std::move(packet));
+  if (2 * kept_.size() > slots_.size()) return Index();
+  const Kept& added = kept_.back();
+  slots_[Slot(added.setId, added.type, added.id)] = static_cast<uint32_t>(kept_.size());
 }
 
-void Par2Reader::KeepRecovery(const Md5Digest& setId, const Par2RecoveryRecord& record, uint64_t dataLength) {
-  const auto key = std::make_tuple(setId, record.exponent);
-  if (keptBytes_ + RECOVERY_RECORD_BYTES > MOST_KEPT_BYTES || recovery_.count(key)) return;
-  keptBytes_ += RECOVERY_RECORD_BYTES;
-  recovery_.emplace(key, std::make_pair(record, dataLength));
+// The slot of the key: where its packet's number stands, or the free slot where it would go.
+// The hash is the key's MD5, which packets crafted to collide cannot steer cheaply.
+size_t Par2Reader::Slot(const Md5Digest& setId, Par2PacketType type, const Md5Digest& id) const {
+  unsigned char key[33];
+  std::memcpy(key, setId.data(), 16);
+  key[16] = static_cast<unsigned char>(type);
+  std::memcpy(key + 17, id.data(), 16);
+  const Md5Digest hash = Md5Of(key, sizeof key);
+  const size_t mask = slots_.size() - 1;
+  for (size_t slot = static_cast<size_t>(LoadLittle(hash.data(), 4)) & mask;; slot = (slot + 1) & mask) {
+    if (slots_[slot] == 0) return slot;
+    const Kept& kept = kept_[slots_[slot] - 1];
+    if (kept.type == type && kept.id == id && kept.setId == setId) return slot;
+  }
+}
+
+const Par2Reader::Kept* Par2Reader::Find(const Md5Digest& setId, Par2PacketType type, const Md5Digest& id) const {
+  if (slots_.empty()) return nullptr;
+  const uint32_t number = slots_[Slot(setId, type, id)];
+  return number ? &kept_[number - 1] : nullptr;
+}
+
+// A table of slots (a power of two, at least four times the packets kept) filled anew.
+void Par2Reader::Index() {
+  size_t size = 16;
+  while (size < 4 * kept_.size()) size *= 2;
+  slots_.assign(size, 0);
+  for (size_t number = 0; number < kept_.size(); ++number)
+    slots_[Slot(kept_[number].setId, kept_[number].type, kept_[number].id)] = static_cast<uint32_t>(number + 1);
 }
 
 // The set is chosen: what was kept of other sets goes.
 void Par2Reader::ChooseSet(const Md5Digest& setId) {
   setId_ = setId;
+  std::vector<Kept> others = std::move(kept_);
+  kept_.clear();
+  slots_.clear();
   keptBytes_ = 0;
-  for (auto packet = packets_.begin(); packet != packets_.end();) {
-    if (std::get<0>(packet->first) != setId) packet = packets_.erase(packet);
-    else keptBytes_ += (packet++)->second.size();
-  }
-  for (auto slice = recovery_.begin(); slice != recovery_.end();) {
-    if (std::get<0>(slice->first) != setId) slice = recovery_.erase(slice);
-    else ++slice, keptBytes_ += RECOVERY_RECORD_BYTES;
-  }
+  for (Kept& packet : others)
+    if (packet.setId == setId) Keep(std::move(packet));
+  Index();
 }
 
 Par2SetDescription Par2Reader::Describe() const {
   Par2SetDescription set;
   if (!setId_) return set;
-  const auto main = packets_.find(Key{*setId_, Par2PacketType::MAIN, Md5Digest{}});
-  if (main == packets_.end()) return set;
+  const Kept* main = Find(*setId_, Par2PacketType::MAIN, Md5Digest{});
+  if (!main) return set;
   set.found = true;
   set.setId = *setId_;
-  const unsigned char* mainBody = Bytes(main->second);
+  const unsigned char* mainBody = Bytes(main->body);
   set.sliceSize = LoadLittle(mainBody, 8);
   const uint64_t fileCount = LoadLittle(mainBody + 8, 4);
   bool allDescribed = true;
@@ -210,31 +235,29 @@ Par2SetDescription Par2Reader::Describe() const {
   for (uint64_t at = 0; at < fileCount; ++at) {
     Par2InputFile file;
     file.id = DigestAt(mainBody + 12 + 16 * at);
-    const auto description = packets_.find(Key{*setId_, Par2PacketType::FILE_DESCRIPTION, file.id});
-    if (description != packets_.end()) {
-      const unsigned char* body = Bytes(description->second);
+    if (const Kept* description = Find(*setId_, Par2PacketType::FILE_DESCRIPTION, file.id)) {
+      const unsigned char* body = Bytes(description->body);
       file.described = true;
       file.md5 = DigestAt(body + 16);
       file.md5First16k = DigestAt(body + 32);
       file.length = LoadLittle(body + 48, 8);
-      file.name = description->second.substr(56);
+      file.name = description->body.substr(56);
       StripTrailing(file.name, 1);
       const uint64_t slices = file.length / set.sliceSize + (file.length % set.sliceSize != 0);
       file.sliceCount = static_cast<uint32_t>(std::min<uint64_t>(slices, MOST_INPUT_SLICES + 1));
       sliceCount += file.sliceCount;
     }
     allDescribed = allDescribed && file.described;
-    const auto checksums = packets_.find(Key{*setId_, Par2PacketType::SLICE_CHECKSUMS, file.id});
-    if (file.described && checksums != packets_.end() && (checksums->second.size() - 16) / 20 == file.sliceCount) {
+    const Kept* checksums = Find(*setId_, Par2PacketType::SLICE_CHECKSUMS, file.id);
+    if (file.described && checksums && (checksums->body.size() - 16) / 20 == file.sliceCount) {
       file.checksummed = true;
       for (uint32_t slice = 0; slice < file.sliceCount; ++slice) {
-        const unsigned char* entry = Bytes(checksums->second) + 16 + 20 * slice;
+        const unsigned char* entry = Bytes(checksums->body) + 16 + 20 * slice;
         file.slices.push_back({DigestAt(entry), static_cast<uint32_t>(LoadLittle(entry + 16, 4))});
       }
     }
-    const auto unicode = packets_.find(Key{*setId_, Par2PacketType::UNICODE_NAME, file.id});
-    if (unicode != packets_.end()) {
-      file.utf16Name = unicode->second.substr(16);
+    if (const Kept* unicode = Find(*setId_, Par2PacketType::UNICODE_NAME, file.id)) {
+      file.utf16Name = unicode->body.substr(16);
       file.utf16Name.resize(file.utf16Name.size() & ~size_t{1});
       StripTrailing(file.utf16Name, 2);
     }
@@ -246,7 +269,15 @@ Par2SetDescription Par2Reader::Describe() const {
     uint32_t first = 0;
     for (Par2InputFile& file : set.files) file.firstSlice = first, first += file.sliceCount;
   }
-  for (const auto& [key, slice] : recovery_)
-    if (std::get<0>(key) == *setId_ && slice.second == set.sliceSize) set.recoverySlices.push_back(slice.first);
+  for (const Kept& packet : kept_)
+    if (packet.type == Par2PacketType::RECOVERY_SLICE && packet.setId == *setId_ && packet.dataLength == set.sliceSize)
+      set.recoverySlices.push_back(packet.record);
+  if (set.recoverySlices.size() > 1)
+    std::qsort(set.recoverySlices.data(), set.recoverySlices.size(), sizeof(Par2RecoveryRecord),
+               [](const void* a, const void* b) {
+                 const uint32_t first = static_cast<const Par2RecoveryRecord*>(a)->exponent;
+                 const uint32_t second = static_cast<const Par2RecoveryRecord*>(b)->exponent;
+                 return first < second ? -1 : first > second ? 1 : 0;
+               });
   return set;
 }

@@ -7,10 +7,8 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "logic/Md5.h"
@@ -68,17 +66,29 @@ class Par2Reader {
   Par2SetDescription Describe() const;
 
  private:
-  using Key = std::tuple<Md5Digest, Par2PacketType, Md5Digest>;  // set, type, File ID (zero for Main)
+  // A packet kept: the first sound one of its set, type and File ID (or exponent).
+  struct Kept {
+    Md5Digest setId;
+    Par2PacketType type;
+    Md5Digest id;      // the File ID; zeros for Main; the exponent in the first 4 bytes for a recovery slice
+    std::string body;  // of a critical packet
+    Par2RecoveryRecord record;  // of a recovery slice, with the length of its data
+    uint64_t dataLength;
+  };
+
   bool Take(class Par2ScanBuffer& buffer, uint32_t file, uint64_t offset, const unsigned char* header, bool& readFailed);
-  void Keep(const Md5Digest& setId, Par2PacketType type, std::string body);
-  void KeepRecovery(const Md5Digest& setId, const Par2RecoveryRecord& record, uint64_t dataLength);
+  // Keeps a packet unless one of its key is kept already or the memory bound is reached.
+  void Keep(Kept packet);
+  const Kept* Find(const Md5Digest& setId, Par2PacketType type, const Md5Digest& id) const;
+  size_t Slot(const Md5Digest& setId, Par2PacketType type, const Md5Digest& id) const;
+  void Index();
   void ChooseSet(const Md5Digest& setId);
   bool Belongs(const Md5Digest& setId) const { return !setId_ || *setId_ == setId; }
 
   std::optional<Md5Digest> setId_;
   uint64_t sliceSize_ = 0;  // of the set's Main packet, once found
-  std::map<Key, std::string> packets_;
-  // The first intact recovery slice of each set and exponent, with the length of its data.
-  std::map<std::tuple<Md5Digest, uint32_t>, std::pair<Par2RecoveryRecord, uint64_t>> recovery_;
+  std::vector<Kept> kept_;
+  // The kept packets' numbers plus 1 (0 for none) by their key's hash, at most half full.
+  std::vector<uint32_t> slots_;
   uint64_t keptBytes_ = 0;
 };

@@ -227,3 +227,20 @@ TEST_CASE("hostile and broken packets are left out without a crash") {
   CHECK_FALSE(reader.Scan(failing, 0));
   CHECK(reader.Describe().usable);
 }
+
+TEST_CASE("a set of many files reads back whole from two copies of its packets") {
+  std::vector<Par2FileRecord> records;
+  for (int file = 0; file < 300; ++file)
+    records.push_back(Described("many." + std::to_string(file), std::string(1 + file % 20, char('a' + file % 26)), 8));
+  const Par2SetPackets set(8, records);
+  // The critical packets twice: each packet's copy is a repeat that is left aside.
+  const Par2SetDescription read = Read({set.CriticalPackets() + set.CriticalPackets()});
+  REQUIRE(read.usable);
+  REQUIRE(read.files.size() == 300);
+  size_t wrong = 0;
+  for (size_t at = 0; at < 300; ++at)
+    wrong += read.files[at].name != set.Files()[at].name || !read.files[at].checksummed ||
+             read.files[at].slices.size() != set.Files()[at].slices.size();
+  CHECK(wrong == 0);
+  CHECK(read.sliceCount == set.SliceCount());
+}
