@@ -44,9 +44,13 @@ void Md5::Compress(const unsigned char* block) {
   uint32_t words[16];
   for (int at = 0; at < 16; ++at) words[at] = LoadLittle(block + 4 * at);
   uint32_t a = state_[0], b = state_[1], c = state_[2], d = state_[3];
+#pragma GCC unroll 16
   for (unsigned step = 0; step < 16; ++step) MD5_STEP(d ^ (b & (c ^ d)), step, step, SHIFTS[0][step & 3])
+#pragma GCC unroll 16
   for (unsigned step = 16; step < 32; ++step) MD5_STEP(c ^ (d & (b ^ c)), (5 * step + 1) & 15, step, SHIFTS[1][step & 3])
+#pragma GCC unroll 16
   for (unsigned step = 32; step < 48; ++step) MD5_STEP(b ^ c ^ d, (3 * step + 5) & 15, step, SHIFTS[2][step & 3])
+#pragma GCC unroll 16
   for (unsigned step = 48; step < 64; ++step) MD5_STEP(c ^ (b | ~d), (7 * step) & 15, step, SHIFTS[3][step & 3])
   state_[0] += a, state_[1] += b, state_[2] += c, state_[3] += d;
 }
