@@ -136,9 +136,6 @@ void MultiplyAddWhole(const GaloisFactor& factor, unsigned char* target, const u
   MultiplyAddByTable(factor, target, source, bytes);
 }
 
-// A block of the source that stays in the first-level cache while every target takes it.
-constexpr size_t BLOCK_BYTES = 8192;
-
 }  // namespace
 
 void PrepareGaloisTables() {
@@ -218,20 +215,20 @@ void PrepareGaloisFactor(GaloisWay way, uint16_t value, GaloisFactor& factor) {
   }
 }
 
+// Each target takes the whole source in turn: measured on 16 targets of 4 MiB, twice as
+// fast as all targets taking each block of 8 or 64 KiB of it while it is in the cache (the
+// processor's prefetching follows two streams better than seventeen), and as fast as
+// blocks of 1 MiB.
 void GaloisMultiplyAdd(const GaloisFactor* factors, unsigned char* const* targets, size_t count,
                        const unsigned char* source, size_t bytes) {
   if (count == 0) return;
   const size_t step = StepBytes(factors[0].way);
   const size_t whole = bytes - bytes % step;
-  for (size_t at = 0; at < whole; at += BLOCK_BYTES) {
-    const size_t length = whole - at < BLOCK_BYTES ? whole - at : BLOCK_BYTES;
-    for (size_t target = 0; target < count; ++target)
-      MultiplyAddWhole(factors[target], targets[target] + at, source + at, length);
-  }
-  if (whole == bytes) return;
   unsigned char sourceRest[64] = {}, targetRest[64] = {};
-  std::memcpy(sourceRest, source + whole, bytes - whole);
+  if (whole != bytes) std::memcpy(sourceRest, source + whole, bytes - whole);
   for (size_t target = 0; target < count; ++target) {
+    MultiplyAddWhole(factors[target], targets[target], source, whole);
+    if (whole == bytes) continue;
     std::memcpy(targetRest, targets[target] + whole, bytes - whole);
     MultiplyAddWhole(factors[target], targetRest, sourceRest, step);
     std::memcpy(targets[target] + whole, targetRest, bytes - whole);

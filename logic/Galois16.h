@@ -54,8 +54,6 @@ struct GaloisFactor {
 void PrepareGaloisFactor(GaloisWay way, uint16_t value, GaloisFactor& factor);
 
 // Over bytes bytes (a multiple of 2; any alignment), read as little-endian 16-bit words:
-// targets[t] ^= factors[t] · source for every t below count, in one pass over the source
-// (each block of it is taken by every target while it is in the cache). The factors name
-// the way.
+// targets[t] ^= factors[t] · source for every t below count. The factors name the way.
 void GaloisMultiplyAdd(const GaloisFactor* factors, unsigned char* const* targets, size_t count,
                        const unsigned char* source, size_t bytes);

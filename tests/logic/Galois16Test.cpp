@@ -73,7 +73,7 @@ void CheckWay(GaloisWay way) {
     }
   }
   CHECK(wrong == 0);
-  // A buffer longer than the block that the targets take in turn, with a rest.
+  // A long buffer, its length no multiple of any way's step.
   std::vector<unsigned char> longSource(20002), longTarget(20002, 0x5A);
   for (auto& byte : longSource) byte = static_cast<unsigned char>(noise.Next());
   PrepareGaloisFactor(way, 0x4321, factors[0]);
