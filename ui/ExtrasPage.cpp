@@ -43,7 +43,7 @@ bool ExtrasPage::OnInitDialog() {
 void ExtrasPage::SetChoices(uint32_t extrasFlags, int32_t recoveryPieces) {
   CheckFlagButtons(*this, EXTRAS_BOXES, extrasFlags);
   EnableAmount();
-  SetItemText(IDC_RECOVERY_PIECES_EDIT, fw::Format("%d", int(recoveryPieces)));
+  ShowAmount(recoveryPieces);
 }
 
 // The box has already toggled when the click arrives.
@@ -56,10 +56,9 @@ void ExtrasPage::OnBoxClicked() {
 // field below the smallest, or empty, is left as typed (the user may be typing the next
 // digit) and reported as no amount, which keeps Split disabled while recovery data is chosen.
 void ExtrasPage::OnAmountEdited() {
-  if (ReadFieldNumber(ItemText(IDC_RECOVERY_PIECES_EDIT).c_str()) > MOST_RECOVERY_PIECES) {
-    const std::string most = fw::Format("%d", int(MOST_RECOVERY_PIECES));
-    SetItemText(IDC_RECOVERY_PIECES_EDIT, most);
-    SendItemMessage(IDC_RECOVERY_PIECES_EDIT, EM_SETSEL, most.size(), static_cast<LPARAM>(most.size()));
+  if (ReadAmount() > MOST_RECOVERY_PIECES) {
+    ShowAmount(MOST_RECOVERY_PIECES);
+    SendItemMessage(IDC_RECOVERY_PIECES_EDIT, EM_SETSEL, 0, -1);  // selected: the next digit typed replaces it
     return;
   }
   Report();
@@ -70,8 +69,12 @@ void ExtrasPage::EnableAmount() const {
   for (int id : AMOUNT_CONTROLS) EnableItem(id, chosen);
 }
 
+int64_t ExtrasPage::ReadAmount() const { return ReadFieldNumber(ItemText(IDC_RECOVERY_PIECES_EDIT).c_str()); }
+
+void ExtrasPage::ShowAmount(int32_t pieces) const { SetItemText(IDC_RECOVERY_PIECES_EDIT, fw::Format("%d", int(pieces))); }
+
 void ExtrasPage::Report() const {
-  const int64_t amount = ReadFieldNumber(ItemText(IDC_RECOVERY_PIECES_EDIT).c_str());
+  const int64_t amount = ReadAmount();
   PostMessageA(Parent(), WM_SET_EXTRAS, CheckedFlags(*this, EXTRAS_BOXES),
                IsRecoveryAmount(amount) ? static_cast<LPARAM>(amount) : NO_RECOVERY_AMOUNT);
 }

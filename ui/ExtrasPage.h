@@ -23,6 +23,9 @@ class ExtrasPage : public fw::Dialog {
   void OnBoxClicked();
   void OnAmountEdited();
   void EnableAmount() const;
+  // The number in the amount's field (see ReadFieldNumber), and an amount written into it.
+  int64_t ReadAmount() const;
+  void ShowAmount(int32_t pieces) const;
   // Posts WM_SET_EXTRAS with the flags of the boxes and the amount of the field.
   void Report() const;
 };
