@@ -71,7 +71,9 @@ void ExtrasPage::EnableAmount() const {
 
 int64_t ExtrasPage::ReadAmount() const { return ReadFieldNumber(ItemText(IDC_RECOVERY_PIECES_EDIT).c_str()); }
 
-void ExtrasPage::ShowAmount(int32_t pieces) const { SetItemText(IDC_RECOVERY_PIECES_EDIT, fw::Format("%d", int(pieces))); }
+void ExtrasPage::ShowAmount(int32_t pieces) const {
+  SetItemText(IDC_RECOVERY_PIECES_EDIT, fw::Format("%d", int(pieces)));
+}
 
 void ExtrasPage::Report() const {
   const int64_t amount = ReadAmount();

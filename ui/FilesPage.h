@@ -6,6 +6,7 @@
 #include <string>
 
 #include "framework/Dialog.h"
+#include "logic/RecoveryAmount.h"
 
 class FilesPage : public fw::Dialog {
  public:
@@ -34,5 +35,5 @@ class FilesPage : public fw::Dialog {
 
   int32_t sizeOption = 0;
   uint32_t extrasFlags = 0;
-  int32_t recoveryPieces = 1;
+  int32_t recoveryPieces = DEFAULT_RECOVERY_PIECES;
 };
