@@ -34,6 +34,7 @@ BlockCopier::Result BlockCopier::Copy(CopyEnd source, CopyEnd target, int64_t li
       return FAILED;
     }
     checksum = Crc32Update(checksum, buffer.get() + position, chunk);
+    if (tap) tap(reinterpret_cast<const unsigned char*>(buffer.get()) + position, chunk);
     lastCopied += chunk;
     done += chunk;
     position += chunk;

@@ -19,6 +19,7 @@ struct WorkerJob {
   int32_t mode = JOB_RESTORE;     // JOB_SPLIT, JOB_RESTORE or JOB_CHECK
   int32_t pieceSize = 0;          // a size option: bytes, or one of the two floppy sizes
   uint32_t extrasFlags = 0;       // EXTRA_PROGRAM_COPY | EXTRA_INFO_FILE | EXTRA_BATCH_FILE | EXTRA_REPAIR_FILE
+  int32_t recoveryPieces = 1;     // pieces' worth of recovery data (1 to 99), with EXTRA_REPAIR_FILE
   bool unattended = false;        // nobody reads a box that only tells how the job went
 };
 

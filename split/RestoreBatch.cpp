@@ -40,9 +40,8 @@ std::optional<std::string> RestoreBatchScript(const std::string& sourcePath, con
                            consoleCodePage, spelling);
 }
 
-BatchFileResult WriteRestoreBatch(std::string sourcePath, std::string destination, std::string baseName,
-                                  int32_t pieceCount, HWND owner) {
-  const std::optional<std::string> script = RestoreBatchScript(sourcePath, baseName, pieceCount);
+BatchFileResult WriteRestoreBatch(const std::optional<std::string>& script, const std::string& destination,
+                                  const std::string& baseName, HWND owner) {
   if (!script) return BatchFileResult::NAME_UNREADABLE;
   std::string batchPath = destination + '\\' + baseName + ".Bat";
   fw::File file;
