@@ -1,6 +1,7 @@
-// The recovery set that a split writes on a fixed disk: its files and their names, the info
+// The recovery set that a split writes: on a fixed disk its files and their names, the info
 // file's record of it, par2cmdline's verdict and repairs, several passes of strips, a Break
-// or a failed file while it is written (no file of it may stay), the progress and the memory.
+// or a failed file while it is written (no file of it may stay), the progress and the memory;
+// on floppies (FAT disk images) the repair disks, and a full one.
 #include <doctest/doctest.h>
 
 #include <algorithm>
@@ -9,11 +10,13 @@
 #include <psapi.h>
 
 #include "job/Messages.h"
+#include "logic/SizeRules.h"
 #include "logic/Par2Packets.h"
 #include "logic/Par2Reader.h"
 #include "res/resource.h"
 #include "split/RecoverySet.h"
 #include "split/SplitWorker.h"
+#include "support/FloppyDrive.h"
 #include "support/Par2Client.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestSupport.h"
@@ -217,4 +220,100 @@ TEST_CASE("the recovery slices take at most 64 MiB beside the copy buffers, what
   // and 4 MiB for the set's packets, the thread and the windows.
   CHECK(peak <= (64 << 20) + (2 << 20) + int64_t(split.data.size()) + (4 << 20));
   CHECK(peak >= (60 << 20));  // the strips do take the budget
+}
+
+namespace {
+
+// A split of three 1.44 MB pieces (the last one short) onto FAT disks of that format, with one
+// piece's worth of recovery data: 45 slices of 32,768 bytes, in volumes of as many as fit
+// on a disk beside the index and the info file.
+struct FloppyRecoverySplit {
+  FloppyDrive drive{FloppyFormat::FAT_1440};
+  TempFolder folder;
+  const std::string data = test::PatternBytes(2 * 1457664 + 100000, 13);
+  WorkerStage stage;
+  std::string ended;
+  std::vector<unsigned> shown;
+
+  explicit FloppyRecoverySplit(std::vector<int> answers = {},
+                               const std::function<void(FloppyRecoverySplit&, ScriptedMessages&)>& during = {}) {
+    if (!drive.Ready()) return;
+    WriteWholeFile(folder / "REPORT.DOC", data);
+    ScriptedMessages boxes(answers, &stage.journal);
+    boxes.WhenShown(IDS_NEXT_DISK, [this] { drive.InsertEmptyDisk(); });
+    boxes.WhenShown(IDS_REPAIR_DISK, [this] { drive.InsertEmptyDisk(); });
+    if (during) during(*this, boxes);
+    ended = stage.Run(SplitWorker, stage.Job(folder / "REPORT.DOC", "A:\\", SIZE_FLOPPY_144,
+                                             EXTRA_BATCH_FILE | EXTRA_REPAIR_FILE));
+    shown = TextsShown(boxes);
+  }
+};
+
+const char* const NO_FAT_DISK = "skipped: no FAT disk image could be mounted as drive A: (fusefat needs root and /dev/fuse)";
+
+}  // namespace
+
+TEST_CASE("on floppies each volume comes on a repair disk of its own with the index and the info file") {
+  FloppyRecoverySplit split;
+  if (!split.drive.Ready()) {
+    MESSAGE(NO_FAT_DISK);
+    return;
+  }
+  REQUIRE(split.ended == ENDED_DONE);
+  // Two prompts for pieces, two for repair disks, and no full disk.
+  CHECK(split.shown == std::vector<unsigned>{IDS_NEXT_DISK, IDS_NEXT_DISK, IDS_REPAIR_DISK, IDS_REPAIR_DISK});
+  CHECK(split.stage.Only("box 198").size() == 2);
+  CHECK(split.stage.ProgressRoseToEnd());
+  REQUIRE(split.drive.DisksPutIn() == 5);
+  CHECK(split.drive.FilesOnDisk(0) == Names{"REPORT.000"});
+  CHECK(split.drive.FilesOnDisk(1) == Names{"REPORT.001"});
+  CHECK(split.drive.FilesOnDisk(2) == Names{"REPORT.002", "REPORT.Bat", "REPORT.Split"});
+  // 45 recovery slices: as many as fit on the first repair disk, the rest on the second.
+  const Names first = split.drive.FilesOnDisk(3), second = split.drive.FilesOnDisk(4);
+  REQUIRE(first.size() == 3);
+  REQUIRE(second.size() == 3);
+  CHECK(first[0] == "REPORT.Split");
+  CHECK(first[1] == "REPORT.par2");
+  CHECK(first[2].starts_with("REPORT.vol00+"));
+  CHECK(second[2].starts_with("REPORT.vol"));
+
+  // Every disk's files together in one folder, as a user would copy them for par2.
+  TempFolder together;
+  for (size_t disk = 0; disk < 5; ++disk) REQUIRE(split.drive.CopyFilesOfDisk(disk, together.Path()));
+  CHECK(ReadWholeFile(together / "REPORT.000") + ReadWholeFile(together / "REPORT.001") +
+            ReadWholeFile(together / "REPORT.002") ==
+        split.data);
+  const std::string info = ReadWholeFile(together / "REPORT.Split");
+  CHECK(info.ends_with("\r\n<PAR2>32768 2"));
+  const Par2Run verified = RunPar2("verify", together / "REPORT.par2");
+  CHECK_MESSAGE(verified.status == 0, verified.said);
+  const std::string lost = ReadWholeFile(together / "REPORT.001");
+  REQUIRE(DeleteFileA((together / "REPORT.001").c_str()));
+  const Par2Run repaired = RunPar2("repair", together / "REPORT.par2");
+  CHECK_MESSAGE(repaired.status == 0, repaired.said);
+  CHECK(ReadWholeFile(together / "REPORT.001") == lost);
+}
+
+TEST_CASE("a repair disk that is full is offered again; Retry writes its files on an empty one") {
+  FloppyRecoverySplit split({IDRETRY}, [](FloppyRecoverySplit& self, ScriptedMessages& boxes) {
+    // The first repair disk holds a file of a million bytes already.
+    boxes.WhenShown(IDS_REPAIR_DISK, [&self] {
+      self.drive.InsertEmptyDisk();
+      if (self.drive.DisksPutIn() == 4) WriteWholeFile("A:\\FILLER.BIN", std::string(1000000, 'x'));
+    });
+    boxes.WhenShown(IDS_RECOVERY_FILE_FAILED, [&self] { self.drive.InsertEmptyDisk(); });
+  });
+  if (!split.drive.Ready()) {
+    MESSAGE(NO_FAT_DISK);
+    return;
+  }
+  CHECK(split.ended == ENDED_DONE);
+  CHECK(split.shown ==
+        std::vector<unsigned>{IDS_NEXT_DISK, IDS_NEXT_DISK, IDS_REPAIR_DISK, IDS_RECOVERY_FILE_FAILED, IDS_REPAIR_DISK});
+  CHECK(split.stage.ProgressRoseToEnd());
+  REQUIRE(split.drive.DisksPutIn() == 6);
+  // The full disk keeps only what it held; the empty one after it got the volume.
+  CHECK(split.drive.FilesOnDisk(3) == Names{"FILLER.BIN"});
+  CHECK(split.drive.FilesOnDisk(4).size() == 3);
+  CHECK(split.drive.FilesOnDisk(5).size() == 3);
 }

@@ -6,17 +6,15 @@
 #include <windows.h>
 
 #include "job/Messages.h"
-#include "logic/Crc32.h"
-#include "logic/InfoFileFormat.h"
 #include "split/SplitWorker.h"
+#include "support/OldRepairFile.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestSupport.h"
 #include "support/WorkerStage.h"
 
 // The split writes the pieces and the info file, and the repair file is added as the program
-// once wrote it: the XOR of all pieces, each padded with zeros to the piece size, recorded by
-// its <REPAIR> line at the end of the info file. By default 100,000 bytes in pieces of
-// 40,000: REPORT.000 and .001 whole, .002 of 20,000 bytes, REPORT.Fix and REPORT.Split.
+// once wrote it. By default 100,000 bytes in pieces of 40,000: REPORT.000 and .001 whole,
+// .002 of 20,000 bytes, REPORT.Fix and REPORT.Split.
 struct RepairedSplit {
   TempFolder folder;
   const std::string data;
@@ -31,10 +29,7 @@ struct RepairedSplit {
     ScriptedMessages noBoxes({}, &splitting.journal);
     REQUIRE(splitting.Run(SplitWorker, splitting.Job(folder / "REPORT.DOC", folder / "out", pieceSize,
                                                      EXTRA_INFO_FILE)) == ENDED_DONE);
-    std::string repair(static_cast<size_t>(pieceSize), '\0');
-    for (size_t at = 0; at < data.size(); ++at) repair[at % repair.size()] ^= data[at];
-    WriteWholeFile(base + ".Fix", repair);
-    RecordRepairFileAsItIs();
+    AddOldRepairFile(base, pieceSize);
   }
   std::string Piece(int index) const { return base + ".00" + static_cast<char>('0' + index); }
   void Remove(const std::string& path) const { REQUIRE(DeleteFileA(path.c_str())); }
@@ -44,13 +39,7 @@ struct RepairedSplit {
     WriteWholeFile(path, bytes);
   }
   // The info file's record of the repair file, with the CRC-32 of the repair file as it is now.
-  void RecordRepairFileAsItIs() const {
-    const std::string repair = ReadWholeFile(base + ".Fix");
-    std::string info = ReadWholeFile(base + ".Split");
-    info = info.substr(0, info.find("\r\n<REPAIR>"));
-    WriteWholeFile(base + ".Split", info + RepairLine({static_cast<int32_t>(repair.size()),
-                                                       Crc32Update(0, repair.data(), repair.size())}));
-  }
+  void RecordRepairFileAsItIs() const { RecordOldRepairFile(base); }
 };
 
 inline std::vector<unsigned> TextsShown(const ScriptedMessages& boxes) {
