@@ -62,6 +62,8 @@ class BlockCopier {
   using Tap = std::function<void(const unsigned char* bytes, uint32_t length)>;
   void SetTap(Tap taker) { tap = std::move(taker); }
 
+  // Whether the last FAILED came from the user's Break.
+  bool BrokenOff() const { return brokenOff; }
   // Bytes written by all calls so far.
   int64_t Done() const { return done; }
   // The bytes the last call wrote (one piece), and their CRC-32.
@@ -91,4 +93,5 @@ class BlockCopier {
   int64_t done = 0;
   int64_t lastCopied = 0;
   uint32_t checksum = 0;
+  bool brokenOff = false;
 };

@@ -2,6 +2,7 @@
 
 #include "framework/CodePages.h"
 #include "framework/File.h"
+#include "job/FileCalls.h"
 #include "job/GuardedFile.h"
 #include "job/TracedStep.h"
 #include "logic/InfoFileFormat.h"
@@ -29,12 +30,7 @@ bool WriteRestoreInfo(const std::string& text, const std::string& destination, c
   if (!TracedStep("Trying to create info file...",
                   [&] { return CreateFileGuarded(infoPath, file, progress); }))
     return false;
-  return TracedStep("Trying to write info file...", [&] {
-           file.Write(text.data(), static_cast<uint32_t>(text.size()));
-           return true;
-         }) &&
-         TracedStep("Trying to close info file...", [&] {
-           file.Close();
-           return true;
-         });
+  return TracedStep("Trying to write info file...",
+                    [&] { return WriteFileBlock(file, text.data(), static_cast<uint32_t>(text.size())); }) &&
+         TracedStep("Trying to close info file...", [&] { return CloseFile(file); });
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "job/BlockCopier.h"
+#include "job/FileCalls.h"
 #include "job/GuardedFile.h"
 #include "res/resource.h"
 
@@ -19,40 +20,30 @@ RecoverySet::RecoverySet(WorkerReports& reports, BlockReader& reader, int64_t& w
 
 RecoverySet::~RecoverySet() { RemoveTemporary(); }
 
-void RecoverySet::Describe(std::vector<RecoveryInput> described, const Par2SplitPlan& splitPlan) {
+void RecoverySet::Describe(std::vector<Par2FileRecord> records, size_t pieces, int64_t pieceSize,
+                           const std::string* const* extraBytes, const Par2SplitPlan& splitPlan) {
   plan = splitPlan;
-  std::vector<std::string> names;
-  std::vector<Par2FileRecord> records;
-  for (RecoveryInput& input : described) {
-    names.push_back(input.record.name);
-    records.push_back(std::move(input.record));
-  }
+  std::vector<std::string> names(records.size());
+  for (size_t file = 0; file < records.size(); ++file) names[file] = records[file].name;
   set = std::make_unique<Par2SetPackets>(plan.sliceSize, std::move(records));
-  // The inputs in the Main packet's order, found by their names, which are unique in the set.
-  inputs.clear();
-  for (const Par2FileRecord& file : set->Files())
-    inputs.push_back(described[static_cast<size_t>(std::find(names.begin(), names.end(), file.name) - names.begin())]);
+  // The files in the Main packet's order, found by their names, which are unique in the set.
+  inputs = std::vector<InputSource>(names.size());
+  for (size_t file = 0; file < names.size(); ++file) {
+    const size_t given =
+        static_cast<size_t>(std::find(names.begin(), names.end(), set->Files()[file].name) - names.begin());
+    inputs[file] = given < pieces ? InputSource{int64_t(given) * pieceSize, nullptr}
+                                  : InputSource{0, extraBytes[given - pieces]};
+  }
 }
 
 bool RecoverySet::WriteBeside(CopyEnd source, const std::string& folder, const std::string& baseName) {
   const std::string base = folder + '\\' + baseName;
   const std::string index = set->IndexFile();
+  std::vector<Place> places(plan.recoverySlices);
   bool done = Start() && Create(Par2IndexFileName(base)) && WriteAt(*files.back(), 0, index.data(), index.size());
-  // Each volume's recovery packets with the copies of the critical packets after them, and
-  // the Creator packet at its end.
-  const std::string& critical = set->CriticalPackets();
-  std::vector<Place> places;
   for (uint32_t volume = 0; done && volume < plan.volumes.volumeCount; ++volume) {
-    const uint32_t first = volume * plan.volumes.slicesPerVolume, count = SlicesIn(volume);
-    done = Create(Par2VolumeFileName(base, first, count, plan.recoverySlices, SlicesIn(0)));
-    uint64_t offset = 0;
-    for (uint32_t k = 0; done && k < count; ++k) {
-      places.push_back({files.back().get(), offset});
-      offset += PAR2_RECOVERY_OVERHEAD + plan.sliceSize;
-      for (uint32_t copy = Par2CriticalCopiesAfter(k, count); done && copy > 0; --copy, offset += critical.size())
-        done = WriteAt(*files.back(), offset, critical.data(), critical.size());
-    }
-    done = done && WriteAt(*files.back(), offset, set->CreatorPacket().data(), set->CreatorPacket().size());
+    uint64_t end = 0;
+    done = Create(VolumeName(base, volume)) && LayOutVolume(*files.back(), volume, places, end);
   }
   done = done && Compute(source, places) && CloseAll();
   if (!done) RemoveWritten();
@@ -60,22 +51,28 @@ bool RecoverySet::WriteBeside(CopyEnd source, const std::string& folder, const s
   return done;
 }
 
-bool RecoverySet::ComputeAside(CopyEnd source) {
+// Each repair disk's files one after another in the temporary file, as they are copied: the
+// volume, the index file and the info file.
+bool RecoverySet::ComputeAside(CopyEnd source, const std::string& infoText) {
   RemoveTemporary();
-  if (!Start()) return false;
+  Start();
   char folder[MAX_PATH], path[MAX_PATH];
   if (!GetTempPathA(MAX_PATH, folder) || !GetTempFileNameA(folder, "pvr", 0, path)) return Fail(folder);
   temporary = std::make_unique<OpenFile>();
   temporary->path = path;
-  if (!temporary->file.Open(path, fw::File::UPDATE_EXCLUSIVE)) {
-    RemoveTemporary();
-    return Fail(path);
+  const std::string index = set->IndexFile();
+  std::vector<Place> places(plan.recoverySlices);
+  diskFiles = std::vector<DiskFiles>(plan.volumes.volumeCount);
+  uint64_t end = 0;
+  bool done = temporary->file.Open(path, fw::File::UPDATE_EXCLUSIVE) || Fail(path);
+  for (uint32_t volume = 0; done && volume < plan.volumes.volumeCount; ++volume) {
+    const uint64_t start = end;
+    done = LayOutVolume(*temporary, volume, places, end) && WriteAt(*temporary, end, index.data(), index.size()) &&
+           WriteAt(*temporary, end + index.size(), infoText.data(), infoText.size());
+    diskFiles[volume] = {start, end - start, index.size(), infoText.size()};
+    end += index.size() + infoText.size();
   }
-  // The packets one after another.
-  std::vector<Place> places;
-  for (uint32_t k = 0; k < plan.recoverySlices; ++k)
-    places.push_back({temporary.get(), uint64_t{k} * (PAR2_RECOVERY_OVERHEAD + plan.sliceSize)});
-  if (Compute(source, places)) return true;
+  if (done && Compute(source, places)) return true;
   RemoveTemporary();
   return false;
 }
@@ -87,33 +84,51 @@ void RecoverySet::RemoveTemporary() {
   temporary.reset();
 }
 
-bool RecoverySet::WriteDisk(uint32_t volume, const std::string& folder, const std::string& baseName,
-                            const std::string& infoText) {
+// The disk's three files copied from the temporary file with the usual copy of a floppy:
+// blocks of 32 KiB, each flushed at once.
+bool RecoverySet::WriteDisk(uint32_t volume, const std::string& folder, const std::string& baseName) {
   const std::string base = folder + '\\' + baseName;
-  const uint32_t first = volume * plan.volumes.slicesPerVolume, count = SlicesIn(volume);
-  const std::string& critical = set->CriticalPackets();
-  const uint64_t packetBytes = PAR2_RECOVERY_OVERHEAD + plan.sliceSize;
-  std::unique_ptr<unsigned char[]> block(new unsigned char[COPY_BLOCK_BYTES]);
-  bool done = Start() && Create(Par2VolumeFileName(base, first, count, plan.recoverySlices, SlicesIn(0)));
-  for (uint32_t k = 0; done && k < count; ++k) {
-    // The packet copied from the temporary file, then the copies of the critical packets.
-    const uint64_t start = uint64_t{first + k} * packetBytes;
-    for (uint64_t at = 0; done && at < packetBytes;) {
-      const uint32_t length = static_cast<uint32_t>(std::min<uint64_t>(COPY_BLOCK_BYTES, packetBytes - at));
-      done = ReadAt(*temporary, start + at, block.get(), length) && WriteFlushed(*files.back(), block.get(), length, true);
-      at += length;
+  const DiskFiles& disk = diskFiles[volume];
+  const std::string names[] = {VolumeName(base, volume), Par2IndexFileName(base), base + ".Split"};
+  const uint64_t lengths[] = {disk.volumeBytes, disk.indexBytes, disk.infoBytes};
+  BlockCopier copier(reports, IDS_ABORT_SPLIT, COPY_BLOCK_BYTES);
+  copier.Skip(work);
+  bool done = Start() && (SeekFile(temporary->file, disk.start) || Fail(temporary->path));
+  for (size_t file = 0; done && file < std::size(names); ++file) {
+    done = Create(names[file]);
+    if (done && copier.Copy({temporary->file, temporary->path}, {files.back()->file, names[file]},
+                            static_cast<int64_t>(lengths[file]), true) != BlockCopier::LIMIT_REACHED) {
+      brokenOff = copier.BrokenOff();
+      done = brokenOff ? false : Fail(names[file]);
     }
-    for (uint32_t copy = Par2CriticalCopiesAfter(k, count); done && copy > 0; --copy)
-      done = WriteFlushed(*files.back(), critical.data(), critical.size(), false);
   }
-  const std::string index = set->IndexFile();
-  done = done && WriteFlushed(*files.back(), set->CreatorPacket().data(), set->CreatorPacket().size(), false) &&
-         Create(Par2IndexFileName(base)) && WriteFlushed(*files.back(), index.data(), index.size(), false) &&
-         Create(base + ".Split") && WriteFlushed(*files.back(), infoText.data(), infoText.size(), false) &&
-         CloseAll();
+  work = copier.Done();
+  done = done && CloseAll();
   if (!done) RemoveWritten();
   files.clear();
   return done;
+}
+
+// The copies of the critical packets after each of the volume's recovery packets, and its
+// Creator packet at its end, written into the file from end on; where the recovery packets
+// go is noted in places, and end moves past the volume.
+bool RecoverySet::LayOutVolume(OpenFile& file, uint32_t volume, std::vector<Place>& places, uint64_t& end) {
+  const std::string& critical = set->CriticalPackets();
+  const uint32_t first = volume * plan.volumes.slicesPerVolume, count = SlicesIn(volume);
+  for (uint32_t k = 0; k < count; ++k) {
+    places[first + k] = {&file, end};
+    end += PAR2_RECOVERY_OVERHEAD + plan.sliceSize;
+    for (uint32_t copy = Par2CriticalCopiesAfter(k, count); copy > 0; --copy, end += critical.size())
+      if (!WriteAt(file, end, critical.data(), critical.size())) return false;
+  }
+  const std::string& creator = set->CreatorPacket();
+  end += creator.size();
+  return WriteAt(file, end - creator.size(), creator.data(), creator.size());
+}
+
+std::string RecoverySet::VolumeName(const std::string& base, uint32_t volume) const {
+  return Par2VolumeFileName(base, volume * plan.volumes.slicesPerVolume, SlicesIn(volume), plan.recoverySlices,
+                            SlicesIn(0));
 }
 
 uint32_t RecoverySet::SlicesIn(uint32_t volume) const {
@@ -125,6 +140,17 @@ bool RecoverySet::Start() {
   brokenOff = false;
   failedPath.clear();
   return true;
+}
+
+int64_t RecoverySet::DiskWork(const Par2SplitPlan& plan, uint64_t infoBytes) {
+  const uint64_t index = plan.criticalBytes + plan.creatorBytes;
+  int64_t bytes = 0;
+  for (uint32_t first = 0; first < plan.recoverySlices; first += plan.volumes.slicesPerVolume) {
+    const uint32_t count = std::min(plan.volumes.slicesPerVolume, plan.recoverySlices - first);
+    bytes += static_cast<int64_t>(Par2VolumeBytes(count, plan.sliceSize, plan.criticalBytes, plan.creatorBytes) +
+                                  index + infoBytes);
+  }
+  return bytes;
 }
 
 // The strips take the memory budget less what the set's packets and the packets' MD5s hold.
@@ -164,7 +190,7 @@ bool RecoverySet::ComputeStrip(CopyEnd source, RecoveryEncoder& encoder, uint64_
   uint32_t slice = 0;
   for (size_t file = 0; file < inputs.size(); ++file) {
     const uint64_t fileLength = set->Files()[file].length;
-    const RecoveryInput& input = inputs[file];
+    const InputSource& input = inputs[file];
     for (uint64_t sliceStart = 0; sliceStart < fileLength; sliceStart += plan.sliceSize, ++slice) {
       const uint64_t at = sliceStart + stripStart;
       if (at >= fileLength) continue;
@@ -197,53 +223,13 @@ bool RecoverySet::Create(const std::string& path) {
 }
 
 bool RecoverySet::WriteAt(OpenFile& file, uint64_t offset, const void* bytes, size_t length) {
-  try {
-    file.file.Seek(offset);
-    file.file.Write(bytes, static_cast<uint32_t>(length));
-  } catch (const fw::FileError&) {
-    return Fail(file.path);
-  }
-  return true;
-}
-
-bool RecoverySet::ReadAt(OpenFile& file, uint64_t offset, void* bytes, uint32_t length) {
-  try {
-    file.file.Seek(offset);
-    if (file.file.Read(bytes, length) == length) return true;
-  } catch (const fw::FileError&) {
-  }
-  return Fail(file.path);
-}
-
-// In blocks of a floppy copy, each flushed at once; counted bytes are work done.
-bool RecoverySet::WriteFlushed(OpenFile& file, const void* bytes, size_t length, bool counted) {
-  const auto* from = static_cast<const char*>(bytes);
-  for (size_t at = 0; at < length;) {
-    const uint32_t block = static_cast<uint32_t>(std::min<size_t>(COPY_BLOCK_BYTES, length - at));
-    try {
-      file.file.Write(from + at, block);
-      file.file.Flush();
-    } catch (const fw::FileError&) {
-      return Fail(file.path);
-    }
-    at += block;
-    if (counted) work += block;
-    if (reports.BlockDone(work, IDS_ABORT_SPLIT)) {
-      brokenOff = true;
-      return false;
-    }
-  }
-  return true;
+  return (SeekFile(file.file, offset) && WriteFileBlock(file.file, bytes, static_cast<uint32_t>(length))) ||
+         Fail(file.path);
 }
 
 bool RecoverySet::CloseAll() {
-  for (const std::unique_ptr<OpenFile>& file : files) {
-    try {
-      file->file.Close();
-    } catch (const fw::FileError&) {
-      return Fail(file->path);
-    }
-  }
+  for (const std::unique_ptr<OpenFile>& file : files)
+    if (!CloseFile(file->file)) return Fail(file->path);
   return true;
 }
 

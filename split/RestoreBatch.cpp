@@ -2,6 +2,7 @@
 
 #include "framework/CodePages.h"
 #include "framework/File.h"
+#include "job/FileCalls.h"
 #include "job/GuardedFile.h"
 #include "job/TraceLog.h"
 #include "job/TracedStep.h"
@@ -47,13 +48,8 @@ BatchFileResult WriteRestoreBatch(const std::optional<std::string>& script, cons
   fw::File file;
   if (!TracedStep("Trying to create BAT file...", [&] { return CreateFileGuarded(batchPath, file, owner); }))
     return BatchFileResult::FAILED;
-  bool written = TracedStep("Trying to write BAT file...", [&] {
-                   file.Write(script->data(), static_cast<uint32_t>(script->size()));
-                   return true;
-                 }) &&
-                 TracedStep("Trying to close BAT file...", [&] {
-                   file.Close();
-                   return true;
-                 });
+  bool written = TracedStep("Trying to write BAT file...",
+                            [&] { return WriteFileBlock(file, script->data(), static_cast<uint32_t>(script->size())); }) &&
+                 TracedStep("Trying to close BAT file...", [&] { return CloseFile(file); });
   return written ? BatchFileResult::WRITTEN : BatchFileResult::FAILED;
 }

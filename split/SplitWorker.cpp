@@ -5,6 +5,7 @@
 #include "framework/Texts.h"
 #include "framework/Volume.h"
 #include "job/BlockCopier.h"
+#include "job/FileCalls.h"
 #include "job/GuardedFile.h"
 #include "job/Messages.h"
 #include "job/WorkerJob.h"
@@ -32,6 +33,10 @@ constexpr Extra EXTRAS_IN_ORDER[] = {{EXTRA_PROGRAM_COPY, IDS_PROGRAM_COPY_FAILE
                                      {EXTRA_BATCH_FILE, IDS_BATCH_FILE_FAILED},
                                      {EXTRA_INFO_FILE, IDS_INFO_FILE_FAILED}};
 
+// The step of the recovery set that is done on a fixed disk: the whole set beside the pieces,
+// or on floppies the recovery packets computed aside; other steps write a volume's disk.
+constexpr uint32_t ON_FIXED_DISK = UINT32_MAX;
+
 // A name as the recovery set records it: in UTF-8, whatever the process's code page.
 std::string SetName(const std::string& name) { return fw::Recode(name, fw::NameCodePage(), CP_UTF8, '_').text; }
 
@@ -57,8 +62,8 @@ class Split {
   bool WriteBatchFile();
   std::string InfoText(const std::optional<RecoveryRecord>& record) const;
   bool WriteRecoverySet();
-  template <typename Step>
-  bool Retried(Step step);
+  bool Retried(uint32_t volume);
+  bool WriteRecoveryStep(uint32_t volume);
 
   WorkerJob& job;
   WorkerReports reports;
@@ -79,7 +84,8 @@ class Split {
   // so far (the pieces, as they are copied) and the set being written.
   bool withRecovery = false;
   Par2SplitPlan plan;
-  std::vector<RecoveryInput> described;
+  uint64_t infoBound = 0;  // the info file's length at most, as planned
+  std::vector<Par2FileRecord> described;
   std::optional<Par2FileDescriber> describing;  // the piece being copied
   RecoverySet recovery;
 
@@ -94,12 +100,8 @@ bool Split::Run() {
   reports.ShowFrom(job.sourcePath);
 
   uint64_t length = 0;
-  try {
-    if (!source.Open(job.sourcePath, fw::File::READ_SHARE_READ)) return reports.Fail(IDS_CANNOT_READ, job.sourcePath);
-    length = source.Length();
-  } catch (const fw::FileError&) {
+  if (!source.Open(job.sourcePath, fw::File::READ_SHARE_READ) || !FileLength(source, length))
     return reports.Fail(IDS_CANNOT_READ, job.sourcePath);
-  }
   if (!Admit(length)) return false;
   total = static_cast<int64_t>(length);
   if (job.extrasFlags & EXTRA_BATCH_FILE) batchScript = RestoreBatchScript(job.sourcePath, baseName, Layout().Count());
@@ -108,7 +110,7 @@ bool Split::Run() {
   if (withRecovery) job.extrasFlags |= EXTRA_INFO_FILE;
   if (withRecovery && !PlanRecovery()) return false;
   int64_t expected = total;
-  if (withRecovery) expected += RecoverySet::ComputingWork(total) + (floppy ? RecoverySet::DiskWork(plan) : 0);
+  if (withRecovery) expected += RecoverySet::ComputingWork(total) + (floppy ? RecoverySet::DiskWork(plan, infoBound) : 0);
   reports.ExpectWork(expected);
   return WritePieces() && WriteExtras() && (!withRecovery || WriteRecoverySet());
 }
@@ -144,15 +146,14 @@ bool Split::Admit(uint64_t length) {
 bool Split::PlanRecovery() {
   Par2SplitShape shape{Layout(), Par2Medium::FIXED_DISK, {}};
   if (floppy) shape.medium = job.pieceSize <= FLOPPY_720_PIECE_BYTES ? Par2Medium::FLOPPY_720 : Par2Medium::FLOPPY_144;
-  std::vector<std::string> names;
-  for (int32_t index = 0; index < shape.pieces.Count(); ++index)
-    names.push_back(SetName(baseName + '.' + PieceDigits(static_cast<uint32_t>(index))));
-  if (batchScript) {
-    shape.extraFiles.push_back(batchScript->size());
-    names.push_back(SetName(baseName + ".Bat"));
-  }
-  shape.extraFiles.push_back(InfoText(RecoveryRecord{MAX_PIECE_BYTES, static_cast<int32_t>(MOST_INPUT_SLICES)}).size());
-  names.push_back(SetName(baseName + ".Split"));
+  infoBound = InfoText(RecoveryRecord{MAX_PIECE_BYTES, static_cast<int32_t>(MOST_INPUT_SLICES)}).size();
+  shape.extraFiles = batchScript ? std::vector<uint64_t>{batchScript->size(), infoBound} : std::vector<uint64_t>{infoBound};
+  const size_t pieces = static_cast<size_t>(shape.pieces.Count());
+  std::vector<std::string> names(pieces + shape.extraFiles.size());
+  for (size_t index = 0; index < pieces; ++index)
+    names[index] = SetName(baseName + '.' + PieceDigits(static_cast<uint32_t>(index)));
+  if (batchScript) names[pieces] = SetName(baseName + ".Bat");
+  names.back() = SetName(baseName + ".Split");
   plan = PlanSplitRecovery(shape, names, static_cast<uint32_t>(job.recoveryPieces));
   if (plan.volumes.volumeCount > 0) return true;
   reports.ShowBox(IDS_RECOVERY_NO_ROOM, MB_OK | MB_ICONSTOP);
@@ -168,12 +169,11 @@ bool Split::WritePieces() {
     copier.SetTap([this](const unsigned char* bytes, uint32_t length) { describing->Add(bytes, length); });
   while (copier.Done() < total) {
     if (floppy && !AwaitDisk(IDS_NEXT_DISK, fw::LoadText(IDS_NEXT_DISK), pieceCount > 0)) return false;
-    const int64_t start = copier.Done();
     const std::string name = baseName + '.' + PieceDigits(pieceCount);
     std::string path = PiecePath(job.destinationPath, baseName, pieceCount++);
     reports.ShowTo(path);
     if (!CreateFileGuarded(path, piece, job.progressDialog)) return false;
-    int64_t remaining = total - start;
+    int64_t remaining = total - copier.Done();
     int64_t limit = remaining < job.pieceSize ? remaining : job.pieceSize;
     if (withRecovery) describing.emplace(SetName(name), plan.sliceSize);
     switch (copier.Copy({source, job.sourcePath}, {piece, path}, limit, floppy)) {
@@ -184,12 +184,8 @@ bool Split::WritePieces() {
     }
     checksums.wholeFile = Crc32Combine(checksums.wholeFile, copier.Checksum(), limit);
     checksums.pieces.push_back(copier.Checksum());
-    if (withRecovery) described.push_back({describing->Finish(), start, nullptr});
-    try {
-      piece.Close();
-    } catch (const fw::FileError&) {
-      return reports.Fail(IDS_WRITE_INCOMPLETE, path);
-    }
+    if (withRecovery) described.push_back(describing->Finish());
+    if (!CloseFile(piece)) return reports.Fail(IDS_WRITE_INCOMPLETE, path);
   }
   work = copier.Done();
   return true;
@@ -257,38 +253,49 @@ bool Split::WriteBatchFile() {
 // The recovery set over the pieces, the batch file and the info file as written. On a fixed
 // disk it lies beside the pieces; on floppies one more disk per volume follows the last one.
 bool Split::WriteRecoverySet() {
-  std::vector<RecoveryInput> inputs = std::move(described);
+  const size_t pieces = described.size();
+  const std::string* extraBytes[2] = {};
+  size_t extras = 0;
   for (const std::string* bytes : {batchScript ? &*batchScript : nullptr, &infoText}) {
     if (!bytes) continue;
     Par2FileDescriber describer(SetName(baseName + (bytes == &infoText ? ".Split" : ".Bat")), plan.sliceSize);
     describer.Add(bytes->data(), bytes->size());
-    inputs.push_back({describer.Finish(), 0, bytes});
+    described.push_back(describer.Finish());
+    extraBytes[extras++] = bytes;
   }
-  recovery.Describe(std::move(inputs), plan);
-  const CopyEnd from{source, job.sourcePath};
-  if (!floppy) return Retried([&] { return recovery.WriteBeside(from, job.destinationPath, baseName); });
-  if (!Retried([&] { return recovery.ComputeAside(from); })) return false;
-  const uint32_t disks = plan.volumes.volumeCount;
-  for (uint32_t volume = 0; volume < disks; ++volume) {
-    if (!AwaitDisk(IDS_REPAIR_DISK, fw::FormatText(IDS_REPAIR_DISK, volume + 1, disks), true)) return false;
+  recovery.Describe(std::move(described), pieces, job.pieceSize, extraBytes, plan);
+  // The disks' work as the files are, within what was planned: the bar only moves forward.
+  if (floppy) reports.ExpectWork(recovery.DiskWork(infoText.size()) - RecoverySet::DiskWork(plan, infoBound));
+  if (!Retried(ON_FIXED_DISK)) return false;
+  for (uint32_t volume = 0; floppy && volume < plan.volumes.volumeCount; ++volume) {
+    if (!AwaitDisk(IDS_REPAIR_DISK, fw::FormatText(IDS_REPAIR_DISK, volume + 1, plan.volumes.volumeCount), true))
+      return false;
     reports.ShowTo(job.destinationPath + '\\' + baseName + ".par2");
-    if (!Retried([&] { return recovery.WriteDisk(volume, job.destinationPath, baseName, infoText); })) return false;
+    if (!Retried(volume)) return false;
   }
   return true;
 }
 
 // Runs a step of the recovery set until it succeeds, while the user chooses Retry after a
 // recovery file that could not be written; the work of a failed try is done once more.
-template <typename Step>
-bool Split::Retried(Step step) {
+bool Split::Retried(uint32_t volume) {
   for (;;) {
     const int64_t begun = work;
-    if (step()) return true;
+    if (WriteRecoveryStep(volume)) return true;
     if (recovery.BrokenOff() || recovery.FailedPath().empty()) return false;
     if (reports.ShowBox(IDS_RECOVERY_FILE_FAILED, recovery.FailedPath(), MB_RETRYCANCEL) != IDRETRY) return false;
     reports.AnimationPlay();
     reports.ExpectWork(work - begun);
   }
+}
+
+// The set beside the pieces; on floppies, its recovery packets computed aside, then the
+// files of one volume's disk.
+bool Split::WriteRecoveryStep(uint32_t volume) {
+  const CopyEnd from{source, job.sourcePath};
+  if (!floppy) return recovery.WriteBeside(from, job.destinationPath, baseName);
+  if (volume == ON_FIXED_DISK) return recovery.ComputeAside(from, infoText);
+  return recovery.WriteDisk(volume, job.destinationPath, baseName);
 }
 
 }  // namespace
