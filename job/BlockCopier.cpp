@@ -1,5 +1,6 @@
 #include "job/BlockCopier.h"
 
+#include "job/FileCalls.h"
 #include "job/TraceLog.h"
 #include "logic/Crc32.h"
 #include "logic/PieceNames.h"
@@ -19,6 +20,7 @@ BlockCopier::BlockCopier(WorkerReports& reports, unsigned breakQuestion, uint32_
 
 BlockCopier::Result BlockCopier::Copy(CopyEnd source, CopyEnd target, int64_t limit, bool flushEachBlock) {
   checksum = 0;
+  brokenOff = false;
   for (lastCopied = 0; lastCopied < limit;) {
     if (fill == 0) {
       if (!Refill(source)) {
@@ -34,11 +36,12 @@ BlockCopier::Result BlockCopier::Copy(CopyEnd source, CopyEnd target, int64_t li
       return FAILED;
     }
     checksum = Crc32Update(checksum, buffer.get() + position, chunk);
+    if (tap) tap(reinterpret_cast<const unsigned char*>(buffer.get()) + position, chunk);
     lastCopied += chunk;
     done += chunk;
     position += chunk;
     fill -= chunk;
-    if (reports.BlockDone(done, breakQuestion)) return FAILED;
+    if ((brokenOff = reports.BlockDone(done, breakQuestion))) return FAILED;
   }
   return LIMIT_REACHED;
 }
@@ -48,24 +51,14 @@ bool BlockCopier::Refill(CopyEnd source) {
   position = 0;
   fill = 0;
   Announce(&CopySteps::read);
-  try {
-    fill = source.file.Read(buffer.get(), blockBytes);
-  } catch (const fw::FileError&) {
-    return Outcome(false);
-  }
-  return Outcome(true);
+  return Outcome(ReadFileBlock(source.file, buffer.get(), blockBytes, fill));
 }
 
 bool BlockCopier::WriteChunk(CopyEnd target, uint32_t chunk, bool flush) {
   Announce(&CopySteps::write);
-  try {
-    target.file.Write(buffer.get() + position, chunk);
-    Announce(&CopySteps::flush);
-    if (flush) target.file.Flush();
-  } catch (const fw::FileError&) {
-    return Outcome(false);
-  }
-  return Outcome(true);
+  if (!WriteFileBlock(target.file, buffer.get() + position, chunk)) return Outcome(false);
+  Announce(&CopySteps::flush);
+  return Outcome(!flush || FlushFile(target.file));
 }
 
 void BlockCopier::Announce(const char* CopySteps::*step) const {

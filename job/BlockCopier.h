@@ -4,6 +4,7 @@
 // block after block.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -56,6 +57,13 @@ class BlockCopier {
   // target's path.
   Result Copy(CopyEnd source, CopyEnd target, int64_t limit, bool flushEachBlock);
 
+  // What else takes the bytes of every block as it is written, after its CRC-32 (the
+  // recovery set's hashes of a piece); nothing when empty.
+  using Tap = std::function<void(const unsigned char* bytes, uint32_t length)>;
+  void SetTap(Tap taker) { tap = std::move(taker); }
+
+  // Whether the last FAILED came from the user's Break.
+  bool BrokenOff() const { return brokenOff; }
   // Bytes written by all calls so far.
   int64_t Done() const { return done; }
   // The bytes the last call wrote (one piece), and their CRC-32.
@@ -78,10 +86,12 @@ class BlockCopier {
   const unsigned breakQuestion;
   const uint32_t blockBytes;
   const CopySteps* const steps;
+  Tap tap;
   std::unique_ptr<char[]> buffer;
   uint32_t fill = 0;      // bytes read into the buffer and not yet written
   uint32_t position = 0;  // where they start in the buffer
   int64_t done = 0;
   int64_t lastCopied = 0;
   uint32_t checksum = 0;
+  bool brokenOff = false;
 };

@@ -140,8 +140,7 @@
 #define IDS_FILE_TOO_LARGE_FOR_VOLUME 173
 // A batch file that COMMAND.COM runs but cannot read
 #define IDS_BATCH_NEEDS_NT 174
-// The repair file: writing it, the Files page's sentence (for one disk), mending a piece with it
-#define IDS_REPAIR_FILE_FAILED 180
+// The repair file: the Files page's sentence (for one disk), mending a piece with it
 #define IDS_EXTRAS_REPAIR_FILE 181
 #define IDS_SET_PIECE_ASIDE 182
 #define IDS_REPAIR_FILE_DAMAGED 183
@@ -159,6 +158,11 @@
 #define IDS_CHECK_MENDABLE 194
 #define IDS_CHECK_NOT_MENDABLE 195
 #define IDS_CHECK_SIZES_ONLY 196
+// The recovery set of a split: a file of it that cannot be written, the prompt for each disk
+// of a volume after the last piece's, and floppies too small for a volume beside its index
+#define IDS_RECOVERY_FILE_FAILED 197
+#define IDS_REPAIR_DISK 198
+#define IDS_RECOVERY_NO_ROOM 199
 // The recovery data in the Files page's sentence: for more than one disk, and the info
 // file it needs where the sentence does not name that already
 #define IDS_EXTRAS_RECOVERY_DISKS 200

@@ -2,6 +2,7 @@
 
 #include "support/ExpectedInfo.h"
 #include "support/FloppyDrive.h"
+#include "support/OldRepairFile.h"
 #include "support/TestSupport.h"
 #include "support/WorkerStage.h"
 
@@ -116,14 +117,42 @@ TEST_CASE("a hidden progress window shrinks to nothing; without the switch it sh
   }
 }
 
-TEST_CASE("with the repair file the split asks for one more disk, and a restore mends a lost disk from it") {
+TEST_CASE("with recovery data the split asks for each repair disk by its number after the last piece's") {
+  FloppyDrive drive;
+  TempFolder source, disk1, disk2, disk3, disk4;
+  const std::string original = test::PatternBytes(2 * 730112 + 5000, 9);
+  WriteWholeFile(source / "REPORT.DOC", original);
+  test::RunningProgram split("/s \"" + (source / "REPORT.DOC") + "\" /n72 /of /nd A:\\");
+  for (const TempFolder* disk : {&disk1, &disk2}) {
+    HWND box = ExpectBox(split, NEXT_DISK);
+    MoveAll("A:", disk->Path());
+    test::AnswerMessageBox(box, IDOK);
+  }
+  HWND box = ExpectBox(split, "Please insert repair disk 1 of 2.");
+  CHECK(FilesIn("A:") == std::vector<std::string>{".parvola-test-floppy", "REPORT.002", "REPORT.Split"});
+  MoveAll("A:", disk3.Path());
+  test::AnswerMessageBox(box, IDOK);
+  // One piece's worth on 720 KB disks: 23 slices of 32,768 bytes, 21 on the first repair disk.
+  box = ExpectBox(split, "Please insert repair disk 2 of 2.");
+  CHECK(FilesIn("A:") == std::vector<std::string>{".parvola-test-floppy", "REPORT.Split", "REPORT.par2",
+                                                   "REPORT.vol00+21.par2"});
+  CHECK(ReadWholeFile("A:\\REPORT.Split") == ReadWholeFile(disk3 / "REPORT.Split"));
+  MoveAll("A:", disk4.Path());
+  test::AnswerMessageBox(box, IDOK);
+  REQUIRE(split.WaitForExit(30000));
+  CHECK(split.ExitCode() == 0);
+  CHECK(FilesIn("A:") == std::vector<std::string>{".parvola-test-floppy", "REPORT.Split", "REPORT.par2",
+                                                   "REPORT.vol21+02.par2"});
+}
+
+TEST_CASE("a restore mends a lost disk from the repair file of an older split on a disk after the last one") {
   FloppyDrive drive;
   TempFolder source, disk1, disk2, disk3, disk4, restored;
   const std::string original = test::PatternBytes(2 * 730112 + 5000, 9);
   WriteWholeFile(source / "REPORT.DOC", original);
   {
-    test::RunningProgram split("/s \"" + (source / "REPORT.DOC") + "\" /n72 /of /nd A:\\");
-    for (const TempFolder* disk : {&disk1, &disk2, &disk3}) {
+    test::RunningProgram split("/s \"" + (source / "REPORT.DOC") + "\" /n72 /or /nd A:\\");
+    for (const TempFolder* disk : {&disk1, &disk2}) {
       HWND box = ExpectBox(split, NEXT_DISK);
       MoveAll("A:", disk->Path());
       test::AnswerMessageBox(box, IDOK);
@@ -131,12 +160,18 @@ TEST_CASE("with the repair file the split asks for one more disk, and a restore 
     REQUIRE(split.WaitForExit(30000));
     CHECK(split.ExitCode() == 0);
   }
-  // The last piece's disk has its info file as before; the disk after it the repair file
-  // and a second copy of the info file.
-  CHECK(FilesIn(disk3.Path()) == std::vector<std::string>{"REPORT.002", "REPORT.Split"});
-  CHECK(FilesIn("A:") == std::vector<std::string>{".parvola-test-floppy", "REPORT.Fix", "REPORT.Split"});
-  CHECK(ReadWholeFile("A:\\REPORT.Split") == ReadWholeFile(disk3 / "REPORT.Split"));
-  CHECK(FileLength("A:\\REPORT.Fix") == 730112);
+  // The repair file as the older split wrote it, on a disk of its own with a second copy of
+  // the info file; the last disk's info file records it too.
+  MoveAll("A:", disk3.Path());
+  TempFolder all;
+  for (const TempFolder* disk : {&disk1, &disk2, &disk3})
+    for (const std::string& name : FilesIn(disk->Path()))
+      REQUIRE(CopyFileA((*disk / name).c_str(), (all / name).c_str(), FALSE));
+  AddOldRepairFile(all / "REPORT", 730112);
+  for (const std::string& to : {disk3 / "REPORT.Split", disk4 / "REPORT.Split"})
+    REQUIRE(CopyFileA((all / "REPORT.Split").c_str(), to.c_str(), FALSE));
+  REQUIRE(CopyFileA((all / "REPORT.Fix").c_str(), (disk4 / "REPORT.Fix").c_str(), FALSE));
+  MoveAll(disk4.Path(), "A:");
 
   // The second disk is lost. The restore starts from the repair disk.
   test::RunningProgram restore("/u A:\\REPORT.Split /nd \"" + restored.Path() + "\"");
