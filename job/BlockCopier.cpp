@@ -1,6 +1,7 @@
 #include "job/BlockCopier.h"
 
-#include "job/FileCalls.h"
+#include <cstring>
+
 #include "job/TraceLog.h"
 #include "logic/Crc32.h"
 #include "logic/PieceNames.h"
@@ -21,6 +22,7 @@ BlockCopier::BlockCopier(WorkerReports& reports, unsigned breakQuestion, uint32_
 BlockCopier::Result BlockCopier::Copy(CopyEnd source, CopyEnd target, int64_t limit, bool flushEachBlock) {
   checksum = 0;
   brokenOff = false;
+  salvaged = false;
   for (lastCopied = 0; lastCopied < limit;) {
     if (fill == 0) {
       if (!Refill(source)) {
@@ -46,19 +48,46 @@ BlockCopier::Result BlockCopier::Copy(CopyEnd source, CopyEnd target, int64_t li
   return LIMIT_REACHED;
 }
 
-// Reads the next block into the empty buffer; false when the read failed.
+// Reads the next block into the empty buffer; false when the read failed (and was not
+// salvaged).
 bool BlockCopier::Refill(CopyEnd source) {
   position = 0;
   fill = 0;
   Announce(&CopySteps::read);
-  return Outcome(ReadFileBlock(source.file, buffer.get(), blockBytes, fill));
+  if (source.file.Read(buffer.get(), blockBytes, fill)) {
+    sourceRead += fill;
+    return Outcome(true);
+  }
+  Outcome(false);
+  if (!salvage) return false;
+  SalvageBlock(source);
+  return true;
+}
+
+// The block again from where the failed read began, a sector at a time, until the block
+// is full or the file ends.
+void BlockCopier::SalvageBlock(CopyEnd source) {
+  constexpr uint32_t SECTOR_BYTES = 512;
+  Trace().WriteLine("Reading the block sector by sector");
+  while (fill < blockBytes) {
+    const uint32_t wanted = blockBytes - fill < SECTOR_BYTES ? blockBytes - fill : SECTOR_BYTES;
+    uint32_t got = 0;
+    if (!source.file.Seek(sourceRead) || !source.file.Read(buffer.get() + fill, wanted, got)) {
+      std::memset(buffer.get() + fill, 0, wanted);
+      got = wanted;
+      salvaged = true;
+    }
+    fill += got;
+    sourceRead += got;
+    if (got < wanted) break;  // the end of the file
+  }
 }
 
 bool BlockCopier::WriteChunk(CopyEnd target, uint32_t chunk, bool flush) {
   Announce(&CopySteps::write);
-  if (!WriteFileBlock(target.file, buffer.get() + position, chunk)) return Outcome(false);
+  if (!target.file.Write(buffer.get() + position, chunk)) return Outcome(false);
   Announce(&CopySteps::flush);
-  return Outcome(!flush || FlushFile(target.file));
+  return Outcome(!flush || target.file.Flush());
 }
 
 void BlockCopier::Announce(const char* CopySteps::*step) const {

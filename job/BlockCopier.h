@@ -74,9 +74,22 @@ class BlockCopier {
   void ForgetLastCopy() { done -= lastCopied; }
   // Counts bytes as done that the job leaves out for now (a piece to be rebuilt later).
   void Skip(int64_t bytes) { done += bytes; }
+  // Forgets the bytes read past the last call's limit: the next call starts on a new source,
+  // read from its start.
+  void DropRest() {
+    fill = 0;
+    sourceRead = 0;
+  }
+
+  // From now on a block that cannot be read is read again sector by sector: each sector that
+  // reads is kept, each that does not becomes zeros, and the copy goes on. Salvaged() tells
+  // whether the last call met such a block.
+  void SalvageUnreadableBlocks() { salvage = true; }
+  bool Salvaged() const { return salvaged; }
 
  private:
   bool Refill(CopyEnd source);
+  void SalvageBlock(CopyEnd source);
   bool WriteChunk(CopyEnd target, uint32_t chunk, bool flush);
   // The trace of one step: its announcement, then its outcome (returned).
   void Announce(const char* CopySteps::*step) const;
@@ -94,4 +107,7 @@ class BlockCopier {
   int64_t lastCopied = 0;
   uint32_t checksum = 0;
   bool brokenOff = false;
+  uint64_t sourceRead = 0;  // bytes read from the last call's source, where its next read starts
+  bool salvage = false;
+  bool salvaged = false;
 };

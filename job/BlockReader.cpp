@@ -1,6 +1,5 @@
 #include "job/BlockReader.h"
 
-#include "job/FileCalls.h"
 #include "logic/Crc32.h"
 #include "res/resource.h"
 
@@ -9,7 +8,7 @@ BlockReader::BlockReader(WorkerReports& reports, int64_t& done, unsigned breakQu
       block(new unsigned char[FIXED_DISK_BLOCK_BYTES]) {}
 
 bool BlockReader::ReadAt(CopyEnd file, uint64_t position, uint64_t length, const Take& take) {
-  if (SeekFile(file.file, position)) return Read(file, length, take);
+  if (file.file.Seek(position)) return Read(file, length, take);
   brokenOff = false;
   return reports.Fail(IDS_READ_INCOMPLETE, file.path);
 }
@@ -27,8 +26,7 @@ bool BlockReader::Read(CopyEnd file, uint64_t length, const Take& take) {
     const uint32_t wanted = length - at < FIXED_DISK_BLOCK_BYTES ? static_cast<uint32_t>(length - at)
                                                                  : FIXED_DISK_BLOCK_BYTES;
     uint32_t got = 0;
-    if (!ReadFileBlock(file.file, block.get(), wanted, got)) got = 0;
-    if (got != wanted) return reports.Fail(IDS_READ_INCOMPLETE, file.path);
+    if (!file.file.Read(block.get(), wanted, got) || got != wanted) return reports.Fail(IDS_READ_INCOMPLETE, file.path);
     take(block.get(), got);
     at += got;
     done += got;

@@ -167,6 +167,13 @@
 // file it needs where the sentence does not name that already
 #define IDS_EXTRAS_RECOVERY_DISKS 200
 #define IDS_EXTRAS_RECOVERY_NEEDS 201
+// The mend of a restore from a recovery set: setting a piece aside, the repair disks, what
+// cannot be mended
+#define IDS_SET_ASIDE_FOR_RECOVERY 202
+#define IDS_INSERT_REPAIR_DISK 203
+#define IDS_RECOVERY_TOO_FEW 204
+#define IDS_REBUILT_SLICES_DAMAGED 205
+#define IDS_NO_RECOVERY_SET 206
 #define IDS_APPLICATION_TITLE 57344
 
 // The help window: its template, its controls and its packed texts (one per language)

@@ -99,8 +99,7 @@ bool Check::ReadPiece(int32_t index, PieceFinding& finding) {
   uint64_t length = 0;
   uint32_t checksum = 0;
   bool read = TracedStep("Trying to measure the split file...", [&] {
-    length = piece.Length();
-    return true;
+    return piece.Length(length);
   });
   if (!read)
     reports.Fail(IDS_READ_INCOMPLETE, path);

@@ -41,8 +41,7 @@ RepairFileState CompareRepairFile(WorkerReports& reports, BlockReader& reader, C
                                   const RepairRecord& record) {
   uint64_t length = 0;
   if (!TracedStep("Trying to measure the repair file...", [&] {
-        length = repair.file.Length();
-        return true;
+        return repair.file.Length(length);
       })) {
     reports.Fail(IDS_READ_INCOMPLETE, repair.path);
     return RepairFileState::UNREAD;

@@ -2,7 +2,6 @@
 
 #include "framework/CodePages.h"
 #include "framework/File.h"
-#include "job/FileCalls.h"
 #include "job/GuardedFile.h"
 #include "job/TracedStep.h"
 #include "logic/InfoFileFormat.h"
@@ -31,6 +30,6 @@ bool WriteRestoreInfo(const std::string& text, const std::string& destination, c
                   [&] { return CreateFileGuarded(infoPath, file, progress); }))
     return false;
   return TracedStep("Trying to write info file...",
-                    [&] { return WriteFileBlock(file, text.data(), static_cast<uint32_t>(text.size())); }) &&
-         TracedStep("Trying to close info file...", [&] { return CloseFile(file); });
+                    [&] { return file.Write(text.data(), static_cast<uint32_t>(text.size())); }) &&
+         TracedStep("Trying to close info file...", [&] { return file.Close(); });
 }

@@ -5,7 +5,6 @@
 #include "framework/App.h"
 #include "framework/File.h"
 #include "job/BlockCopier.h"
-#include "job/FileCalls.h"
 #include "job/GuardedFile.h"
 #include "job/TraceLog.h"
 #include "job/TracedStep.h"
@@ -29,11 +28,11 @@ bool WriteProgramCopy(std::string destination, HWND owner) {
   uint32_t count = 0;
   do {
     if (!TracedStep("Trying to read from parvola file...",
-                    [&] { return ReadFileBlock(source, buffer.data(), COPY_BLOCK_BYTES, count); }) ||
-        !TracedStep("Trying to write to the parvola file...", [&] { return WriteFileBlock(target, buffer.data(), count); }))
+                    [&] { return source.Read(buffer.data(), COPY_BLOCK_BYTES, count); }) ||
+        !TracedStep("Trying to write to the parvola file...", [&] { return target.Write(buffer.data(), count); }))
       return false;
   } while (count > 0);
 
-  return TracedStep("Trying to close parvola file (copy)...", [&] { return CloseFile(target); }) &&
-         TracedStep("Trying to close parvola file (original)...", [&] { return CloseFile(source); });
+  return TracedStep("Trying to close parvola file (copy)...", [&] { return target.Close(); }) &&
+         TracedStep("Trying to close parvola file (original)...", [&] { return source.Close(); });
 }

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "job/BlockCopier.h"
-#include "job/FileCalls.h"
 #include "job/GuardedFile.h"
 #include "res/resource.h"
 
@@ -93,7 +92,7 @@ bool RecoverySet::WriteDisk(uint32_t volume, const std::string& folder, const st
   const uint64_t lengths[] = {disk.volumeBytes, disk.indexBytes, disk.infoBytes};
   BlockCopier copier(reports, IDS_ABORT_SPLIT, COPY_BLOCK_BYTES);
   copier.Skip(work);
-  bool done = Start() && (SeekFile(temporary->file, disk.start) || Fail(temporary->path));
+  bool done = Start() && (temporary->file.Seek(disk.start) || Fail(temporary->path));
   for (size_t file = 0; done && file < std::size(names); ++file) {
     done = Create(names[file]);
     if (done && copier.Copy({temporary->file, temporary->path}, {files.back()->file, names[file]},
@@ -223,13 +222,13 @@ bool RecoverySet::Create(const std::string& path) {
 }
 
 bool RecoverySet::WriteAt(OpenFile& file, uint64_t offset, const void* bytes, size_t length) {
-  return (SeekFile(file.file, offset) && WriteFileBlock(file.file, bytes, static_cast<uint32_t>(length))) ||
+  return (file.file.Seek(offset) && file.file.Write(bytes, static_cast<uint32_t>(length))) ||
          Fail(file.path);
 }
 
 bool RecoverySet::CloseAll() {
   for (const std::unique_ptr<OpenFile>& file : files)
-    if (!CloseFile(file->file)) return Fail(file->path);
+    if (!file->file.Close()) return Fail(file->path);
   return true;
 }
 

@@ -2,7 +2,6 @@
 
 #include "framework/CodePages.h"
 #include "framework/File.h"
-#include "job/FileCalls.h"
 #include "job/GuardedFile.h"
 #include "job/TraceLog.h"
 #include "job/TracedStep.h"
@@ -49,7 +48,7 @@ BatchFileResult WriteRestoreBatch(const std::optional<std::string>& script, cons
   if (!TracedStep("Trying to create BAT file...", [&] { return CreateFileGuarded(batchPath, file, owner); }))
     return BatchFileResult::FAILED;
   bool written = TracedStep("Trying to write BAT file...",
-                            [&] { return WriteFileBlock(file, script->data(), static_cast<uint32_t>(script->size())); }) &&
-                 TracedStep("Trying to close BAT file...", [&] { return CloseFile(file); });
+                            [&] { return file.Write(script->data(), static_cast<uint32_t>(script->size())); }) &&
+                 TracedStep("Trying to close BAT file...", [&] { return file.Close(); });
   return written ? BatchFileResult::WRITTEN : BatchFileResult::FAILED;
 }

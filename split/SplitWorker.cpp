@@ -5,7 +5,6 @@
 #include "framework/Texts.h"
 #include "framework/Volume.h"
 #include "job/BlockCopier.h"
-#include "job/FileCalls.h"
 #include "job/GuardedFile.h"
 #include "job/Messages.h"
 #include "job/WorkerJob.h"
@@ -100,7 +99,7 @@ bool Split::Run() {
   reports.ShowFrom(job.sourcePath);
 
   uint64_t length = 0;
-  if (!source.Open(job.sourcePath, fw::File::READ_SHARE_READ) || !FileLength(source, length))
+  if (!source.Open(job.sourcePath, fw::File::READ_SHARE_READ) || !source.Length(length))
     return reports.Fail(IDS_CANNOT_READ, job.sourcePath);
   if (!Admit(length)) return false;
   total = static_cast<int64_t>(length);
@@ -185,7 +184,7 @@ bool Split::WritePieces() {
     checksums.wholeFile = Crc32Combine(checksums.wholeFile, copier.Checksum(), limit);
     checksums.pieces.push_back(copier.Checksum());
     if (withRecovery) described.push_back(describing->Finish());
-    if (!CloseFile(piece)) return reports.Fail(IDS_WRITE_INCOMPLETE, path);
+    if (!piece.Close()) return reports.Fail(IDS_WRITE_INCOMPLETE, path);
   }
   work = copier.Done();
   return true;
