@@ -8,12 +8,14 @@
 
 #include "fuzz/Require.h"
 #include "logic/Letters.h"
+#include "logic/RecoveryAmount.h"
 #include "logic/SplitCommandLine.h"
 #include "native/FakeLongFileNames.h"
 
 namespace {
 
-const char* const SWITCH_NAMES[] = {"u", "s", "n14", "n72", "np", "nb", "nk", "nm", "op", "or", "ob", "nd", "na"};
+const char* const SWITCH_NAMES[] = {"u",  "s",  "n14", "n72", "np", "nb", "nk", "nm",
+                                    "op", "or", "ob",  "of",  "t",  "nd", "na", "nf"};
 
 std::string Argument(FuzzedDataProvider& input) {
   switch (input.ConsumeIntegralInRange(0, 4)) {
@@ -57,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   if (arguments.size() > 1) REQUIRE_PROPERTY(result == (line.valid != 0));
   for (int flag : {line.restoreMode, line.splitMode, line.floppy144, line.floppy720, line.copyProgram,
-                   line.writeInfoFile, line.writeBatchFile, line.unattended, line.unattendedAsked, line.hideProgress,
+                   line.writeInfoFile, line.writeBatchFile, line.writeRepairFile, line.checkMode, line.unattended, line.unattendedAsked, line.hideProgress,
                    line.valid})
     REQUIRE_PROPERTY(IsFlag(flag));
   for (int value : {line.pieceCount, line.pieceBytes, line.pieceKilobytes, line.pieceMegabytes})
@@ -65,6 +67,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int sizeChoices = line.floppy144 + line.floppy720 + (line.pieceCount != 0) + (line.pieceBytes != 0) +
                           (line.pieceKilobytes != 0) + (line.pieceMegabytes != 0);
   REQUIRE_PROPERTY(sizeChoices <= 1);
+  // Recovery data comes in an amount of 1 to 99 pieces' worth, or not at all.
+  REQUIRE_PROPERTY(line.recoveryPieces == 0 || IsRecoveryAmount(line.recoveryPieces));
+  REQUIRE_PROPERTY((line.recoveryPieces != 0) == (line.writeRepairFile != 0));
   REQUIRE_PROPERTY(!(line.restoreMode && line.splitMode));
   REQUIRE_PROPERTY(!line.restoreMode || !line.fileArgument.empty());
   REQUIRE_PROPERTY(!line.splitMode || !line.fileArgument.empty());

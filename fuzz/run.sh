@@ -29,9 +29,11 @@ for target in "${targets[@]}"; do
   corpus="$build/corpus/$target" findings="$build/findings/$target" log="$build/$target.log"
   mkdir -p "$corpus"
   rm -rf "$findings" && mkdir -p "$findings"
-  # The info file is read up to 32 KiB: its inputs may grow past that.
+  # The info file is read up to 32 KiB, and recovery sets' seeds are a few KiB: their
+  # inputs may grow past that.
   max_len=4096
   [ "$target" = info_file ] && max_len=40000
+  [ "$target" = par2_packets ] && max_len=16384
   seeds=()
   [ -d "$parvola_root/fuzz/corpus/$target" ] && seeds=("$parvola_root/fuzz/corpus/$target")
   status=0

@@ -27,11 +27,16 @@ constexpr unsigned WM_AUTO_START = WM_USER_BASE + 15;
 // The length is NO_SOURCE when the field is empty or the file cannot be split.
 constexpr int64_t NO_SOURCE = -1;
 
+// WM_SET_EXTRAS carries the extras flags as its first parameter and, as its second, the
+// amount of recovery data in pieces' worth (1 to 99), or NO_RECOVERY_AMOUNT while the
+// Extras page's field holds no amount in that range.
+constexpr int32_t NO_RECOVERY_AMOUNT = 0;
+
 // Extras written to the last disk.
 constexpr uint32_t EXTRA_PROGRAM_COPY = 1;
 constexpr uint32_t EXTRA_INFO_FILE = 2;
 constexpr uint32_t EXTRA_BATCH_FILE = 4;
-constexpr uint32_t EXTRA_REPAIR_FILE = 8;
+constexpr uint32_t EXTRA_REPAIR_FILE = 8;  // recovery data, in the job's amount
 
 // Shell registration choices.
 constexpr uint32_t REGISTER_EXTENSION = 1;

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "job/StopRequest.h"
+#include "logic/RecoveryAmount.h"
 
 // The kinds of job.
 constexpr int32_t JOB_RESTORE = 0;
@@ -19,6 +20,7 @@ struct WorkerJob {
   int32_t mode = JOB_RESTORE;     // JOB_SPLIT, JOB_RESTORE or JOB_CHECK
   int32_t pieceSize = 0;          // a size option: bytes, or one of the two floppy sizes
   uint32_t extrasFlags = 0;       // EXTRA_PROGRAM_COPY | EXTRA_INFO_FILE | EXTRA_BATCH_FILE | EXTRA_REPAIR_FILE
+  int32_t recoveryPieces = DEFAULT_RECOVERY_PIECES;  // of recovery data (EXTRA_REPAIR_FILE), 1 to 99
   bool unattended = false;        // nobody reads a box that only tells how the job went
 };
 

@@ -1,5 +1,7 @@
 #include "logic/Crc32.h"
 
+#include "logic/ProcessorState.h"
+
 #include <initializer_list>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -154,14 +156,6 @@ uint32_t PowerOfX(uint64_t exponent) {
   return power;
 }
 
-#ifdef PARVOLA_CARRYLESS_CRC
-uint32_t ReadXcr0() {
-  uint32_t low = 0, high = 0;
-  __asm__("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
-  return low;
-}
-#endif
-
 }  // namespace
 
 bool ProcessorOffers(Crc32Way way) {
@@ -173,7 +167,7 @@ bool ProcessorOffers(Crc32Way way) {
   bool carryless = (ecx & bit_PCLMUL) && (ecx & bit_SSE4_1);
   if (way == Crc32Way::CARRYLESS_128) return carryless;
   // The system saves the 512-bit registers and the mask registers (XCR0 bits 1, 2, 5-7).
-  bool systemSavesWide = (ecx & bit_OSXSAVE) && (ecx & bit_AVX) && (ReadXcr0() & 0xE6) == 0xE6;
+  bool systemSavesWide = (ecx & bit_AVX) && SystemSavesRegisterSets(SAVED_128_BIT | SAVED_256_BIT | SAVED_512_BIT);
   unsigned leaf7ebx = 0, leaf7ecx = 0;
   return carryless && systemSavesWide && __get_cpuid_count(7, 0, &eax, &leaf7ebx, &leaf7ecx, &edx) &&
          (leaf7ebx & bit_AVX512F) && (leaf7ecx & bit_VPCLMULQDQ);

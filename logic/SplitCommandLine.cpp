@@ -4,14 +4,18 @@
 
 #include "framework/LongFileName.h"
 #include "logic/Letters.h"
+#include "logic/RecoveryAmount.h"
 
 namespace {
 
-// The fifteen switches, looked up in this order.
+// The sixteen switches, looked up in this order. A value switch takes values from least
+// to most; another value is refused like a missing one, and leaves its field at 0.
 struct SwitchField {
   const char* name;
   int SplitCommandLine::*field;
   bool takesValue;
+  int least = 0;
+  int most = INT_MAX;
 };
 
 const SwitchField SWITCHES[] = {
@@ -23,6 +27,7 @@ const SwitchField SWITCHES[] = {
     {"ob", &SplitCommandLine::writeBatchFile, false}, {"of", &SplitCommandLine::writeRepairFile, false},
     {"t", &SplitCommandLine::checkMode, false},       {"nd", &SplitCommandLine::unattended, false},
     {"na", &SplitCommandLine::hideProgress, false},
+    {"nf", &SplitCommandLine::recoveryPieces, true, FEWEST_RECOVERY_PIECES, MOST_RECOVERY_PIECES},
 };
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
@@ -53,10 +58,13 @@ bool SplitCommandLine::Parse() {
   for (const SwitchField& entry : SWITCHES) {
     int position = FindSwitch(entry.name);
     if (position == 0) continue;
-    if (!entry.takesValue)
-      this->*entry.field = 1;
-    else if (!ReadSwitchValue(position + 1, this->*entry.field))
+    int& field = this->*entry.field;
+    if (!entry.takesValue) {
+      field = 1;
+    } else if (!ReadSwitchValue(position + 1, field) || field < entry.least || field > entry.most) {
+      field = 0;
       valid = 0;
+    }
   }
   unattendedAsked = unattended;
   NextFreeArgument(fileArgument);
@@ -154,6 +162,12 @@ bool SplitCommandLine::Validate() {
     unattended = 0;
     valid = 0;
   }
+  // An amount of recovery data asks for the recovery data and the info file it needs;
+  // /of alone asks for one piece's worth.
+  if (recoveryPieces)
+    writeRepairFile = writeInfoFile = 1;
+  else if (writeRepairFile)
+    recoveryPieces = DEFAULT_RECOVERY_PIECES;
   if (hideProgress && !unattended) {
     hideProgress = 0;
     valid = 0;

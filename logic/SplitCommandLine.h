@@ -23,6 +23,8 @@ class SplitCommandLine {
   int writeInfoFile = 0;
   int writeBatchFile = 0;
   int writeRepairFile = 0;
+  // Pieces' worth of recovery data (/nf N, 1 to 99; 1 for /of alone); 0 when none is asked for.
+  int recoveryPieces = 0;
   int checkMode = 0;  // check the pieces of the info file (the file argument) without restoring
   int unattended = 0;
   int hideProgress = 0;
@@ -38,7 +40,7 @@ class SplitCommandLine {
   void SetArguments(std::vector<std::string> values) { arguments = std::move(values); }
 
   bool Parse();
-  // True when the argument is one of the fifteen switches, led by "/" or "-".
+  // True when the argument is one of the sixteen switches, led by "/" or "-".
   static bool IsSwitch(const std::string& argument);
   int FindSwitch(const std::string& name);
   bool ReadSwitchValue(int position, int& value);

@@ -53,6 +53,8 @@
 #define IDC_EXTRA_PROGRAM_COPY 1017
 #define IDC_EXTRA_REPAIR_FILE 1040
 #define IDC_CHECK_PIECES 1041
+#define IDC_RECOVERY_PIECES_EDIT 1042
+#define IDC_RECOVERY_PIECES_SPIN 1043
 // Progress dialog
 #define IDC_FROM_LINE 1018
 #define IDC_TO_LINE 1019
@@ -138,7 +140,7 @@
 #define IDS_FILE_TOO_LARGE_FOR_VOLUME 173
 // A batch file that COMMAND.COM runs but cannot read
 #define IDS_BATCH_NEEDS_NT 174
-// The repair file: writing it, the Files page's sentence, mending a piece with it
+// The repair file: writing it, the Files page's sentence (for one disk), mending a piece with it
 #define IDS_REPAIR_FILE_FAILED 180
 #define IDS_EXTRAS_REPAIR_FILE 181
 #define IDS_SET_PIECE_ASIDE 182
@@ -157,6 +159,10 @@
 #define IDS_CHECK_MENDABLE 194
 #define IDS_CHECK_NOT_MENDABLE 195
 #define IDS_CHECK_SIZES_ONLY 196
+// The recovery data in the Files page's sentence: for more than one disk, and the info
+// file it needs where the sentence does not name that already
+#define IDS_EXTRAS_RECOVERY_DISKS 200
+#define IDS_EXTRAS_RECOVERY_NEEDS 201
 #define IDS_APPLICATION_TITLE 57344
 
 // The help window: its template, its controls and its packed texts (one per language)

@@ -20,8 +20,8 @@ BatchTexts ConsoleBatchTexts(unsigned consoleCodePage) {
 
 }  // namespace
 
-BatchFileResult WriteRestoreBatch(std::string sourcePath, std::string destination, std::string baseName,
-                                  int32_t pieceCount, HWND owner) {
+std::optional<std::string> RestoreBatchScript(const std::string& sourcePath, const std::string& baseName,
+                                              int32_t pieceCount) {
   // The names are in the program's code page, as the file system gave them; the command
   // interpreter reads the script in the console's, which may lack some of their letters.
   const unsigned codePage = fw::NameCodePage(), consoleCodePage = fw::ConsoleCodePage();
@@ -31,20 +31,25 @@ BatchFileResult WriteRestoreBatch(std::string sourcePath, std::string destinatio
   // name when it runs; the extension has no such source.
   if (!consoleName.exact && !fw::Recode(ExtensionOf(name, codePage), codePage, consoleCodePage, '?').exact) {
     Trace().WriteLine("BAT file left out: the DOS code page cannot spell the name " + name);
-    return BatchFileResult::NAME_UNREADABLE;
+    return std::nullopt;
   }
   const BaseNameSpelling spelling =
       consoleName.exact ? BaseNameSpelling::AS_WRITTEN : BaseNameSpelling::FROM_SCRIPT_NAME;
+  const std::string consoleBaseName = fw::Recode(baseName, codePage, consoleCodePage, '?').text;
+  return BuildRestoreBatch(consoleName.text, consoleBaseName, pieceCount, ConsoleBatchTexts(consoleCodePage),
+                           consoleCodePage, spelling);
+}
 
+BatchFileResult WriteRestoreBatch(std::string sourcePath, std::string destination, std::string baseName,
+                                  int32_t pieceCount, HWND owner) {
+  const std::optional<std::string> script = RestoreBatchScript(sourcePath, baseName, pieceCount);
+  if (!script) return BatchFileResult::NAME_UNREADABLE;
   std::string batchPath = destination + '\\' + baseName + ".Bat";
   fw::File file;
   if (!TracedStep("Trying to create BAT file...", [&] { return CreateFileGuarded(batchPath, file, owner); }))
     return BatchFileResult::FAILED;
-  const std::string consoleBaseName = fw::Recode(baseName, codePage, consoleCodePage, '?').text;
-  std::string script = BuildRestoreBatch(consoleName.text, consoleBaseName, pieceCount,
-                                         ConsoleBatchTexts(consoleCodePage), consoleCodePage, spelling);
   bool written = TracedStep("Trying to write BAT file...", [&] {
-                   file.Write(script.data(), static_cast<uint32_t>(script.size()));
+                   file.Write(script->data(), static_cast<uint32_t>(script->size()));
                    return true;
                  }) &&
                  TracedStep("Trying to close BAT file...", [&] {

@@ -2,6 +2,7 @@
 // again without the program.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <windows.h>
 
@@ -15,6 +16,12 @@ enum class BatchFileResult {
   // files in the system's OEM code page, which lacks a letter of the name's extension.
   NAME_UNREADABLE,
 };
+
+// The batch file's bytes for the pieces of sourcePath (its base name baseName), in the OEM
+// code page, in which the command interpreter reads it; none when that code page cannot
+// spell the name's extension (NAME_UNREADABLE).
+std::optional<std::string> RestoreBatchScript(const std::string& sourcePath, const std::string& baseName,
+                                              int32_t pieceCount);
 
 // Writes the batch file for the pieces of sourcePath (its base name baseName) in
 // destination (no trailing backslash); owner is passed on to the guarded creation.

@@ -198,8 +198,8 @@ bool Split::WriteExtra(uint32_t flag) {
         if (!RepairChecksum(stripes, Layout(), {source, job.sourcePath}, record.checksum)) return false;
         repair = record;
       }
-      return WriteRestoreInfo(job.sourcePath, job.destinationPath, baseName, count, total, checksums, repair,
-                              job.progressDialog);
+      return WriteRestoreInfo(RestoreInfoFileText(job.sourcePath, count, total, checksums, repair, std::nullopt),
+                              job.destinationPath, baseName, job.progressDialog);
   }
 }
 

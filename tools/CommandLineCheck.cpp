@@ -115,7 +115,8 @@ std::string WhyItWouldWait(const std::vector<std::string>& arguments,
            "characters";
   if (!parsed.unattended)
     return "the program would not run this command line unattended but wait for the user; look for a value "
-           "switch without its number, two size switches, two of /s, /u and /t, or a third free argument";
+           "switch without its number, an amount of recovery data (/nf) outside 1 to 99, two size switches, two "
+           "of /s, /u and /t, or a third free argument";
 
   auto file = unixPaths.find(parsed.fileArgument);
   if (file != unixPaths.end()) {

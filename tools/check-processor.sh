@@ -3,11 +3,12 @@
 #   tools/check-processor.sh PROGRAM.exe PROGRAM.map
 # The program's own code is built for a Pentium: an instruction that came with the
 # Pentium Pro (cmov, fcmov, fcomi, fucomi) or later (MMX and SSE registers) fails the
-# check, naming the function, unless it is one of the CRC-32's vector ways, which run
-# only where the processor and the system offer them. The same instructions in the
-# runtime libraries, which come built for a Pentium Pro, are listed by library object.
-# The program's own code sits in its library's objects, or in the one object that the
-# compiler makes of the whole program when it optimises it at link time.
+# check, naming the function, unless it is one of the vector ways of the CRC-32 or of the
+# recovery data's multiply-add, which run only where the processor and the system offer
+# them. The same instructions in the runtime libraries, which come built for a Pentium
+# Pro, are listed by library object. The program's own code sits in its library's objects,
+# or in the one object that the compiler makes of the whole program when it optimises it
+# at link time.
 set -u
 program="$1" map="$2"
 [ -f "$program" ] && [ -f "$map" ] || { echo "check-processor: needs the program and its link map"; exit 1; }
@@ -41,7 +42,8 @@ while read -r address mnemonic; do
   section="${place%% *}" object="${place#* }"
   case "$object" in
     *libparvola_core.a\(*|*objects.a\(*|*.lto.o)
-      if [[ "$object" =~ (Crc32.cpp.obj|\.lto\.o) && "$section" =~ _GLOBAL__N_1[0-9]+Update(Carryless|Wide)E ]]; then continue; fi
+      if [[ "$object" =~ (Crc32.cpp.obj|Galois16.cpp.obj|\.lto\.o) &&
+            "$section" =~ _GLOBAL__N_1[0-9]+(Update(Carryless|Wide)|MultiplyAddBy(128|256))E ]]; then continue; fi
       echo "check-processor: $mnemonic at 0x$address in ${section#.text\$} of ${object##*/} needs a later processor than a Pentium"
       failures=$((failures + 1)) ;;
     *) runtime["${object##*/}"]=$(( ${runtime["${object##*/}"]:-0} + 1 )) ;;

@@ -47,7 +47,9 @@ for language in en de; do
   truncate -s 1G "$samples/Holiday video.avi"
   source_file="$($wine winepath -w "$samples/Holiday video.avi" 2>/dev/null | tr -d '\r')"
   pieces="$($wine winepath -w "$samples/pieces" 2>/dev/null | tr -d '\r')"
-  $wine $desktop "$build/Parvola95.exe" /s "$source_file" /nm 100 "$pieces" &
+  # Recovery data of 2 pieces' worth: the Extras page shows its amount in use, the Files page
+  # its sentence.
+  $wine $desktop "$build/Parvola95.exe" /s "$source_file" /nm 100 /nf 2 "$pieces" &
   runner=$!
   sleep 4
   shoot split-files-$language

@@ -478,6 +478,7 @@ parvola_build_command_line_check() {
                  "$parvola_root/logic/Letters.cpp")
   local input
   for input in "${sources[@]}" "$parvola_root/logic/SplitCommandLine.h" "$parvola_root/logic/Letters.h" \
+               "$parvola_root/logic/RecoveryAmount.h" \
                "$parvola_root/framework/LongFileName.h"; do
     [ "$checker" -nt "$input" ] && continue
     mkdir -p "$(dirname "$checker")"

@@ -40,22 +40,31 @@ std::string SizeSentence(int32_t sizeOption) {
   return sentence;
 }
 
-std::string ExtrasSentence(uint32_t extrasFlags) {
+// What the recovery data buys, any one lost disk or any N, and the info file that comes
+// with it where the sentence does not name that file already.
+std::string RecoveryText(int32_t recoveryPieces, bool infoFileNamed) {
+  std::string text = recoveryPieces == 1 ? fw::LoadText(IDS_EXTRAS_REPAIR_FILE)
+                                         : fw::FormatText(IDS_EXTRAS_RECOVERY_DISKS, int(recoveryPieces));
+  return infoFileNamed ? text : text + fw::LoadText(IDS_EXTRAS_RECOVERY_NEEDS);
+}
+
+std::string ExtrasSentence(uint32_t extrasFlags, int32_t recoveryPieces) {
   static constexpr struct {
     uint32_t flag;
     unsigned text;
   } ITEMS[] = {{EXTRA_PROGRAM_COPY, IDS_EXTRAS_PROGRAM},
                {EXTRA_INFO_FILE, IDS_EXTRAS_INFO_FILE},
-               {EXTRA_BATCH_FILE, IDS_EXTRAS_BATCH_FILE},
-               {EXTRA_REPAIR_FILE, IDS_EXTRAS_REPAIR_FILE}};
+               {EXTRA_BATCH_FILE, IDS_EXTRAS_BATCH_FILE}};
   std::string sentence = fw::LoadText(IDS_EXTRAS_SENTENCE);
   bool first = true;
-  for (const auto& item : ITEMS) {
-    if (!(extrasFlags & item.flag)) continue;
+  auto add = [&](const std::string& text) {
     if (!first) sentence += fw::LoadText(IDS_EXTRAS_AND);
-    sentence += fw::LoadText(item.text);
+    sentence += text;
     first = false;
-  }
+  };
+  for (const auto& item : ITEMS)
+    if (extrasFlags & item.flag) add(fw::LoadText(item.text));
+  if (extrasFlags & EXTRA_REPAIR_FILE) add(RecoveryText(recoveryPieces, extrasFlags & EXTRA_INFO_FILE));
   if (first) sentence += fw::LoadText(IDS_EXTRAS_NOTHING);
   return sentence + fw::LoadText(IDS_EXTRAS_END);
 }
@@ -101,8 +110,9 @@ void FilesPage::SetSizeOption(int32_t option) {
   ShowSentences();
 }
 
-void FilesPage::SetExtras(uint32_t flags) {
+void FilesPage::SetExtras(uint32_t flags, int32_t pieces) {
   extrasFlags = flags;
+  recoveryPieces = pieces;
   ShowSentences();
 }
 
@@ -147,5 +157,5 @@ void FilesPage::OnBrowseDestination() {
 
 void FilesPage::ShowSentences() {
   SetItemText(IDC_SIZE_SENTENCE, SizeSentence(sizeOption));
-  SetItemText(IDC_EXTRAS_SENTENCE, ExtrasSentence(extrasFlags));
+  SetItemText(IDC_EXTRAS_SENTENCE, ExtrasSentence(extrasFlags, recoveryPieces));
 }

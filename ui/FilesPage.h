@@ -6,6 +6,7 @@
 #include <string>
 
 #include "framework/Dialog.h"
+#include "logic/RecoveryAmount.h"
 
 class FilesPage : public fw::Dialog {
  public:
@@ -15,9 +16,10 @@ class FilesPage : public fw::Dialog {
   // its check and report exactly as typing does.
   void SetSource(const std::string& path);
   void SetDestination(const std::string& path);
-  // Store the size option or the extras flags and rebuild both sentences.
+  // Store the size option, or the extras flags with the amount of recovery data, and
+  // rebuild both sentences.
   void SetSizeOption(int32_t option);
-  void SetExtras(uint32_t flags);
+  void SetExtras(uint32_t flags, int32_t recoveryPieces);
 
   // The source field, which the split dialog gives the focus.
   HWND SourceEdit() const;
@@ -33,4 +35,5 @@ class FilesPage : public fw::Dialog {
 
   int32_t sizeOption = 0;
   uint32_t extrasFlags = 0;
+  int32_t recoveryPieces = DEFAULT_RECOVERY_PIECES;
 };

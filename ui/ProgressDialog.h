@@ -16,6 +16,8 @@ class ProgressDialog : public fw::Dialog {
   ~ProgressDialog() override;
 
   bool IsRestore() const { return job.mode == JOB_RESTORE; }
+  // The job as this window runs it.
+  const WorkerJob& Job() const { return job; }
 
  protected:
   bool OnInitDialog() override;

@@ -8,6 +8,7 @@
 #include "framework/Texts.h"
 #include "job/Messages.h"
 #include "job/UserMessage.h"
+#include "logic/RecoveryAmount.h"
 #include "logic/SizeRules.h"
 #include "res/resource.h"
 #include "shell/ShellPaths.h"
@@ -64,6 +65,7 @@ SplitDialog::SplitDialog(const SplitCommandLine& startOptions, HWND parent)
                   (commandLine.writeInfoFile ? EXTRA_INFO_FILE : 0) |
                   (commandLine.writeBatchFile ? EXTRA_BATCH_FILE : 0) |
                   (commandLine.writeRepairFile ? EXTRA_REPAIR_FILE : 0);
+  if (commandLine.recoveryPieces) recoveryPieces = commandLine.recoveryPieces;
 }
 
 SplitDialog::~SplitDialog() = default;
@@ -74,6 +76,7 @@ void SplitDialog::LoadSettings() {
     sizeOption = app->GetProfileInt("DefaultSize", SIZE_FLOPPY_144);
     extrasFlags = static_cast<uint32_t>(app->GetProfileInt("DefaultOptions", EXTRA_INFO_FILE));
     registrationFlags = static_cast<uint32_t>(app->GetProfileInt("DefaultRegistry", REGISTER_ALL));
+    recoveryPieces = HeldRecoveryAmount(app->GetProfileInt("DefaultRepair", DEFAULT_RECOVERY_PIECES));
   }
   SaveSettings();
 }
@@ -85,6 +88,7 @@ void SplitDialog::SaveSettings() const {
   app->WriteProfileInt("DefaultSize", sizeOption);
   app->WriteProfileInt("DefaultOptions", static_cast<int>(extrasFlags));
   app->WriteProfileInt("DefaultRegistry", static_cast<int>(registrationFlags));
+  app->WriteProfileInt("DefaultRepair", recoveryPieces);
 }
 
 bool SplitDialog::OnInitDialog() {
@@ -104,9 +108,9 @@ bool SplitDialog::OnInitDialog() {
   filesPage->SetSource(sourcePath);
   filesPage->SetDestination(destinationPath);
   filesPage->SetSizeOption(sizeOption);
-  filesPage->SetExtras(extrasFlags);
+  filesPage->SetExtras(extrasFlags, recoveryPieces);
   SetFocus(filesPage->SourceEdit());
-  extrasPage->SetFlags(extrasFlags);
+  extrasPage->SetChoices(extrasFlags, recoveryPieces);
   systemPage->SetFlags(registrationFlags);
 
   StartIfUnattended();
@@ -142,7 +146,7 @@ void SplitDialog::CreatePages() {
 }
 
 void SplitDialog::UpdateSplitButton() const {
-  EnableWindow(splitButton, sourceValid && destinationValid && sizeValid);
+  EnableWindow(splitButton, sourceValid && destinationValid && sizeValid && recoveryValid);
 }
 
 int SplitDialog::SelectedTab() const { return static_cast<int>(SendMessageA(tabControl, TCM_GETCURSEL, 0, 0)); }
@@ -167,7 +171,8 @@ void SplitDialog::OnOK() {
                     .destinationPath = destinationPath,
                     .mode = JOB_SPLIT,
                     .pieceSize = sizeOption,
-                    .extrasFlags = extrasFlags};
+                    .extrasFlags = extrasFlags,
+                    .recoveryPieces = recoveryPieces};
   StartProgress(request);
 }
 
@@ -235,9 +240,15 @@ LRESULT SplitDialog::OnSetSizeOption(WPARAM valid, LPARAM option) {
   return 0;
 }
 
-LRESULT SplitDialog::OnSetExtras(WPARAM flags, LPARAM) {
+// An amount outside the range is no amount: the last one stays, and Split waits for one
+// while recovery data is chosen.
+LRESULT SplitDialog::OnSetExtras(WPARAM flags, LPARAM recoveryAmount) {
   extrasFlags = static_cast<uint32_t>(flags);
-  filesPage->SetExtras(extrasFlags);
+  const int32_t amount = static_cast<int32_t>(recoveryAmount);
+  if (IsRecoveryAmount(amount)) recoveryPieces = amount;
+  recoveryValid = IsRecoveryAmount(amount) || !(extrasFlags & EXTRA_REPAIR_FILE);
+  filesPage->SetExtras(extrasFlags, recoveryPieces);
+  UpdateSplitButton();
   return 0;
 }
 

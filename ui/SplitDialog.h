@@ -1,14 +1,15 @@
 // The split dialog: the program's main window outside restore mode. A tab
 // control carries the Files, Size / Numbers, Extras and System pages; the dialog
-// keeps what they report, enables Split when source, destination and size are
-// usable, starts each split in a progress dialog of its own and holds the
-// per-user defaults.
+// keeps what they report, enables Split when source, destination, size and the
+// amount of recovery data are usable, starts each split in a progress dialog of
+// its own and holds the per-user defaults.
 #pragma once
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "logic/RecoveryAmount.h"
 #include "logic/SplitCommandLine.h"
 #include "ui/MainDialog.h"
 
@@ -30,7 +31,7 @@ class SplitDialog : public MainDialog {
 
  private:
   DECLARE_MESSAGE_MAP()
-  // The four defaults under the program's per-user key.
+  // The five defaults under the program's per-user key.
   void LoadSettings();
   void SaveSettings() const;
 
@@ -46,7 +47,7 @@ class SplitDialog : public MainDialog {
   LRESULT OnSetSource(WPARAM length, LPARAM text);
   LRESULT OnSetDestination(WPARAM usable, LPARAM text);
   LRESULT OnSetSizeOption(WPARAM valid, LPARAM option);
-  LRESULT OnSetExtras(WPARAM flags, LPARAM);
+  LRESULT OnSetExtras(WPARAM flags, LPARAM recoveryAmount);
   LRESULT OnSetRegistration(WPARAM flags, LPARAM);
   LRESULT OnWorkDone(WPARAM, LPARAM);
   LRESULT OnWorkFailed(WPARAM, LPARAM);
@@ -55,6 +56,7 @@ class SplitDialog : public MainDialog {
   std::string destinationPath;
   int32_t sizeOption = 0;
   uint32_t extrasFlags = 0;
+  int32_t recoveryPieces = DEFAULT_RECOVERY_PIECES;  // pieces' worth of recovery data
   HWND splitButton = nullptr;
   HWND tabControl = nullptr;
   std::unique_ptr<FilesPage> filesPage;
@@ -64,5 +66,6 @@ class SplitDialog : public MainDialog {
   bool sourceValid = false;
   bool destinationValid = false;
   bool sizeValid = true;
+  bool recoveryValid = true;  // the Extras page's field holds an amount, or no recovery data is chosen
   uint32_t registrationFlags = 0;
 };

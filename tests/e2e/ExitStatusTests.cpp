@@ -63,6 +63,11 @@ TEST_CASE("an unattended run ends with 0 when its work was done, 1 when it faile
     CHECK(StatusAtEnd(restore) == 0);
     CHECK(ReadWholeFile(folders.restored + "\\REPORT.DOC") == folders.original);
   }
+  SUBCASE("a split with recovery data of 3 pieces' worth, which brings the info file along") {
+    test::RunningProgram split(folders.Split("/nk 64 /nf 3 /nd /na", folders.pieces));
+    CHECK(StatusAtEnd(split) == 0);
+    CHECK(FileExists(folders.pieces + "\\REPORT.Split"));
+  }
   SUBCASE("a restore that lacks a piece, cancelled at the disk prompt; Exit meanwhile does not end it") {
     test::RunningProgram split(folders.Split("/nk 64 /or /nd /na", folders.pieces));
     REQUIRE(StatusAtEnd(split) == 0);
@@ -133,6 +138,14 @@ TEST_CASE("an unattended run that cannot start by itself waits for the user and 
     test::RunningProgram split(folders.Split("/nd /nk", folders.pieces));
     CloseWaitingDialog(split);
     CHECK(StatusAtEnd(split) == 2);
+  }
+  SUBCASE("an amount of recovery data outside 1 to 99") {
+    for (const std::string amount : {"0", "100"}) {
+      CAPTURE(amount);
+      test::RunningProgram split(folders.Split("/nk 64 /nf " + amount + " /nd", folders.pieces));
+      CloseWaitingDialog(split);
+      CHECK(StatusAtEnd(split) == 2);
+    }
   }
   SUBCASE("a destination that does not exist") {
     test::RunningProgram split(folders.Split("/nk 64 /nd", folders.root / "nowhere"));

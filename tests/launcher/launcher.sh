@@ -111,6 +111,8 @@ expect_refused "missing info file to check" "the info file to check does not exi
 expect_refused "two size switches" "$not_unattended" /s "$source_file" /n14 /nk 64 /nd "$files/pieces"
 expect_refused "value switch without its number" "$not_unattended" /s "$source_file" /nd "$files/pieces" /nk
 expect_refused "a path in place of a size" "$not_unattended" /s "$source_file" /nk "$files/pieces" /nd
+expect_refused "recovery data without its amount" "$not_unattended" /s "$source_file" /nd "$files/pieces" /nf
+expect_refused "recovery data beyond 99 pieces' worth" "$not_unattended" /s "$source_file" /nf 100 /nd "$files/pieces"
 expect_refused "third free argument" "$not_unattended" /s "$source_file" /nd "$files/pieces" "$files/restored"
 expect_refused "relative file" "needs the file to split, restore or check, as an absolute path" \
   /s source.bin /nd "$files/pieces"
@@ -125,8 +127,9 @@ WINEPREFIX="$prefix" "$root/tools/wine-run.sh" reg delete 'HKCU\Software\Wine\Wi
 WINEPREFIX="$prefix" timeout 30 /usr/lib/wine/wineserver -w
 grep -q ShowCrashDialog "$prefix/user.reg" && fail "the crash dialog cannot be turned on again in $prefix"
 
-# A good unattended split with the progress window hidden, on run.sh's own display.
-launch "$prefix" /s "$files/source.bin" /nk 64 /or /nd /na "$files/pieces"
+# A good unattended split with the progress window hidden, on run.sh's own display. The
+# amount of recovery data brings the info file that the restore below starts from.
+launch "$prefix" /s "$files/source.bin" /nk 64 /nf 3 /nd /na "$files/pieces"
 [ "$status" -eq 0 ] || fail "good split: status $status: $(cat "$work/stderr")"
 expect_in_stderr "good split" "private display"
 expect_in_stderr "good split" "import -display :"

@@ -143,6 +143,48 @@ TEST_CASE("size switches, values and conflicts") {
   }
 }
 
+TEST_CASE("the amount of recovery data: /nf N, 1 to 99, with the recovery data and the info file; /of alone is 1") {
+  struct AmountCase {
+    std::vector<std::string> switches;
+    int recoveryPieces, writeRepairFile, writeInfoFile, valid;
+    const char* destination;  // where a value that is no number ends up
+  };
+  const AmountCase cases[] = {
+      {{}, 0, 0, 0, 1, ""},
+      {{"/nf", "3"}, 3, 1, 1, 1, ""},
+      {{"-nf", "1"}, 1, 1, 1, 1, ""},
+      {{"/nf", "99"}, 99, 1, 1, 1, ""},
+      {{"/of"}, 1, 1, 0, 1, ""},
+      {{"/of", "/nf", "7"}, 7, 1, 1, 1, ""},
+      {{"/nf", "7", "/of", "/or"}, 7, 1, 1, 1, ""},
+      // Outside the range: refused like a bad size, the number taken as the switch's value.
+      {{"/nf", "0"}, 0, 0, 0, 0, ""},
+      {{"/nf", "100"}, 0, 0, 0, 0, ""},
+      {{"/of", "/nf", "100"}, 1, 1, 0, 0, ""},
+      {{"/nf", "99999999999"}, 0, 0, 0, 0, "99999999999"},
+      // Without a number: refused, and what follows stays a free argument.
+      {{"/nf"}, 0, 0, 0, 0, ""},
+      {{"/nf", "-2"}, 0, 0, 0, 0, "-2"},
+      {{"/nf", "C:\\OUT"}, 0, 0, 0, 0, "C:\\OUT"},
+      {{"/nf", "/ob"}, 0, 0, 0, 0, ""},
+  };
+  for (const AmountCase& entry : cases) {
+    std::vector<std::string> arguments = {"/s", FILE_PATH, "/nd"};
+    arguments.insert(arguments.end(), entry.switches.begin(), entry.switches.end());
+    std::string shown;
+    for (const std::string& argument : entry.switches) shown += argument + ' ';
+    CAPTURE(shown);
+    SplitCommandLine commandLine = Parsed(arguments);
+    CHECK(commandLine.recoveryPieces == entry.recoveryPieces);
+    CHECK(commandLine.writeRepairFile == entry.writeRepairFile);
+    CHECK(commandLine.writeInfoFile == entry.writeInfoFile);
+    CHECK(commandLine.valid == entry.valid);
+    CHECK(commandLine.unattended == entry.valid);  // a refused amount never runs unattended
+    CHECK(commandLine.fileArgument == FILE_PATH);
+    CHECK(commandLine.destinationArgument == entry.destination);
+  }
+}
+
 TEST_CASE("free arguments") {
   SUBCASE("file and destination in order, around switches") {
     SplitCommandLine commandLine = Parsed({FILE_PATH, "/op", "C:\\OUT", "/ob", "/or"});
@@ -173,7 +215,7 @@ TEST_CASE("free arguments") {
 
 TEST_CASE("IsSwitch names exactly the arguments the parser takes as switches") {
   const std::vector<std::string> switches = {"u",  "s",  "n14", "n72", "np", "nb", "nk", "nm",
-                                             "op", "or", "ob",  "of",  "t",  "nd", "na"};
+                                             "op", "or", "ob",  "of",  "t",  "nd", "na", "nf"};
   std::vector<std::string> candidates = {"",    "/",      "-",    "nd",   "/ND", "/nd5", "/n",
                                          "//nd", "-/nd", "/nd ", " /nd", "/x",  "/n1",  "/tmp/out", "/T", "/tt"};
   for (const std::string& name : switches) {

@@ -75,7 +75,7 @@ TEST_CASE("the dialogs' controls are there with InitCommonControlsEx and with In
   CHECK(allControlsStarted == 2);
   fw::ForgetSystemFunctionStandIns();
   fw::StartCommonControls();
-  for (const char* kind : {WC_TABCONTROLA, PROGRESS_CLASSA, ANIMATE_CLASSA}) {
+  for (const char* kind : {WC_TABCONTROLA, PROGRESS_CLASSA, ANIMATE_CLASSA, UPDOWN_CLASSA}) {
     CAPTURE(kind);
     HWND control = CreateWindowExA(0, kind, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     CHECK(control != nullptr);

@@ -18,7 +18,7 @@ INT_PTR CALLBACK QuietProcedure(HWND, UINT message, WPARAM, LPARAM) { return mes
 
 void InitControls() {
   INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_PROGRESS_CLASS |
-                                                      ICC_ANIMATE_CLASS | ICC_BAR_CLASSES};
+                                                      ICC_ANIMATE_CLASS | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS};
   REQUIRE(InitCommonControlsEx(&classes));
 }
 
@@ -134,8 +134,15 @@ void CheckTextFits(HWND control, const std::string& text) {
   }
 }
 
+// Arrows (an up-down control) beside their field overlap its border on purpose, so that
+// the two look like one control.
+bool IsArrowsOf(HWND arrows, HWND field) {
+  return lstrcmpiA(ClassOf(arrows).c_str(), UPDOWN_CLASSA) == 0 &&
+         reinterpret_cast<HWND>(SendMessageA(arrows, UDM_GETBUDDY, 0, 0)) == field;
+}
+
 // Every control lies inside the dialog, shows its text whole and covers no other control
-// (group boxes and the tab control frame others on purpose).
+// (group boxes and the tab control frame others on purpose, arrows overlap their field).
 void CheckLayout(HWND dialog) {
   RECT client;
   GetClientRect(dialog, &client);
@@ -149,7 +156,7 @@ void CheckLayout(HWND dialog) {
     for (size_t j = i + 1; j < children.size(); ++j) {
       bool frames = IsButtonKind(StyleOf(children[i]), BS_GROUPBOX) && ClassOf(children[i]) == "Button";
       frames = frames || (IsButtonKind(StyleOf(children[j]), BS_GROUPBOX) && ClassOf(children[j]) == "Button");
-      if (frames) continue;
+      if (frames || IsArrowsOf(children[i], children[j]) || IsArrowsOf(children[j], children[i])) continue;
       RECT first = RectInParent(children[i]), second = RectInParent(children[j]), overlap;
       CAPTURE(GetDlgCtrlID(children[i]));
       CAPTURE(GetDlgCtrlID(children[j]));
@@ -171,14 +178,19 @@ std::string Pick(LANGID language, const char* english, const char* german) {
   return language == GERMAN ? fw::Recode(german, 1252, fw::NameCodePage(), '?').text : english;
 }
 
-// The longest sentences the Files page writes into its two summary lines.
+// The longest sentences the Files page writes into its two summary lines. The extras
+// name the info file once: as an extra of its own, or beside the recovery data.
 std::string LongestSizeSentence() {
   return fw::LoadText(IDS_SIZE_SENTENCE) + fw::FormatText(IDS_SIZE_BYTES, 2147483647);
 }
-std::string LongestExtrasSentence() {
-  return fw::LoadText(IDS_EXTRAS_SENTENCE) + fw::LoadText(IDS_EXTRAS_PROGRAM) + fw::LoadText(IDS_EXTRAS_AND) +
-         fw::LoadText(IDS_EXTRAS_INFO_FILE) + fw::LoadText(IDS_EXTRAS_AND) + fw::LoadText(IDS_EXTRAS_BATCH_FILE) +
-         fw::LoadText(IDS_EXTRAS_END);
+std::vector<std::string> LongestExtrasSentences() {
+  const std::string start = fw::LoadText(IDS_EXTRAS_SENTENCE) + fw::LoadText(IDS_EXTRAS_PROGRAM) +
+                            fw::LoadText(IDS_EXTRAS_AND);
+  const std::string batchFile = fw::LoadText(IDS_EXTRAS_BATCH_FILE) + fw::LoadText(IDS_EXTRAS_AND);
+  const std::string recovery = fw::FormatText(IDS_EXTRAS_RECOVERY_DISKS, 99);
+  return {start + fw::LoadText(IDS_EXTRAS_INFO_FILE) + fw::LoadText(IDS_EXTRAS_AND) + batchFile + recovery +
+              fw::LoadText(IDS_EXTRAS_END),
+          start + batchFile + recovery + fw::LoadText(IDS_EXTRAS_RECOVERY_NEEDS) + fw::LoadText(IDS_EXTRAS_END)};
 }
 
 void CheckPage(HWND page, bool visible) {
@@ -253,7 +265,7 @@ TEST_CASE("the split dialog and its pages") {
       HWND size = Control(page.window, IDC_SIZE_SENTENCE, "Static");
       HWND extras = Control(page.window, IDC_EXTRAS_SENTENCE, "Static");
       CheckTextFits(size, LongestSizeSentence());
-      CheckTextFits(extras, LongestExtrasSentence());
+      for (const std::string& sentence : LongestExtrasSentences()) CheckTextFits(extras, sentence);
     }
     SUBCASE("size page") {
       Created page(IDD_SIZE_PAGE, split.window);
@@ -290,8 +302,18 @@ TEST_CASE("the split dialog and its pages") {
       Created system(IDD_SYSTEM_PAGE, split.window);
       CheckPage(extras.window, false);
       CheckPage(system.window, false);
-      for (int id : {IDC_EXTRA_PROGRAM_COPY, IDC_EXTRA_INFO_FILE, IDC_EXTRA_BATCH_FILE})
+      for (int id : {IDC_EXTRA_PROGRAM_COPY, IDC_EXTRA_INFO_FILE, IDC_EXTRA_BATCH_FILE, IDC_EXTRA_REPAIR_FILE})
         CHECK(IsButtonKind(StyleOf(Control(extras.window, id, "Button")), BS_AUTOCHECKBOX));
+      // The amount of recovery data: a number field with arrows that write it, both disabled
+      // until the recovery data's box is checked.
+      HWND amount = Control(extras.window, IDC_RECOVERY_PIECES_EDIT, "Edit");
+      HWND arrows = Control(extras.window, IDC_RECOVERY_PIECES_SPIN, UPDOWN_CLASSA);
+      CHECK((StyleOf(amount) & (ES_NUMBER | ES_MULTILINE)) == ES_NUMBER);
+      CHECK((StyleOf(arrows) & (UDS_SETBUDDYINT | UDS_ARROWKEYS)) == (UDS_SETBUDDYINT | UDS_ARROWKEYS));
+      CHECK(reinterpret_cast<HWND>(SendMessageA(arrows, UDM_GETBUDDY, 0, 0)) == amount);
+      CHECK_FALSE(IsWindowEnabled(amount));
+      CHECK_FALSE(IsWindowEnabled(arrows));
+      CheckTextFits(amount, "99");
       for (int id : {IDC_REGISTER_EXTENSION, IDC_REGISTER_SPLIT_VERB, IDC_REGISTER_RESTORE_VERB})
         CHECK(IsButtonKind(StyleOf(Control(system.window, id, "Button")), BS_AUTOCHECKBOX));
       CHECK(IsButtonKind(StyleOf(Control(system.window, IDC_APPLY, "Button")), BS_PUSHBUTTON));

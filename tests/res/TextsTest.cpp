@@ -18,6 +18,7 @@ std::vector<unsigned> AllTextNumbers() {
   numbers.push_back(IDS_BATCH_NAME_UNREADABLE);
   for (unsigned id = IDS_PIECE_DAMAGED; id <= IDS_BATCH_NEEDS_NT; ++id) numbers.push_back(id);
   for (unsigned id = IDS_REPAIR_FILE_FAILED; id <= IDS_CHECK_SIZES_ONLY; ++id) numbers.push_back(id);
+  for (unsigned id = IDS_EXTRAS_RECOVERY_DISKS; id <= IDS_EXTRAS_RECOVERY_NEEDS; ++id) numbers.push_back(id);
   numbers.push_back(IDS_APPLICATION_TITLE);
   return numbers;
 }
@@ -61,7 +62,7 @@ TEST_CASE("texts that are joined to others or written into files keep their exac
     fw::ChooseLanguage(language);
     CAPTURE(language);
     SUBCASE("blanks at the joins") {
-      for (unsigned id : {115u, 119u, 120u, 121u, 122u, 123u, 124u, 134u}) {
+      for (unsigned id : {115u, 119u, 120u, 121u, 122u, 123u, 124u, 134u, 181u, 200u, 201u}) {
         CAPTURE(id);
         CHECK(fw::LoadText(id).back() == ' ');
       }

@@ -21,6 +21,10 @@ ReadBack Read(const std::string& path) {
 
 const InfoChecksums MOVIE_CHECKSUMS{0x0123ABCD, {0xDEADBEEF, 0x00000001, 0xFFFFFFFF}};
 
+std::string InfoText(const std::string& source, int32_t pieces, int64_t size, const InfoChecksums& checksums) {
+  return RestoreInfoFileText(source, pieces, size, checksums, std::nullopt, std::nullopt);
+}
+
 }  // namespace
 
 TEST_CASE("restore info file on disk") {
@@ -29,7 +33,7 @@ TEST_CASE("restore info file on disk") {
 
   SUBCASE("the writer's exact bytes, read back") {
     ScriptedMessages boxes;
-    REQUIRE(WriteRestoreInfo("C:\\VIDEO\\movie.avi", folder.Path(), "movie", 3, 900, MOVIE_CHECKSUMS, std::nullopt, nullptr));
+    REQUIRE(WriteRestoreInfo(InfoText("C:\\VIDEO\\movie.avi", 3, 900, MOVIE_CHECKSUMS), folder.Path(), "movie", nullptr));
     CHECK(ReadWholeFile(folder / "movie.Split") ==
           "<ORIGINALNAME>movie.avi\r\n<#FILES>3\r\n<SIZE>900"
           "\r\n<CRC32>0123ABCD\r\n<PIECE>000 DEADBEEF\r\n<PIECE>001 00000001\r\n<PIECE>002 FFFFFFFF");
@@ -46,8 +50,8 @@ TEST_CASE("restore info file on disk") {
 
   SUBCASE("a size past 32 bits is written in full and read back in 64 bits") {
     ScriptedMessages boxes;
-    REQUIRE(WriteRestoreInfo("D:\\disc.iso", folder.Path(), "disc", 1, 4298113031, {0x89ABCDEF, {0x89ABCDEF}},
-                             std::nullopt, nullptr));
+    REQUIRE(WriteRestoreInfo(InfoText("D:\\disc.iso", 1, 4298113031, {0x89ABCDEF, {0x89ABCDEF}}), folder.Path(), "disc",
+                             nullptr));
     CHECK(ReadWholeFile(folder / "disc.Split") ==
           "<ORIGINALNAME>disc.iso\r\n<#FILES>1\r\n<SIZE>4298113031\r\n<CRC32>89ABCDEF\r\n<PIECE>000 89ABCDEF");
     CHECK(Read(folder / "disc.Split").info.totalSize == 4298113031);
@@ -58,7 +62,7 @@ TEST_CASE("restore info file on disk") {
   SUBCASE("the writer asks before overwriting and keeps the file after No") {
     WriteWholeFile(folder / "movie.Split", "old");
     ScriptedMessages boxes({IDNO});
-    CHECK_FALSE(WriteRestoreInfo("movie.avi", folder.Path(), "movie", 3, 900, MOVIE_CHECKSUMS, std::nullopt, nullptr));
+    CHECK_FALSE(WriteRestoreInfo(InfoText("movie.avi", 3, 900, MOVIE_CHECKSUMS), folder.Path(), "movie", nullptr));
     CHECK(ReadWholeFile(folder / "movie.Split") == "old");
     REQUIRE(boxes.Shown().size() == 1);
     CHECK(boxes.Shown()[0].textId == 144);

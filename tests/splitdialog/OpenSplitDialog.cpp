@@ -5,6 +5,7 @@
 
 #include "framework/Texts.h"
 #include "res/resource.h"
+#include "ui/ProgressDialog.h"
 
 OpenSplitDialog::OpenSplitDialog(std::vector<std::string> arguments, LANGID language) {
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
@@ -63,18 +64,41 @@ void OpenSplitDialog::Pump() {
   }
 }
 
-int OpenSplitDialog::ProgressWindows() const {
-  struct Count {
+// The visible windows that the dialog owns are its progress windows.
+std::vector<HWND> OwnedWindows(HWND owner) {
+  struct Found {
     HWND owner;
-    int windows;
-  } count = {Handle(), 0};
+    std::vector<HWND> windows;
+  } found = {owner, {}};
   EnumThreadWindows(
       GetCurrentThreadId(),
       [](HWND window, LPARAM context) WINAPI -> BOOL {
-        auto* counted = reinterpret_cast<Count*>(context);
-        if (GetWindow(window, GW_OWNER) == counted->owner && IsWindowVisible(window)) ++counted->windows;
+        auto* looking = reinterpret_cast<Found*>(context);
+        if (GetWindow(window, GW_OWNER) == looking->owner && IsWindowVisible(window))
+          looking->windows.push_back(window);
         return TRUE;
       },
-      reinterpret_cast<LPARAM>(&count));
-  return count.windows;
+      reinterpret_cast<LPARAM>(&found));
+  return found.windows;
+}
+
+int OpenSplitDialog::ProgressWindows() const { return static_cast<int>(OwnedWindows(Handle()).size()); }
+
+std::vector<WorkerJob> OpenSplitDialog::Jobs() const {
+  std::vector<WorkerJob> jobs;
+  for (HWND window : OwnedWindows(Handle())) {
+    // The framework keeps each dialog object with its window.
+    auto* progress = reinterpret_cast<fw::Dialog*>(GetWindowLongPtrA(window, DWLP_USER));
+    REQUIRE(progress != nullptr);
+    REQUIRE(progress->TemplateId() == IDD_PROGRESS);
+    jobs.push_back(static_cast<ProgressDialog*>(progress)->Job());
+  }
+  return jobs;
+}
+
+std::string LastReport(const Journal& journal, const std::string& name) {
+  std::string last;
+  for (const std::string& entry : journal.Entries())
+    if (entry.rfind(name + ' ', 0) == 0) last = entry;
+  return last;
 }

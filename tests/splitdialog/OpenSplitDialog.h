@@ -13,6 +13,9 @@
 #include "support/TestSupport.h"
 #include "ui/SplitDialog.h"
 
+// The last report of this name that the dialog received, or "" when none came.
+std::string LastReport(const Journal& journal, const std::string& name);
+
 class OpenSplitDialog {
  public:
   static constexpr LANGID ENGLISH = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
@@ -36,6 +39,8 @@ class OpenSplitDialog {
   static void Pump();
   // Visible progress windows that the dialog owns.
   int ProgressWindows() const;
+  // The jobs of those windows, as the dialog asked for them, in no particular order.
+  std::vector<WorkerJob> Jobs() const;
 
   Journal journal;  // the private messages the dialog received, with parameters
   ScriptedMessages messages;

@@ -38,7 +38,7 @@ class RecordingWindow {
 
 // Watches a window of the calling thread (a dialog under test): while the spy
 // lives, each private message the window receives is added to the journal with
-// its parameters before the window handles it, as "WM_SET_EXTRAS 3 0"; the two
+// its parameters before the window handles it, as "WM_SET_EXTRAS 3 1"; the two
 // messages that carry a text show it, as "WM_SET_DESTINATION 1 C:", and the source's
 // length is shown as the value its address points at, "WM_SET_SOURCE 5000 C:\A.DOC"
 // (-1 for no source).
