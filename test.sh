@@ -9,17 +9,16 @@ set -e -o pipefail
 parvola_root="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$parvola_root/tools/setup.sh"
 "$parvola_root/tools/check-layers.sh"
-# Whether the shipped 32-bit program can run is known before anything is installed, so
-# that wine32 comes in one transaction with the 64-bit Wine.
+# Whether the shipped 32-bit program can run (where the kernel refuses it, through a
+# recent qemu that the set-up registers) is known before Wine is installed, so that wine32
+# comes in one transaction with the 64-bit Wine.
 runs_32_bit=""
-if parvola_runs_32_bit_programs; then
+if parvola_ensure_32_bit_programs_run; then
   parvola_install_missing wine32 && runs_32_bit=1 ||
     no_32_bit_reason="Debian's wine32 could not be installed (see apt's lines above)"
 else
   parvola_install_missing
-  no_32_bit_reason="this kernel does not run 32-bit programs"
-  [ -z "$parvola_32_bit_emulator" ] ||
-    no_32_bit_reason="32-bit programs run here only through the emulator $parvola_32_bit_emulator, too slowly for the suite"
+  no_32_bit_reason="$parvola_32_bit_reason"
 fi
 parvola_ensure_locales
 parvola_native_tests

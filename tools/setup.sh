@@ -163,26 +163,153 @@ parvola_shared_library_versions() {
     }'
 }
 
-# Whether this machine runs 32-bit programs as they are (the kernel's IA32 emulation): a
-# 93-byte 32-bit program that does nothing but exit with status 0 is started. Where an
-# emulator is the handler of such programs (binfmt_misc), as qemu-i386 may be where the
-# kernel refuses them, they start, but far too slowly for the test suite: Debian 12's
-# qemu-i386 takes about 50 s of processor time to start any 32-bit Wine process (Wine
-# reserves its address space in some 65,000 mappings, each of which qemu looks up page by
-# page). That does not count, and parvola_32_bit_emulator names the handler.
-parvola_runs_32_bit_programs() {
-  parvola_32_bit_emulator=""
+# The oldest qemu through which, as the binfmt_misc handler of 32-bit programs, the shipped
+# program's suite runs in reasonable time where the kernel refuses them: Debian 12's qemu
+# 7.2 takes about 50 s of processor time to start any 32-bit Wine process (Wine reserves
+# its address space in some 65,000 mappings, each of which qemu looks up page by page),
+# qemu 10.0 about 3 s, and the whole suite about 9 minutes. Versions between were not tried.
+parvola_qemu_minimum=10.0
+
+# Makes this machine run the shipped 32-bit program's test suite where it can: where the
+# kernel refuses 32-bit programs, it installs a qemu-user of at least parvola_qemu_minimum
+# (parvola_install_recent_qemu) and registers it as their binfmt_misc handler, in place of
+# a handler whose qemu is too old; one line says what was done. A kernel that runs them
+# itself, and a handler that is not qemu, are left alone. Fails when the suite cannot run
+# here, and parvola_32_bit_reason then says why.
+parvola_ensure_32_bit_programs_run() {
+  parvola_32_bit_reason=""
+  local probe handler="" version="" kernel choice status=0
+  probe="$(parvola_write_32_bit_probe)" || return 1
+  handler="$(parvola_binfmt_handler "$probe")" && version="$(parvola_handler_qemu_version "$probe")"
+  kernel="$(parvola_kernel_runs_32_bit "$probe" "$handler")"
+  choice="$(parvola_32_bit_choice "$kernel" "$handler" "$version")"
+  case "$choice" in
+    run) ;;
+    leave\ *) parvola_32_bit_reason="${choice#leave }"; status=1 ;;
+    *)
+      local qemu="" now=""
+      parvola_install_recent_qemu && qemu="$(command -v qemu-i386)" &&
+        parvola_register_qemu_i386 "$qemu" "${handler%% *}" && now="$(parvola_handler_qemu_version "$probe")"
+      if parvola_qemu_recent "$now"; then
+        echo "32-bit programs${kernel:+, which this kernel does not run itself,} now run through qemu $now ($qemu)," \
+          "binfmt_misc's handler qemu-i386${handler:+, in place of $handler with qemu $version, too old}" >&2
+      else
+        parvola_32_bit_reason="this kernel does not run 32-bit programs, and no qemu of at least $parvola_qemu_minimum could be registered to run them"
+        status=1
+      fi ;;
+  esac
+  rm -f "$probe"
+  return $status
+}
+
+# What to do for 32-bit programs, from what was found: KERNEL, whether the kernel runs them
+# itself (yes, no, or empty where that cannot be told), HANDLER, the binfmt_misc handler
+# that takes them (empty: none), and VERSION, the version of the qemu that it is (empty: it
+# is no qemu). Prints "run" (they run, by the kernel or through a qemu recent enough),
+# "register" (a recent qemu is to be registered), "replace" (the handler's qemu is too old
+# and is to be replaced) or "leave REASON" (the suite cannot run, and nothing is changed).
+parvola_32_bit_choice() {
+  local kernel="$1" handler="$2" version="$3"
+  if [ -z "$handler" ]; then
+    [ "$kernel" = yes ] && echo run || echo register
+  elif [ -z "$version" ]; then
+    echo "leave 32-bit programs run here through the emulator $handler, which is not qemu"
+  elif parvola_qemu_recent "$version"; then
+    echo run
+  elif [ "$kernel" = yes ]; then
+    echo "leave 32-bit programs run here through the emulator $handler (qemu $version), too slowly for the suite, although the kernel runs them itself"
+  else
+    echo replace
+  fi
+}
+
+# Writes a 93-byte 32-bit program that does nothing but exit with status 0, and prints its path.
+parvola_write_32_bit_probe() {
   local probe
   probe="$(mktemp)" || return 1
   printf '\177ELF\1\1\1\0\0\0\0\0\0\0\0\0\2\0\3\0\1\0\0\0\124\200\4\10\64\0\0\0\0\0\0\0\0\0\0\0'\
 '\64\0\40\0\1\0\0\0\0\0\0\0\1\0\0\0\0\0\0\0\0\200\4\10\0\200\4\10\135\0\0\0\135\0\0\0'\
-'\5\0\0\0\0\20\0\0\61\333\270\1\0\0\0\315\200' > "$probe"
-  chmod +x "$probe"
-  parvola_32_bit_emulator="$(parvola_binfmt_handler "$probe")"
-  local status=1
-  [ -z "$parvola_32_bit_emulator" ] && "$probe" 2>/dev/null && status=0
-  rm -f "$probe"
-  return $status
+'\5\0\0\0\0\20\0\0\61\333\270\1\0\0\0\315\200' > "$probe" && chmod +x "$probe" && echo "$probe"
+}
+
+# Prints whether the kernel itself runs the 32-bit program PROBE (its IA32 emulation),
+# whichever binfmt_misc handler would take it: yes or no, or nothing where that cannot be
+# told. Where a handler takes it (HANDLER is not empty), the probe runs in a user namespace
+# with a binfmt_misc of its own, which has no handlers (Linux 6.7 on).
+parvola_kernel_runs_32_bit() {
+  local probe="$1" handler="$2" status=0
+  if [ -n "$handler" ]; then
+    unshare --user --map-root-user --mount sh -c \
+      'mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc 2>/dev/null || exit 125; exec "$0"' "$probe" \
+      2>/dev/null || status=$?
+  else
+    "$probe" 2>/dev/null || status=$?
+  fi
+  case $status in 0) echo yes ;; 126) echo no ;; esac
+}
+
+# Prints the version of the qemu that runs the 32-bit program PROBE as its binfmt_misc
+# handler (asked by its variable QEMU_VERSION, qemu answers in place of the program), or
+# nothing when the handler is no qemu.
+parvola_handler_qemu_version() {
+  QEMU_VERSION=1 "$1" 2>/dev/null | parvola_qemu_version
+}
+
+# Reads qemu's answer to its version switch and prints the version (10.0.2).
+parvola_qemu_version() {
+  sed -n '1s/^qemu-[^ ]* version \([0-9][0-9.]*\).*/\1/p'
+}
+
+# Whether the version (of qemu, or of a Debian package of it without its epoch) is at least
+# parvola_qemu_minimum.
+parvola_qemu_recent() {
+  [ -n "$1" ] && dpkg --compare-versions "$1" ge "$parvola_qemu_minimum" 2>/dev/null
+}
+
+# Installs Debian's qemu-user where the one installed is older than parvola_qemu_minimum,
+# from the release's backports where the release's own is older too (Debian 12 has 7.2).
+# qemu-user-binfmt, qemu-user's registrations for other processors, comes along only where
+# it is installed: qemu-user 9.1 and later break its older versions, which apt would remove.
+parvola_install_recent_qemu() {
+  parvola_qemu_recent "$(qemu-i386 --version 2>/dev/null | parvola_qemu_version)" && return 0
+  parvola_apt_update
+  parvola_qemu_recent "$(apt-cache policy qemu-user | sed -n 's/^ *Candidate: \([0-9]*:\)\{0,1\}//p')" ||
+    parvola_add_backports_for qemu-user qemu-user-binfmt || return 1
+  parvola_apt_install --no-remove qemu-user &&
+    parvola_qemu_recent "$(qemu-i386 --version 2>/dev/null | parvola_qemu_version)"
+}
+
+# Adds the Debian release's backports to apt's sources, pinned so that of its packages
+# only those named are installed (where apt's sources had no backports yet, no other ever
+# is), and reads the package indexes again.
+parvola_add_backports_for() {
+  local suite sudo="" own=/etc/apt/sources.list.d/parvola-backports.sources
+  suite="$(. /etc/os-release && echo "$VERSION_CODENAME")-backports"
+  [ "$(id -u)" -ne 0 ] && sudo=sudo
+  local pins="Package: $*\nPin: release n=$suite\nPin-Priority: 500\n"
+  if [ -e "$own" ] || ! apt-cache policy | grep -q "n=$suite,"; then
+    printf 'Types: deb\nURIs: http://deb.debian.org/debian\nSuites: %s\nComponents: main\nSigned-By: %s\n' \
+      "$suite" /usr/share/keyrings/debian-archive-keyring.gpg | $sudo tee "$own" >/dev/null || return 1
+    pins+="\nPackage: *\nPin: release n=$suite\nPin-Priority: -1\n"
+  fi
+  printf "$pins" | $sudo tee /etc/apt/preferences.d/parvola-backports >/dev/null || return 1
+  echo "apt: $suite added for $* alone" >&2
+  parvola_apt_updated=""
+  parvola_apt_update
+}
+
+# Registers QEMU (its path) as binfmt_misc's handler of i386 programs, under the name that
+# qemu's own set-up gives it, in place of the entry named OLD when one is given; mounts
+# binfmt_misc where it is not. The kernel opens the emulator at once (flag F), so that it
+# serves in every mount namespace.
+parvola_register_qemu_i386() {
+  local qemu="$1" old="$2" handlers=/proc/sys/fs/binfmt_misc sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo=sudo
+  [ -e "$handlers/register" ] || $sudo mount -t binfmt_misc binfmt_misc "$handlers" || return 1
+  [ -z "$old" ] || echo -1 | $sudo tee "$handlers/$old" >/dev/null || return 1
+  printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'\
+':\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:'"$qemu:F" |
+    $sudo tee "$handlers/register" >/dev/null
 }
 
 # Prints the enabled binfmt_misc entry that the kernel would start the program with, by

@@ -152,6 +152,21 @@ else
   fail "good split: no info file source.Split"
 fi
 
+# Waits up to limit seconds for a window of the run started last on DISPLAY, one whose
+# name begins with the program's; false when none came. The display may show windows
+# of other tests: the run's own belong to its process group.
+await_window() {
+  local limit="$1" window pid
+  while [ $((SECONDS - run_start)) -lt "$limit" ]; do
+    for window in $(xwininfo -root -children | sed -n 's/^ *\(0x[0-9a-f]*\) "Parvola 95.*/\1/p'); do
+      pid="$(xprop -id "$window" _NET_WM_PID | sed -n 's/.* = //p')"
+      [ -n "$pid" ] && [ "$(ps -o pgid= -p "$pid" | tr -d ' ')" = "$runner" ] && return 0
+    done
+    sleep 0.5
+  done
+  return 1
+}
+
 # Does to the running program what a person or a fault would (close, fault).
 intrude() {
   WINEPREFIX="$prefix" "$root/tools/wine-run.sh" "$intruder" "$1" Parvola95.exe </dev/null ||
@@ -213,7 +228,8 @@ expect_in_stderr "dialog left open" "$missing_folder"
 # the person closes it, the run ends with the program's status: not started.
 if [ -n "${DISPLAY:-}" ]; then
   start_run "$DISPLAY" "$prefix" /s "$files/source.bin" /nk 64 /nd "$missing_folder"
-  sleep 8
+  await_window $RUN_LIMIT || fail "real display: no window of the program after $RUN_LIMIT s"
+  sleep 4  # twice as long as the watch takes to report a waiting window
   kill -0 "$runner" 2>/dev/null || fail "real display: the run ended by itself: $(cat "$work/stderr")"
   grep -q "waits for the user" "$work/stderr" &&
     fail "real display: the watch reported: $(cat "$work/stderr")"

@@ -41,7 +41,7 @@ void CheckAgainstTable(Crc32Way way) {
 
 // A way this processor lacks is not tested here: the test says so in a line of its own,
 // which the test run reports as a test that did not run.
-void CheckWayOfThisProcessor(Crc32Way way, const char* name) {
+void CheckWayOfThisProcessor(Crc32Way way, const std::string& name) {
   if (!ProcessorOffers(way)) {
     MESSAGE("NOT RUN: this processor has no ", name, ", so that way of the CRC-32 is not tested here");
     return;
