@@ -34,7 +34,7 @@ BlockCopier::Result BlockCopier::Copy(CopyEnd source, CopyEnd target, int64_t li
     int64_t room = limit - lastCopied;
     uint32_t chunk = room < fill ? static_cast<uint32_t>(room) : fill;
     if (!WriteChunk(target, chunk, flushEachBlock)) {
-      reports.Fail(IDS_WRITE_INCOMPLETE, target.path);
+      if (tellWriteFailures) reports.Fail(IDS_WRITE_INCOMPLETE, target.path);
       return FAILED;
     }
     checksum = Crc32Update(checksum, buffer.get() + position, chunk);

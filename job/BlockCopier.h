@@ -87,6 +87,9 @@ class BlockCopier {
   void SalvageUnreadableBlocks() { salvage = true; }
   bool Salvaged() const { return salvaged; }
 
+  // From now on a failed write or flush is not told: the caller offers another disk.
+  void LeaveWriteFailuresUntold() { tellWriteFailures = false; }
+
  private:
   bool Refill(CopyEnd source);
   void SalvageBlock(CopyEnd source);
@@ -110,4 +113,5 @@ class BlockCopier {
   uint64_t sourceRead = 0;  // bytes read from the last call's source, where its next read starts
   bool salvage = false;
   bool salvaged = false;
+  bool tellWriteFailures = true;
 };

@@ -26,7 +26,7 @@ class SliceChecksum {
     crc = Crc32Update(crc, bytes, length);
   }
   void AddZeros(uint64_t count) {
-    static const unsigned char zeros[4096] = {};
+    const unsigned char zeros[1024] = {};
     for (; count > 0;) {
       const size_t part = static_cast<size_t>(std::min<uint64_t>(count, sizeof zeros));
       Add(zeros, part);

@@ -92,6 +92,7 @@ bool RecoverySet::WriteDisk(uint32_t volume, const std::string& folder, const st
   const uint64_t lengths[] = {disk.volumeBytes, disk.indexBytes, disk.infoBytes};
   BlockCopier copier(reports, IDS_ABORT_SPLIT, COPY_BLOCK_BYTES);
   copier.Skip(work);
+  copier.LeaveWriteFailuresUntold();
   bool done = Start() && (temporary->file.Seek(disk.start) || Fail(temporary->path));
   for (size_t file = 0; done && file < std::size(names); ++file) {
     done = Create(names[file]);
