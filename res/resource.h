@@ -174,6 +174,11 @@
 #define IDS_RECOVERY_TOO_FEW 204
 #define IDS_REBUILT_SLICES_DAMAGED 205
 #define IDS_NO_RECOVERY_SET 206
+// The check of pieces that a recovery set protects: a damaged piece's lost slices, and what
+// the recovery data at hand can rebuild
+#define IDS_CHECK_DAMAGED_SLICES 207
+#define IDS_CHECK_RECOVERABLE 208
+#define IDS_CHECK_UNRECOVERABLE 209
 #define IDS_APPLICATION_TITLE 57344
 
 // The help window: its template, its controls and its packed texts (one per language)

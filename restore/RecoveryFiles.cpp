@@ -4,8 +4,10 @@
 
 #include "framework/CodePages.h"
 #include "framework/File.h"
+#include "framework/NumberedTexts.h"
 #include "job/TraceLog.h"
 #include "logic/Letters.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -73,6 +75,19 @@ std::vector<std::string> RecoveryFiles::FindIn(const std::string& folder, const 
     if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && EndsWithPar2(name)) found.push_back(folder + '\\' + name);
   } while (FindNextFileA(search, &entry));
   FindClose(search);
+  return found;
+}
+
+std::vector<std::string> RecoveryFiles::AwaitRepairDisk(WorkerReports& reports, int32_t disk, int32_t disks,
+                                                        const std::string& originalName, const std::string& folder,
+                                                        const std::string& baseName) {
+  std::vector<std::string> found;
+  while (found.empty()) {
+    const std::string text = fw::FormatText(IDS_INSERT_REPAIR_DISK, disk, disks, originalName.c_str());
+    if (reports.ShowFormattedBox(IDS_INSERT_REPAIR_DISK, text, MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK) break;
+    reports.AnimationPlay();
+    found = FindIn(folder, baseName);
+  }
   return found;
 }
 

@@ -20,6 +20,12 @@ class RecoveryFiles {
   // The paths of the set's files in the folder: BASE.par2 and every BASE.*.par2.
   static std::vector<std::string> FindIn(const std::string& folder, const std::string& baseName);
 
+  // Asks for repair disk disk of disks of the file originalName until the folder shows files
+  // of the set; their paths, or none when the user cancelled.
+  static std::vector<std::string> AwaitRepairDisk(WorkerReports& reports, int32_t disk, int32_t disks,
+                                                  const std::string& originalName, const std::string& folder,
+                                                  const std::string& baseName);
+
   // Reads the packets of one file (it counts as expected work of its length); false only
   // when the user broke off. A file that cannot be opened or read to its end gives what it
   // gives: the recovery slices are counted, and too few are told at the end.

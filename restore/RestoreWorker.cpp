@@ -68,7 +68,6 @@ class Restore {
   bool MendFromRecoverySet();
   bool ScanRepairDisks();
   bool CopyToScratch(const std::string& path, const std::string& copy);
-  std::optional<std::string> ReadSmallFile(const std::string& path) const;
   bool ReadBackMatches();
   bool CutOutput(int64_t length);
   bool CloseOutput();
@@ -481,14 +480,9 @@ bool Restore::ScanRepairDisks() {
   const int32_t disks = info.recovery ? info.recovery->volumes : 0;
   if (disks > 0 && !scratch.Make()) return reports.Fail(IDS_WRITE_INCOMPLETE, scratch.Path());
   for (int32_t disk = 1; disk <= disks; ++disk) {
-    std::vector<std::string> found;
-    while (found.empty()) {
-      const std::string text = fw::FormatText(IDS_INSERT_REPAIR_DISK, disk, disks, info.originalName.c_str());
-      if (reports.ShowFormattedBox(IDS_INSERT_REPAIR_DISK, text, MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK)
-        return true;
-      reports.AnimationPlay();
-      found = RecoveryFiles::FindIn(piecesFolder, baseName);
-    }
+    const std::vector<std::string> found =
+        RecoveryFiles::AwaitRepairDisk(reports, disk, disks, info.originalName, piecesFolder, baseName);
+    if (found.empty()) return true;
     for (const std::string& path : found) {
       const std::string copy = scratch.Path() + '\\' + path.substr(path.rfind('\\') + 1);
       if (GetFileAttributesA(copy.c_str()) != INVALID_FILE_ATTRIBUTES) continue;  // the index on every disk
@@ -521,19 +515,6 @@ bool Restore::CopyToScratch(const std::string& path, const std::string& copy) {
   return read && TracedStep("Closing the recovery file's copy...", [&] {
            return to.Close();
          });
-}
-
-// A small file whole (the batch file, the info file), or none when it cannot be read.
-std::optional<std::string> Restore::ReadSmallFile(const std::string& path) const {
-  constexpr uint64_t MOST_BYTES = 1 << 20;
-  fw::File file;
-  if (!file.Open(path, fw::File::READ_SHARE_READ)) return std::nullopt;
-  uint64_t length = 0;
-  if (!file.Length(length) || length > MOST_BYTES) return std::nullopt;
-  std::string bytes(static_cast<size_t>(length), '\0');
-  uint32_t got = 0;
-  if (!file.Read(bytes.data(), static_cast<uint32_t>(length), got) || got != length) return std::nullopt;
-  return bytes;
 }
 
 // The restored file read back whole against the CRC-32 the split took of the source: what

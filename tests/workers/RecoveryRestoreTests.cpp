@@ -7,9 +7,11 @@
 #include <cstring>
 #include <functional>
 
+#include "framework/NumberedTexts.h"
 #include "job/Messages.h"
 #include "logic/Par2Reader.h"
 #include "res/resource.h"
+#include "restore/CheckWorker.h"
 #include "restore/RestoreWorker.h"
 #include "split/SplitWorker.h"
 #include "support/ScriptedMessages.h"
@@ -202,6 +204,74 @@ TEST_CASE("a restore that the recovery set cannot mend keeps only the bytes befo
       ParitySplit split;
       refusal.damage(split);
       CheckRestore(split, refusal);
+    }
+  }
+}
+
+TEST_CASE("a check says of each piece what the recovery set lacks, and whether it rebuilds all of it") {
+  struct CheckCase {
+    const char* what;
+    std::function<void(const ParitySplit&)> damage;
+    std::vector<int> answers;
+    std::function<std::vector<std::string>(const ParitySplit&)> lines;  // in the box, in this order
+  };
+  const CheckCase cases[] = {
+      {"a missing piece, and a slice damaged in another and in the short last piece",
+       [](const ParitySplit& s) {
+         s.Remove(s.Piece(3));
+         s.ChangeByte(s.Piece(5), 4000);
+         s.ChangeByte(s.Piece(7), 19999);
+       },
+       {IDCANCEL},
+       [](const ParitySplit& s) -> std::vector<std::string> {
+         return {fw::FormatText(IDS_CHECK_MISSING, s.Piece(3).c_str()),
+                 fw::FormatText(IDS_CHECK_DAMAGED_SLICES, s.Piece(5).c_str(), 1u, 10u),
+                 fw::FormatText(IDS_CHECK_DAMAGED_SLICES, s.Piece(7).c_str(), 1u, 5u),
+                 fw::FormatText(IDS_CHECK_RECOVERABLE, 12u, 12u)};
+       }},
+      {"three pieces missing: 30 slices lost, 20 rebuilt",
+       [](const ParitySplit& s) {
+         for (size_t piece : {2, 4, 5}) s.Remove(s.Piece(piece));
+       },
+       {IDCANCEL, IDCANCEL, IDCANCEL},
+       [](const ParitySplit& s) -> std::vector<std::string> {
+         return {fw::FormatText(IDS_CHECK_MISSING, s.Piece(2).c_str()),
+                 fw::FormatText(IDS_CHECK_MISSING, s.Piece(5).c_str()),
+                 fw::FormatText(IDS_CHECK_UNRECOVERABLE, 30u, 20u)};
+       }},
+      {"two pieces swapped: both damaged under their names, and no slice lost",
+       [](const ParitySplit& s) {
+         const std::string first = ReadWholeFile(s.Piece(0));
+         WriteWholeFile(s.Piece(0), ReadWholeFile(s.Piece(1)));
+         WriteWholeFile(s.Piece(1), first);
+       },
+       {},
+       [](const ParitySplit& s) -> std::vector<std::string> {
+         return {fw::FormatText(IDS_CHECK_DAMAGED, s.Piece(0).c_str()),
+                 fw::FormatText(IDS_CHECK_DAMAGED, s.Piece(1).c_str()),
+                 fw::FormatText(IDS_CHECK_RECOVERABLE, 0u, 0u)};
+       }},
+  };
+  for (const CheckCase& check : cases) {
+    SUBCASE(check.what) {
+      ParitySplit split;
+      check.damage(split);
+      const std::vector<std::string> before = FilesIn(split.out);
+      WorkerStage stage;
+      ScriptedMessages boxes(check.answers, &stage.journal);
+      WorkerJob job = stage.Job(split.base + ".Split", "");
+      job.mode = JOB_CHECK;
+      CHECK(stage.Run(CheckWorker, job) == ENDED_FAILED);
+      REQUIRE_FALSE(boxes.Shown().empty());
+      const std::string said = boxes.Shown().back().text;
+      size_t at = 0;
+      for (const std::string& line : check.lines(split)) {
+        at = said.find(line, at);
+        CHECK_MESSAGE(at != std::string::npos, line, " in: ", said);
+        if (at == std::string::npos) break;
+      }
+      CHECK(FilesIn(split.out) == before);
+      CHECK(FilesIn(split.folder / "back").empty());
     }
   }
 }
