@@ -475,25 +475,24 @@ bool Restore::MendFromRecoverySet() {
 
 // The repair disks, one after another, as many as the info file lists: each disk's
 // recovery files are copied into a folder of the system's temporary folder (the disk goes
-// out again) and read from there. Cancel leaves the disks still to come: the mend goes on
-// with the recovery slices at hand.
+// out again) and read from there. A disk without a recovery file not read yet (a piece's
+// disk, or a repair disk put in again) is asked for once more. Cancel leaves the disks
+// still to come: the mend goes on with the recovery slices at hand.
 bool Restore::ScanRepairDisks() {
   const int32_t disks = info.recovery ? info.recovery->volumes : 0;
   if (disks > 0 && !scratch.Make()) return reports.Fail(IDS_WRITE_INCOMPLETE, scratch.Path());
   for (int32_t disk = 1; disk <= disks; ++disk) {
-    std::vector<std::string> found;
-    while (found.empty()) {
+    for (bool read = false; !read;) {
       const std::string text = fw::FormatText(IDS_INSERT_REPAIR_DISK, disk, disks, info.originalName.c_str());
       if (reports.ShowFormattedBox(IDS_INSERT_REPAIR_DISK, text, MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK)
         return true;
       reports.AnimationPlay();
-      found = RecoveryFiles::FindIn(piecesFolder, baseName);
-    }
-    for (const std::string& path : found) {
-      const std::string copy = scratch.Path() + '\\' + path.substr(path.rfind('\\') + 1);
-      if (GetFileAttributesA(copy.c_str()) != INVALID_FILE_ATTRIBUTES) continue;  // the index on every disk
-      if (!CopyToScratch(path, copy)) return false;
-      if (!recoveryFiles.Scan(copy)) return false;
+      for (const std::string& path : RecoveryFiles::FindIn(piecesFolder, baseName)) {
+        const std::string copy = scratch.Path() + '\\' + path.substr(path.rfind('\\') + 1);
+        if (GetFileAttributesA(copy.c_str()) != INVALID_FILE_ATTRIBUTES) continue;  // the index on every disk
+        if (!CopyToScratch(path, copy) || !recoveryFiles.Scan(copy)) return false;
+        read = true;
+      }
     }
   }
   return true;

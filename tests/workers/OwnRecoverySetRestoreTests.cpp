@@ -135,7 +135,8 @@ TEST_CASE("a restore mends any losses within the recovery data its own split wro
   };
   for (const LossCase& loss : cases) {
     for (const bool unattended : {false, true}) {
-      CAPTURE(loss.what);
+      const std::string what = loss.what;
+    CAPTURE(what);
       CAPTURE(unattended);
       const DamagedCopy copy(set);
       loss.damage(copy);
@@ -202,22 +203,41 @@ TEST_CASE("on 720 KB FAT disks two pieces' worth fit on repair disks, which a re
   CloseHandle(last);
 
   // The restore starts from the info file on the last repair disk; the second disk is lost.
-  REQUIRE(drive.InsertDisk(drive.DisksPutIn() - 1));
-  WorkerStage stage;
-  std::vector<int> answers = {IDRETRY, IDCANCEL, IDYES, IDRETRY, IDCANCEL, IDYES};
-  answers.insert(answers.end(), repairDisks, IDOK);
-  ScriptedMessages boxes(answers, &stage.journal);
-  size_t piecePrompts = 0, repairPrompts = 0;
-  boxes.WhenShown(IDS_INSERT_DISK_WITH, [&] {
-    const size_t piece = piecePrompts++;
-    if (piece != 1) drive.InsertDisk(piece);
-  });
-  boxes.WhenShown(IDS_INSERT_REPAIR_DISK, [&] { drive.InsertDisk(3 + repairPrompts++); });
-  CHECK(stage.Run(RestoreWorker, stage.Job("A:\\REPORT.Split", folder / "back")) == ENDED_DONE);
-  std::vector<unsigned> expected = {IDS_INSERT_DISK_WITH, IDS_INSERT_DISK_WITH, IDS_SET_ASIDE_FOR_RECOVERY,
-                                    IDS_INSERT_DISK_WITH, IDS_PIECE_DAMAGED,    IDS_SET_ASIDE_FOR_RECOVERY};
-  expected.insert(expected.end(), repairDisks, IDS_INSERT_REPAIR_DISK);
-  CHECK(TextsShown(boxes) == expected);
-  CHECK(stage.ProgressRoseToEnd());
-  CHECK(ReadWholeFile(folder / "back\\REPORT.DOC") == data);
+  // At the prompts for the repair disks the user puts in the disks listed.
+  std::vector<size_t> inOrder;
+  for (size_t disk = 3; disk < 3 + repairDisks; ++disk) inOrder.push_back(disk);
+  std::vector<size_t> firstOneTwice = inOrder;
+  firstOneTwice.insert(firstOneTwice.begin() + 1, 3);
+  const struct {
+    const char* what;
+    std::vector<size_t> repairDisksPutIn;
+  } restores[] = {
+      {"the repair disks in their order", inOrder},
+      {"the first repair disk put in again at the prompt for the second: the prompt comes again", firstOneTwice},
+  };
+  for (const auto& restore : restores) {
+    const std::string what = restore.what;
+    CAPTURE(what);
+    REQUIRE(drive.InsertDisk(drive.DisksPutIn() - 1));
+    WorkerStage stage;
+    std::vector<int> answers = {IDRETRY, IDCANCEL, IDYES, IDRETRY, IDCANCEL, IDYES};
+    answers.insert(answers.end(), restore.repairDisksPutIn.size(), IDOK);
+    ScriptedMessages boxes(answers, &stage.journal);
+    size_t piecePrompts = 0, repairPrompts = 0;
+    boxes.WhenShown(IDS_INSERT_DISK_WITH, [&] {
+      const size_t piece = piecePrompts++;
+      if (piece != 1) drive.InsertDisk(piece);
+    });
+    boxes.WhenShown(IDS_INSERT_REPAIR_DISK, [&] {
+      if (repairPrompts < restore.repairDisksPutIn.size()) drive.InsertDisk(restore.repairDisksPutIn[repairPrompts++]);
+    });
+    CHECK(stage.Run(RestoreWorker, stage.Job("A:\\REPORT.Split", folder / "back")) == ENDED_DONE);
+    std::vector<unsigned> expected = {IDS_INSERT_DISK_WITH, IDS_INSERT_DISK_WITH, IDS_SET_ASIDE_FOR_RECOVERY,
+                                      IDS_INSERT_DISK_WITH, IDS_PIECE_DAMAGED,    IDS_SET_ASIDE_FOR_RECOVERY};
+    expected.insert(expected.end(), restore.repairDisksPutIn.size(), IDS_INSERT_REPAIR_DISK);
+    CHECK(TextsShown(boxes) == expected);
+    CHECK(stage.ProgressRoseToEnd());
+    CHECK(ReadWholeFile(folder / "back\\REPORT.DOC") == data);
+    REQUIRE(DeleteFileA((folder / "back\\REPORT.DOC").c_str()));
+  }
 }
