@@ -176,15 +176,21 @@ Verdict Check::Judge() const {
           !info.repair || repair.kind == PieceFinding::GOOD};
 }
 
-// Each repair disk asked for in turn and its files read; false only when the user broke off.
+// Each repair disk asked for in turn and its files read (a disk that brings no file not read
+// yet is asked for again); false only when the user broke off.
 bool Check::ScanRepairDisks() {
   const int32_t disks = info.recovery ? info.recovery->volumes : 0;
   for (int32_t disk = 1; disk <= disks; ++disk) {
-    const std::vector<std::string> found =
-        RecoveryFiles::AwaitRepairDisk(reports, disk, disks, info.originalName, piecesFolder, baseName);
-    if (found.empty()) return true;
-    for (const std::string& path : found)
-      if (!recoveryFiles.Scan(path)) return false;
+    for (bool read = false; !read;) {
+      const std::vector<std::string> found =
+          RecoveryFiles::AwaitRepairDisk(reports, disk, disks, info.originalName, piecesFolder, baseName);
+      if (found.empty()) return true;
+      for (const std::string& path : found) {
+        if (recoveryFiles.HasRead(path.substr(path.rfind('\\') + 1))) continue;  // the index on every disk
+        if (!recoveryFiles.Scan(path)) return false;
+        read = true;
+      }
+    }
   }
   return true;
 }

@@ -91,6 +91,12 @@ std::vector<std::string> RecoveryFiles::AwaitRepairDisk(WorkerReports& reports, 
   return found;
 }
 
+bool RecoveryFiles::HasRead(const std::string& name) const {
+  for (const std::string& path : paths)
+    if (path.size() > name.size() && path.ends_with(name) && path[path.size() - name.size() - 1] == '\\') return true;
+  return false;
+}
+
 bool RecoveryFiles::Scan(const std::string& path) {
   Trace().WriteText("Reading the recovery file " + path + "...");
   fw::File file;

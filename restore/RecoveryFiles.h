@@ -33,6 +33,9 @@ class RecoveryFiles {
   // Reads every file of the set in the folder; false as Scan.
   bool ScanFolder(const std::string& folder, const std::string& baseName);
 
+  // Whether a file of this name (without its folder) has been read.
+  bool HasRead(const std::string& name) const;
+
   // What the files read so far hold of the set.
   Par2SetDescription Describe() const { return reader.Describe(); }
   // The path of a file by the number that the set's records give it.

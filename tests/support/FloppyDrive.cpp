@@ -59,10 +59,19 @@ bool FloppyDrive::InsertEmptyDisk() const {
     return RunUnixScript("find " + ShellWord(unixFolder) + " -mindepth 1 ! -name " + MARKER_NAME +
                          " -delete") == 0;
   if (!TakeOutDisk()) return false;
-  const std::string image = ShellWord(Image(disks));
-  mounted = RunUnixScript(std::string("mkfs.fat -C ") + image + " " + formatSize + " >/dev/null && fusefat -o rw+ " +
-                          image + " " + ShellWord(unixFolder) + " >/dev/null") == 0;
-  if (mounted) ++disks;
+  const std::string image = Image(disks);
+  if (RunUnixScript("mkfs.fat -C " + ShellWord(image) + " " + formatSize + " >/dev/null") != 0 || !Mount(image))
+    return false;
+  ++disks;
+  return true;
+}
+
+bool FloppyDrive::InsertDisk(size_t disk) const {
+  return formatSize && disk < disks && TakeOutDisk() && Mount(Image(disk));
+}
+
+bool FloppyDrive::Mount(const std::string& image) const {
+  mounted = RunUnixScript("fusefat -o rw+ " + ShellWord(image) + " " + ShellWord(unixFolder) + " >/dev/null") == 0;
   return mounted;
 }
 

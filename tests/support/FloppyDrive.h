@@ -31,6 +31,9 @@ class FloppyDrive {
 
   // Disks of a format: the user takes the disk out, and the drive stays empty.
   bool TakeOutDisk() const;
+  // Disks of a format: the user puts back a disk put in before (the first one is 0).
+  // Callable from a worker's thread (no test assertions).
+  bool InsertDisk(size_t disk) const;
   // The disks put in so far (the first one at 0), each as its image, read with mtools:
   // the names of the files on it, sorted, and all of them copied into a folder (a Windows
   // path). A disk still in the drive is taken out first.
@@ -40,6 +43,8 @@ class FloppyDrive {
 
  private:
   std::string Image(size_t disk) const;
+  // Mounts the image as the disk in the drive.
+  bool Mount(const std::string& image) const;
 
   std::string unixFolder;
   bool ready = false;
