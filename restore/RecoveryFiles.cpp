@@ -1,5 +1,7 @@
 #include "restore/RecoveryFiles.h"
 
+#include <algorithm>
+#include <cstring>
 #include <windows.h>
 
 #include "framework/CodePages.h"
@@ -21,14 +23,29 @@ class ScannedFile : public Par2ByteSource {
   uint64_t Length() const override { return length; }
 
   bool Read(uint64_t offset, void* buffer, size_t count) override {
-    uint32_t got = 0;
-    if (!file.Seek(offset) || !file.Read(buffer, static_cast<uint32_t>(count), got) || got != count) return false;
+    if (offset + count > length) return false;
+    // A stretch that cannot be read is read again a sector at a time, and a sector that
+    // fails reads as zeros: the packets it held fail their checksums and are passed over,
+    // and the packets beside it still serve.
+    if (!ReadExactly(offset, buffer, count)) {
+      constexpr size_t SECTOR_BYTES = 512;
+      unsigned char* bytes = static_cast<unsigned char*>(buffer);
+      for (size_t at = 0; at < count; at += SECTOR_BYTES) {
+        const size_t part = std::min(SECTOR_BYTES, count - at);
+        if (!ReadExactly(offset + at, bytes + at, part)) std::memset(bytes + at, 0, part);
+      }
+    }
     if (offset + count > reached) {
       done += static_cast<int64_t>(offset + count - reached);
       reached = offset + count;
       brokenOff = reports.BlockDone(done, breakQuestion);
     }
     return !brokenOff;
+  }
+
+  bool ReadExactly(uint64_t offset, void* buffer, size_t count) {
+    uint32_t got = 0;
+    return file.Seek(offset) && file.Read(buffer, static_cast<uint32_t>(count), got) && got == count;
   }
 
   // The bytes the reader left unread count as done: the file's length was expected.

@@ -509,16 +509,16 @@ bool Restore::CopyToScratch(const std::string& path, const std::string& copy) {
     return reports.Fail(IDS_READ_INCOMPLETE, path);
   if (!to.Open(copy, fw::File::CREATE_EXCLUSIVE)) return reports.Fail(IDS_WRITE_INCOMPLETE, copy);
   reports.ExpectWork(static_cast<int64_t>(length));
-  bool writeFailed = false;
-  const bool read = reader.Read({from, path}, length, [&](const unsigned char* bytes, uint32_t count) {
-    writeFailed = writeFailed || !TracedStep("Writing the recovery file's copy...", [&] {
-      return to.Write(bytes, count);
-    });
-  });
-  if (writeFailed) return reports.Fail(IDS_WRITE_INCOMPLETE, copy);
-  return read && TracedStep("Closing the recovery file's copy...", [&] {
-           return to.Close();
-         });
+  // A sector that cannot be read becomes zeros: the packets it held fail their checksums
+  // and are passed over, and every other packet of the disk still serves.
+  BlockCopier copier(reports, IDS_ABORT_RESTORE, COPY_BLOCK_BYTES);
+  copier.Skip(work);
+  copier.SalvageUnreadableBlocks();
+  const bool copied = copier.Copy({from, path}, {to, copy}, static_cast<int64_t>(length), false) !=
+                      BlockCopier::FAILED;
+  work = copier.Done();
+  return copied && (TracedStep("Closing the recovery file's copy...", [&] { return to.Close(); }) ||
+                    reports.Fail(IDS_WRITE_INCOMPLETE, copy));
 }
 
 // The restored file read back whole against the CRC-32 the split took of the source: what

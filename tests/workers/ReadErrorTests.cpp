@@ -31,6 +31,27 @@ DWORD ErrorOfFailedRead(const std::string& path, uint32_t at) {
   return error;
 }
 
+// Three pieces of 200,000 bytes (the last of 150,000) split into the folder disk with one
+// piece's worth of recovery data: slices of 12,500 bytes, 16 recovery slices in one volume.
+// The last piece is then lost: twelve slices.
+struct SplitOntoDisk {
+  TempFolder folder;
+  const std::string data = test::PatternBytes(550000, 23);
+
+  SplitOntoDisk() {
+    MakeFolder(folder / "disk");
+    MakeFolder(folder / "back");
+    WriteWholeFile(folder / "REPORT.DOC", data);
+    WorkerStage splitting;
+    ScriptedMessages noBoxes({}, &splitting.journal);
+    WorkerJob job = splitting.Job(folder / "REPORT.DOC", folder / "disk", 200000,
+                                  EXTRA_REPAIR_FILE | EXTRA_INFO_FILE | EXTRA_BATCH_FILE);
+    REQUIRE(splitting.Run(SplitWorker, job) == ENDED_DONE);
+    REQUIRE(ReadWholeFile(folder / "disk\\REPORT.Split").ends_with("\r\n<PAR2>12500 1"));
+    REQUIRE(DeleteFileA((folder / "disk\\REPORT.002").c_str()));
+  }
+};
+
 }  // namespace
 
 TEST_CASE("a block that cannot be read is read again sector by sector: the sectors that read are kept") {
@@ -83,24 +104,12 @@ TEST_CASE("a block that cannot be read is read again sector by sector: the secto
 }
 
 TEST_CASE("a piece whose middle cannot be read is restored from the recovery data") {
-  // Three pieces of 200,000 bytes (the last of 150,000) with one piece's worth of recovery
-  // data: slices of 12,500 bytes, 16 recovery slices. The second piece's bytes from 80,000
-  // to 110,000 cannot be read (three slices), and the last piece is lost (twelve): only
-  // with the sectors that read kept is the recovery data enough.
-  TempFolder folder;
-  MakeFolder(folder / "disk");
-  MakeFolder(folder / "back");
-  const std::string data = test::PatternBytes(550000, 23);
-  WriteWholeFile(folder / "REPORT.DOC", data);
-  {
-    WorkerStage splitting;
-    ScriptedMessages noBoxes({}, &splitting.journal);
-    WorkerJob job = splitting.Job(folder / "REPORT.DOC", folder / "disk", 200000,
-                                  EXTRA_REPAIR_FILE | EXTRA_INFO_FILE | EXTRA_BATCH_FILE);
-    REQUIRE(splitting.Run(SplitWorker, job) == ENDED_DONE);
-  }
-  REQUIRE(ReadWholeFile(folder / "disk\\REPORT.Split").ends_with("\r\n<PAR2>12500 1"));
-  REQUIRE(DeleteFileA((folder / "disk\\REPORT.002").c_str()));
+  // The second piece's bytes from 80,000 to 110,000 cannot be read (three slices), and the
+  // last piece is lost (twelve): only with the sectors that read kept is the recovery data
+  // enough.
+  const SplitOntoDisk split;
+  const TempFolder& folder = split.folder;
+  const std::string& data = split.data;
   const BadSectorDisk disk(folder / "disk", "REPORT.001", 80000, 110000);
   if (!disk.Ready()) {
     MESSAGE("skipped: the disk with bad sectors could not be mounted: ", disk.Why());
@@ -120,4 +129,23 @@ TEST_CASE("a piece whose middle cannot be read is restored from the recovery dat
     CHECK(ReadWholeFile(folder / "back\\REPORT.DOC") == data);
     REQUIRE(DeleteFileA((folder / "back\\REPORT.DOC").c_str()));
   }
+}
+
+TEST_CASE("a volume with bad sectors still gives every recovery slice outside them") {
+  // Bytes 100,000 to 101,000 of the volume, inside its eighth recovery slice, cannot be
+  // read: the 15 other recovery slices, most of them after the bad ones, rebuild the lost
+  // piece's twelve.
+  const SplitOntoDisk split;
+  const BadSectorDisk disk(split.folder / "disk", "REPORT.vol00+16.par2", 100000, 101000);
+  if (!disk.Ready()) {
+    MESSAGE("skipped: the disk with bad sectors could not be mounted: ", disk.Why());
+    return;
+  }
+  WorkerStage stage;
+  ScriptedMessages boxes({}, &stage.journal);
+  WorkerJob job = stage.Job(disk.Path() + "\\REPORT.Split", split.folder / "back");
+  job.unattended = true;
+  CHECK(stage.Run(RestoreWorker, job) == ENDED_DONE);
+  CHECK(TextsShown(boxes).empty());
+  CHECK(ReadWholeFile(split.folder / "back\\REPORT.DOC") == split.data);
 }
