@@ -249,14 +249,12 @@ struct FloppyRecoverySplit {
   }
 };
 
-const char* const NO_FAT_DISK = "skipped: no FAT disk image could be mounted as drive A: (fusefat needs root and /dev/fuse)";
-
 }  // namespace
 
 TEST_CASE("on floppies each volume comes on a repair disk of its own with the index and the info file") {
   FloppyRecoverySplit split;
   if (!split.drive.Ready()) {
-    MESSAGE(NO_FAT_DISK);
+    MESSAGE(FloppyDrive::NOT_READY);
     return;
   }
   REQUIRE(split.ended == ENDED_DONE);
@@ -304,7 +302,7 @@ TEST_CASE("a repair disk that is full is offered again; Retry writes its files o
     boxes.WhenShown(IDS_RECOVERY_FILE_FAILED, [&self] { self.drive.InsertEmptyDisk(); });
   });
   if (!split.drive.Ready()) {
-    MESSAGE(NO_FAT_DISK);
+    MESSAGE(FloppyDrive::NOT_READY);
     return;
   }
   CHECK(split.ended == ENDED_DONE);
