@@ -9,28 +9,6 @@
 #include "support/TestFiles.h"
 #include "support/UnixScript.h"
 
-namespace {
-
-const char* const MARKER_NAME = ".parvola-test-floppy";
-
-}  // namespace
-
-FloppyDrive::FloppyDrive(uint64_t capacity) {
-  static unsigned counter = 0;
-  REQUIRE_MESSAGE(getenv("WINEPREFIX") != nullptr,
-                  "drive A: is mapped in the Wine prefix that WINEPREFIX names");
-  unixFolder = fw::Format("/tmp/parvola-floppy-%lu-%u", GetCurrentProcessId(), ++counter);
-  const std::string folder = ShellWord(unixFolder);
-  const std::string disk =
-      capacity ? "mount -t tmpfs -o size=" + std::to_string(capacity) + " parvola-floppy " + folder + " && "
-               : "";
-  RunUnixScript("mkdir -p " + folder + " && " + disk + "touch " + folder + "/" + MARKER_NAME +
-                " && cd \"$WINEPREFIX/dosdevices\" && { [ ! -L a: ] || mv a: a:.parvola-saved; } && ln -s " +
-                folder + " a:");
-  ready = FileExists(Root() + MARKER_NAME);
-  if (!capacity) REQUIRE_MESSAGE(ready, "drive A: could not be mapped");
-}
-
 FloppyDrive::FloppyDrive(FloppyFormat format)
     : formatSize(format == FloppyFormat::FAT_1440 ? "1440" : "720") {
   static unsigned counter = 0;
@@ -50,28 +28,21 @@ FloppyDrive::~FloppyDrive() {
   const std::string unmap = "cd \"$WINEPREFIX/dosdevices\" && { [ \"$(readlink a:)\" != " + folder +
                             " ] || rm -f a:; } && { [ -L a: ] || [ ! -L a:.parvola-saved ] || " +
                             "mv a:.parvola-saved a:; }\n";
-  const std::string unmount = "{ umount " + folder + " || umount -l " + folder + "; } 2>/dev/null\n";
-  RunUnixScript(unmap + unmount + "rm -rf " + folder + " " + folder + "-disk-*.img");
+  RunUnixScript(unmap + "rm -rf " + folder + " " + folder + "-disk-*.img");
 }
 
-bool FloppyDrive::InsertEmptyDisk() const {
-  if (!formatSize)
-    return RunUnixScript("find " + ShellWord(unixFolder) + " -mindepth 1 ! -name " + MARKER_NAME +
-                         " -delete") == 0;
-  if (!TakeOutDisk()) return false;
-  const std::string image = Image(disks);
-  if (RunUnixScript("mkfs.fat -C " + ShellWord(image) + " " + formatSize + " >/dev/null") != 0 || !Mount(image))
+bool FloppyDrive::InsertEmptyDisk(bool writeProtected) const {
+  if (!TakeOutDisk() ||
+      RunUnixScript(std::string("mkfs.fat -C ") + ShellWord(Image(disks)) + " " + formatSize + " >/dev/null") != 0)
     return false;
-  ++disks;
-  return true;
+  return Mount(disks++, writeProtected);
 }
 
-bool FloppyDrive::InsertDisk(size_t disk) const {
-  return formatSize && disk < disks && TakeOutDisk() && Mount(Image(disk));
-}
+bool FloppyDrive::PutBackDisk(size_t disk) const { return disk < disks && TakeOutDisk() && Mount(disk, false); }
 
-bool FloppyDrive::Mount(const std::string& image) const {
-  mounted = RunUnixScript("fusefat -o rw+ " + ShellWord(image) + " " + ShellWord(unixFolder) + " >/dev/null") == 0;
+bool FloppyDrive::Mount(size_t disk, bool writeProtected) const {
+  mounted = RunUnixScript(std::string("fusefat -o ") + (writeProtected ? "ro " : "rw+ ") + ShellWord(Image(disk)) +
+                          " " + ShellWord(unixFolder) + " >/dev/null") == 0;
   return mounted;
 }
 
@@ -100,6 +71,12 @@ std::vector<std::string> FloppyDrive::FilesOnDisk(size_t disk) const {
   }
   std::sort(names.begin(), names.end());
   return names;
+}
+
+std::string FloppyDrive::FileOnDisk(size_t disk, const std::string& name) const {
+  TempFolder copy;
+  REQUIRE(CopyFilesOfDisk(disk, copy.Path()));
+  return FileExists(copy / name) ? ReadWholeFile(copy / name) : std::string();
 }
 
 bool FloppyDrive::CopyFilesOfDisk(size_t disk, const std::string& folder) const {

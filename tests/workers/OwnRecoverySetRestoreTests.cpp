@@ -193,7 +193,7 @@ TEST_CASE("on 720 KB FAT disks two pieces' worth fit on repair disks, which a re
     REQUIRE(drive.DisksPutIn() == 3 + repairDisks);
   }
   // A damaged sector in the last piece, written over in its place.
-  REQUIRE(drive.InsertDisk(2));
+  REQUIRE(drive.PutBackDisk(2));
   HANDLE last = CreateFileA("A:\\REPORT.002", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   REQUIRE(last != INVALID_HANDLE_VALUE);
   const std::string garbage(512, '\x5A');
@@ -218,7 +218,7 @@ TEST_CASE("on 720 KB FAT disks two pieces' worth fit on repair disks, which a re
   for (const auto& restore : restores) {
     const std::string what = restore.what;
     CAPTURE(what);
-    REQUIRE(drive.InsertDisk(drive.DisksPutIn() - 1));
+    REQUIRE(drive.PutBackDisk(drive.DisksPutIn() - 1));
     WorkerStage stage;
     std::vector<int> answers = {IDRETRY, IDCANCEL, IDYES, IDRETRY, IDCANCEL, IDYES};
     answers.insert(answers.end(), restore.repairDisksPutIn.size(), IDOK);
@@ -226,10 +226,10 @@ TEST_CASE("on 720 KB FAT disks two pieces' worth fit on repair disks, which a re
     size_t piecePrompts = 0, repairPrompts = 0;
     boxes.WhenShown(IDS_INSERT_DISK_WITH, [&] {
       const size_t piece = piecePrompts++;
-      if (piece != 1) drive.InsertDisk(piece);
+      if (piece != 1) drive.PutBackDisk(piece);
     });
     boxes.WhenShown(IDS_INSERT_REPAIR_DISK, [&] {
-      if (repairPrompts < restore.repairDisksPutIn.size()) drive.InsertDisk(restore.repairDisksPutIn[repairPrompts++]);
+      if (repairPrompts < restore.repairDisksPutIn.size()) drive.PutBackDisk(restore.repairDisksPutIn[repairPrompts++]);
     });
     CHECK(stage.Run(RestoreWorker, stage.Job("A:\\REPORT.Split", folder / "back")) == ENDED_DONE);
     std::vector<unsigned> expected = {IDS_INSERT_DISK_WITH, IDS_INSERT_DISK_WITH, IDS_SET_ASIDE_FOR_RECOVERY,

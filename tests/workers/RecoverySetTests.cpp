@@ -208,7 +208,10 @@ TEST_CASE("a recovery file that cannot be created is offered again; Cancel leave
 TEST_CASE("the recovery slices take at most 64 MiB beside the copy buffers, whatever their size") {
   // 9 pieces' worth of 8 MiB pieces: 144 recovery slices of 512 KiB, 72 MiB in all. The
   // system counts what the process holds in memory: its working set, whose peak this split
-  // must set (the test runs in a process of its own).
+  // must set (the test runs in a process of its own). A small split first takes what the
+  // first run of the code costs the process: its pages loaded, and under an emulator (the
+  // shipped build under qemu) the code it translates, which the split's budget does not hold.
+  RecoverySplit(100000, 40000, 1);
   PROCESS_MEMORY_COUNTERS before{}, after{};
   REQUIRE(GetProcessMemoryInfo(GetCurrentProcess(), &before, sizeof before));
   RecoverySplit split(2 * (8 << 20) + 1000, 8 << 20, 9);
@@ -249,14 +252,12 @@ struct FloppyRecoverySplit {
   }
 };
 
-const char* const NO_FAT_DISK = "skipped: no FAT disk image could be mounted as drive A: (fusefat needs root and /dev/fuse)";
-
 }  // namespace
 
 TEST_CASE("on floppies each volume comes on a repair disk of its own with the index and the info file") {
   FloppyRecoverySplit split;
   if (!split.drive.Ready()) {
-    MESSAGE(NO_FAT_DISK);
+    MESSAGE(FloppyDrive::NOT_READY);
     return;
   }
   REQUIRE(split.ended == ENDED_DONE);
@@ -304,7 +305,7 @@ TEST_CASE("a repair disk that is full is offered again; Retry writes its files o
     boxes.WhenShown(IDS_RECOVERY_FILE_FAILED, [&self] { self.drive.InsertEmptyDisk(); });
   });
   if (!split.drive.Ready()) {
-    MESSAGE(NO_FAT_DISK);
+    MESSAGE(FloppyDrive::NOT_READY);
     return;
   }
   CHECK(split.ended == ENDED_DONE);
