@@ -372,13 +372,13 @@ awk -v mib="$size_mib" -v runs="$runs" -v server="$server_note" -v cache="$cache
   function against(name, label, part, least, strict, goal,   ratio, met) {
     stats(label)
     ratio = part > 0 ? med[label] / part : 0
-    met = strict ? ratio > least : ratio >= least
+    met = strict ? (ratio > least) : (ratio >= least)
     printf "  %-40s %7.3f s %7.0f MiB/s   Parvola 95 at %s its speed (goal: %s; %s)\n", name, med[label],
-           mib / med[label], ratio > 0 ? sprintf("%.2fx", ratio) : "-", goal, met ? "met" : "NOT met"
+           mib / med[label], (ratio > 0 ? sprintf("%.2fx", ratio) : "-"), goal, (met ? "met" : "NOT met")
   }
   function memory(name, label) {
     if (label in peak)
-      printf "  %-32s %7.1f MiB peak working set (resident, Wine included), %.1f MiB of it private\n",
+      printf "  %-36s %7.1f MiB peak working set (resident, Wine included), %.1f MiB of it private\n",
              name, peak[label], private[label]
   }
   END {
@@ -409,7 +409,7 @@ awk -v mib="$size_mib" -v runs="$runs" -v server="$server_note" -v cache="$cache
            mib, slices, slice
     printf "as the program chose them and par2 create was given them (-s%d -c%d -n1)\n", slice, slices
     printf "  %-40s %7.3f s %7s MiB/s\n", "Parvola 95 (split /of less split, medians)", part,
-           part > 0 ? sprintf("%.0f", mib / part) : "-"
+           (part > 0 ? sprintf("%.0f", mib / part) : "-")
     against("par2 create -t1", "par2_one_thread", part, 3, 0, "at least 3x")
     against("par2 create (default threads)", "par2_default_threads", part, 1, 1, "faster than it")
     printf "  %-40s %7.3f s\n", "1.44 MB pieces (split /of less split)",
@@ -423,7 +423,7 @@ awk -v mib="$size_mib" -v runs="$runs" -v server="$server_note" -v cache="$cache
     memory("baseline build", "baseline")
     extra = private["program_recovery"] - private["program"]
     printf "  recovery data: %.1f MiB private beyond the split without it (goal: at most 64 MiB beyond\n", extra
-    printf "  the copy buffers; %s)\n", extra <= 64 ? "met" : "NOT met"
+    printf "  the copy buffers; %s)\n", (extra <= 64 ? "met" : "NOT met")
     printf "\nFootprint\n"
     printf "  Parvola95.exe i686 (stripped):    %7d bytes (%.1f KiB of 224 KiB)\n", i686, i686 / 1024
     printf "  Parvola95.exe x86_64 (stripped):  %7d bytes (%.1f KiB)\n", x64, x64 / 1024
