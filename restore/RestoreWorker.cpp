@@ -372,7 +372,8 @@ bool Restore::CopyPieceIntoRoom(BlockCopier& copier, const std::string& path, in
 }
 
 // The piece size, from the set where it is known, else from the first piece found: every
-// piece but the last has it, and the last one has what the others leave of the file.
+// piece but the last has it, and the last one has what the others leave of the file. With
+// no piece at hand (fileLength -1) only the set and a file of one piece tell it.
 bool Restore::LearnPieceSize(int32_t index, int64_t fileLength) {
   if (pieceSize > 0) return true;
   const int32_t last = info.pieceCount - 1;
@@ -382,8 +383,9 @@ bool Restore::LearnPieceSize(int32_t index, int64_t fileLength) {
       if (file.described && file.name == first) pieceSize = static_cast<int64_t>(file.length);
   }
   if (pieceSize == 0 && last == 0) pieceSize = info.totalSize;
-  if (pieceSize == 0 && index < last) pieceSize = fileLength;
-  if (pieceSize == 0 && (info.totalSize - fileLength) % last == 0) pieceSize = (info.totalSize - fileLength) / last;
+  if (pieceSize == 0 && fileLength >= 0 && index < last) pieceSize = fileLength;
+  if (pieceSize == 0 && fileLength >= 0 && (info.totalSize - fileLength) % last == 0)
+    pieceSize = (info.totalSize - fileLength) / last;
   // The pieces must make the file: all but the last whole, the last one not empty.
   const int64_t before = pieceSize * last;
   if (pieceSize > 0 && before < info.totalSize && info.totalSize - before <= pieceSize) return true;
@@ -445,23 +447,25 @@ bool Restore::SetAsideForRecovery(const std::string& path, int32_t index, PieceR
 // the repair disks; the restored file has the file's length first.
 bool Restore::MendFromRecoverySet() {
   if (!CutOutput(info.totalSize)) return false;
-  // A missing piece's room is known once the piece size is.
-  for (size_t index = 0; index < rooms.size(); ++index)
-    if (pieceSize > 0 && rooms[index].state != PieceRoom::WHOLE)
-      rooms[index] = {static_cast<int64_t>(index) * pieceSize, RoomLength(static_cast<int32_t>(index)),
-                      rooms[index].state};
   if (std::all_of(rooms.begin(), rooms.end(), [](const PieceRoom& room) { return room.state == PieceRoom::WHOLE; })) {
     copied = info.totalSize;
     return true;
   }
-  // The mend reads the restored file as well as writing it.
-  if (!CloseOutput()) return false;
-  if (!output.Open(outputPath, fw::File::UPDATE_EXCLUSIVE)) return reports.Fail(IDS_WRITE_INCOMPLETE, outputPath);
   if (!recoveryFilesRead) {
     recoveryFilesRead = true;
     if (!(IsFloppyDestination(piecesFolder) ? ScanRepairDisks() : recoveryFiles.ScanFolder(piecesFolder, baseName)))
       return false;
   }
+  // A missing piece's room is known once the piece size is: with no piece found, the set
+  // tells it.
+  if (pieceSize == 0) LearnPieceSize(-1, -1);
+  for (size_t index = 0; index < rooms.size(); ++index)
+    if (pieceSize > 0 && rooms[index].state != PieceRoom::WHOLE)
+      rooms[index] = {static_cast<int64_t>(index) * pieceSize, RoomLength(static_cast<int32_t>(index)),
+                      rooms[index].state};
+  // The mend reads the restored file as well as writing it.
+  if (!CloseOutput()) return false;
+  if (!output.Open(outputPath, fw::File::UPDATE_EXCLUSIVE)) return reports.Fail(IDS_WRITE_INCOMPLETE, outputPath);
   RecoveryMend mend(reports, reader, work, {output, outputPath}, baseName, recoveryFiles);
   if (pieceSize > 0 && mend.Run(rooms, sides)) {
     copied = info.totalSize;

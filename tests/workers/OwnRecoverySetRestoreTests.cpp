@@ -241,3 +241,35 @@ TEST_CASE("on 720 KB FAT disks two pieces' worth fit on repair disks, which a re
     REQUIRE(DeleteFileA((folder / "back\\REPORT.DOC").c_str()));
   }
 }
+
+TEST_CASE("a set whose every piece is lost is rebuilt whole: the set gives the piece size") {
+  struct Case {
+    const char* what;
+    size_t size;
+    int32_t recoveryPieces;
+  };
+  const Case cases[] = {{"the one piece of a short file", 30000, 1}, {"both pieces", 50000, 2}};
+  for (const Case& example : cases) {
+    CAPTURE(example.what);
+    TempFolder folder;
+    const std::string data = test::PatternBytes(example.size, 31), out = folder / "out";
+    MakeFolder(out);
+    MakeFolder(folder / "back");
+    WriteWholeFile(folder / "REPORT.DOC", data);
+    {
+      WorkerStage splitting;
+      ScriptedMessages noBoxes({}, &splitting.journal);
+      WorkerJob job = splitting.Job(folder / "REPORT.DOC", out, static_cast<int32_t>(PIECE),
+                                    EXTRA_REPAIR_FILE | EXTRA_INFO_FILE | EXTRA_BATCH_FILE);
+      job.recoveryPieces = example.recoveryPieces;
+      REQUIRE(splitting.Run(SplitWorker, job) == ENDED_DONE);
+    }
+    for (const char* piece : {"REPORT.000", "REPORT.001"}) DeleteFileA((out + "\\" + piece).c_str());
+    WorkerStage stage;
+    ScriptedMessages boxes({}, &stage.journal);
+    WorkerJob job = stage.Job(out + "\\REPORT.Split", folder / "back");
+    job.unattended = true;
+    CHECK(stage.Run(RestoreWorker, job) == ENDED_DONE);
+    CHECK(ReadWholeFile(folder / "back\\REPORT.DOC") == data);
+  }
+}
