@@ -11,10 +11,11 @@ static SplitApp application;
 // nothing it may still use is torn down under it first.
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { ExitProcess(static_cast<UINT>(application.Run())); }
 
-// The C++ runtime's error paths drag in a demangler, the exception classes and a
-// second string implementation. The program throws only its own file errors and
-// never lets a library error pass, so these end the process plainly: that keeps
-// the program small enough to share a floppy with the last piece.
+// The C++ runtime's error paths drag in a demangler, the exception classes, the
+// unwinder and a second string implementation. The program throws nothing and is
+// built without exception handling, so these end the process plainly, and so does
+// an allocation that finds no memory: that keeps the program small enough to share a
+// floppy with the last piece.
 #ifdef __i386__
 // The runtime libraries' locks (the exception unwinder's, that of thread-local data) wait
 // on semaphores that they create through CreateSemaphoreW, which Windows 95, 98 and ME
@@ -35,6 +36,16 @@ extern decltype(&CreateUnnamedSemaphore) const runtimeCreateSemaphore __asm__("_
 decltype(&CreateUnnamedSemaphore) const runtimeCreateSemaphore = CreateUnnamedSemaphore;
 }
 #endif
+
+void* operator new(std::size_t size) {
+  if (void* memory = std::malloc(size ? size : 1)) return memory;
+  std::abort();
+}
+void* operator new[](std::size_t size) { return operator new(size); }
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete[](void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
 
 namespace __gnu_cxx {
 void __verbose_terminate_handler() { std::abort(); }

@@ -4,6 +4,7 @@
 #include "framework/SystemFunctions.h"
 #include "job/TraceLog.h"
 #include "logic/Crc32.h"
+#include "logic/Galois16.h"
 #include "ui/HelpWindow.h"
 #include "ui/RestoreDialog.h"
 #include "ui/SplitDialog.h"
@@ -14,7 +15,9 @@ int SplitApp::InitInstance() {
   // prompt, instead of the system's box about the missing disk.
   SetErrorMode(SEM_FAILCRITICALERRORS);
   fw::StartCommonControls();
-  ChooseCrc32Way(fw::SystemSavesVectorRegisters());
+  const bool savesVectorRegisters = fw::SystemSavesVectorRegisters();
+  ChooseCrc32Way(savesVectorRegisters);
+  ChooseGaloisWay(savesVectorRegisters);
 
   SetRegistryKey("Olvanta");
   Trace().Open("C:\\Parvola95.log");

@@ -5,14 +5,22 @@
 #
 # Times, N times each (default 5), on a file of incompressible data (1 GiB, 100 MiB with
 # --quick) in one temporary folder: the unattended hidden split into 100 MiB pieces with
-# the info file against `split -b 100M -d -a 3`, the same split with the repair file
-# against the one without it, the unattended restore of those pieces
-# against `cat`, and `cp` of the file as the machine's ceiling. Every output is compared
-# byte for byte with the source; a wrong byte makes the run fail. Page caches are dropped
-# before every timed step when the system allows it (--warm keeps them). --baseline times
-# a second build of the program in the same rounds, for before/after figures. The program's
-# steps are also shown net of Wine's start-up and shutdown (the median of an unattended
-# split of 1 byte), and one more split of the file measures the program's peak memory.
+# the info file against `split -b 100M -d -a 3`; the same split with one piece's worth of
+# recovery data (/of) against the one without it, and the same pair for 1.44 MB pieces
+# (/n14) into a folder; the unattended restore of the pieces against `cat`, and the restore
+# of the recovery split's pieces with one whole piece deleted (rebuilt from the recovery
+# set) against the plain restore; `par2 create` with one thread (-t1) and with its default
+# threads over the recovery split's pieces and info file, at the slice size and recovery
+# slice count the program chose; and `cp` of the file as the machine's ceiling. Every piece
+# and restored file is compared byte for byte with the source, and par2's recovery slices
+# with the program's; the program's recovery sets must pass `par2 verify`. A wrong byte
+# makes the run fail. Page caches are dropped before every timed step when the system
+# allows it (--warm keeps them). --baseline times a second build of the program in the
+# same rounds (split and restore), for before/after figures. The program's steps are also
+# shown net of Wine's start-up and shutdown (the median of an unattended split of 1 byte);
+# the time of the recovery data is the median split with it less the median split without
+# it. Two more splits of the file, without and with recovery data, measure the program's
+# peak memory.
 set -euo pipefail
 parvola_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$parvola_root/tools/setup.sh"
@@ -24,7 +32,18 @@ while [ $# -gt 0 ]; do
     --warm) cold=0 ;;
     --runs) runs="$2"; shift ;;
     --baseline) baseline="$(realpath "$2")"; shift ;;
-    *) echo "usage: bench/run.sh [--quick] [--warm] [--runs N] [--baseline OTHER.exe]" >&2; exit 2 ;;
+    *) cat >&2 <<'USAGE'
+usage: bench/run.sh [--quick] [--warm] [--runs N] [--baseline OTHER.exe]
+Times the program's unattended split (100 MiB and 1.44 MB pieces, without and with one
+piece's worth of recovery data) and restore (all pieces, and one piece lost and rebuilt)
+against split, cat, cp and par2 create (one thread and its default threads), on 1 GiB of
+random data; measures the program's peak memory without and with recovery data.
+  --quick          100 MiB of data instead of 1 GiB
+  --warm           keep the page caches between steps instead of dropping them
+  --runs N         N rounds of every timed step (default 5); medians are reported
+  --baseline EXE   also time another build's split and restore in the same rounds
+USAGE
+       exit 2 ;;
   esac
   shift
 done
@@ -79,7 +98,7 @@ echo "Creating $size_mib MiB of random data in $work ..." >&2
 source="$work/data.bin"
 head -c $((size_mib * 1048576)) /dev/urandom > "$source"
 bytes=$(stat -c %s "$source")
-piece_bytes=$((100 * 1048576))
+large_piece=$((100 * 1048576)) floppy_piece=1457664
 source_win="$(windows_path "$source")"
 work_win="$(windows_path "$work")"
 
@@ -87,9 +106,10 @@ work_win="$(windows_path "$work")"
 now() { date +%s%N; }
 record() { echo "$1 $(( $2 - $3 ))" >> "$work/times"; }
 
-# The pieces in folder $1 must be the source cut into 100 MiB pieces named data.000, ...
+# The pieces in folder $1 must be the source cut into pieces of $2 bytes named data.000, ...
 check_pieces() {
-  local folder="$1" expected=$(( (bytes + piece_bytes - 1) / piece_bytes )) index=0 name size
+  local folder="$1" piece_bytes="$2" expected index=0 name size
+  expected=$(( (bytes + piece_bytes - 1) / piece_bytes ))
   for ((index = 0; index < expected; index++)); do
     name="$folder/$(printf 'data.%03d' "$index")"
     [ -f "$name" ] || fail "$name is missing"
@@ -107,57 +127,139 @@ check_copy() {
 
 fresh() { rm -rf "$work/$1"; mkdir "$work/$1"; }
 
-# The program's split and restore, Wine's start-up and shutdown included.
-program_split() {  # exe label
-  fresh pieces
-  settle
-  local start; start=$(now)
-  timeout 600 "$wine_run" "$1" /s "$source_win" /nm 100 /or /nd /na "$work_win\\pieces" >/dev/null 2>&1 ||
-    fail "$2 ended with status $?"
-  record "$2" "$(now)" "$start"
-  check_pieces "$work/pieces"
-  [ -s "$work/pieces/data.Split" ] || fail "$2 wrote no info file"
+# The recovery set in folder $1: the info file's <PAR2> line gives the slice size and the
+# number of volume files, the volumes' names "data.volFIRST+COUNT.par2" the recovery
+# slices. Sets slice_bytes, volume_count and recovery_slices.
+read_recovery_set() {
+  local line volume count
+  line=$(grep -a -o '<PAR2>[0-9]* [0-9]*' "$1/data.Split") || fail "$1/data.Split has no <PAR2> line"
+  read -r slice_bytes volume_count <<< "${line#<PAR2>}"
+  [ -s "$1/data.par2" ] || fail "$1 has no index file data.par2"
+  recovery_slices=0 count=0
+  for volume in "$1"/data.vol*+*.par2; do
+    [ -s "$volume" ] || fail "$1 has no volume files"
+    volume="${volume##*+}"
+    recovery_slices=$((recovery_slices + 10#${volume%.par2})) count=$((count + 1))
+  done
+  ((count == volume_count)) || fail "$1 has $count volume files, its info file says $volume_count"
 }
-# The same split with the repair file too, against the split without it.
-program_split_repair() {  # exe label
-  fresh repaired
-  settle
-  local start; start=$(now)
-  timeout 600 "$wine_run" "$1" /s "$source_win" /nm 100 /or /of /nd /na "$work_win\\repaired" >/dev/null 2>&1 ||
-    fail "$2 ended with status $?"
-  record "$2" "$(now)" "$start"
-  check_pieces "$work/repaired"
-  [ -s "$work/repaired/data.Fix" ] || fail "$2 wrote no repair file"
-  rm -rf "$work/repaired"
+
+# The recovery slice packets of a PAR 2.0 file, one line each: exponent, offset, length.
+# The file is walked packet by packet: magic "PAR2\0PKT", the length at 8, the type at 48.
+recovery_packets() {  # file
+  local file="$1" size offset=0 header length
+  size=$(stat -c %s "$file")
+  while ((offset < size)); do
+    header=$(od -An -tx1 -v -j "$offset" -N64 "$file" | tr -d ' \n')
+    [ "${header:0:16}" = 5041523200504b54 ] || fail "$file: no packet at byte $offset"
+    length=$(od -An -tu8 -j "$((offset + 8))" -N8 "$file" | tr -d ' ')
+    ((length >= 64 && length % 4 == 0)) || fail "$file: a packet of $length bytes at byte $offset"
+    if [ "${header:96:32}" = 50415220322e300052656376536c6963 ]; then
+      echo "$(od -An -tu4 -j "$((offset + 64))" -N4 "$file" | tr -d ' ') $offset $length"
+    fi
+    offset=$((offset + length))
+  done
 }
-program_restore() {  # exe label
+
+# par2's recovery slices (volume $2) must be the program's (volume $1) byte for byte, every
+# packet whole: the same input slices and exponents give the same bytes and packet hashes.
+check_same_recovery() {
+  local program_packets par2_packets index exponent offset length par2_exponent par2_offset par2_length
+  mapfile -t program_packets < <(recovery_packets "$1" | sort -n)
+  mapfile -t par2_packets < <(recovery_packets "$2" | sort -n)
+  ((${#program_packets[@]} == recovery_slices && ${#par2_packets[@]} == recovery_slices)) ||
+    fail "recovery slices: ${#program_packets[@]} from the program, ${#par2_packets[@]} from par2, $recovery_slices expected"
+  for ((index = 0; index < recovery_slices; index++)); do
+    read -r exponent offset length <<< "${program_packets[index]}"
+    read -r par2_exponent par2_offset par2_length <<< "${par2_packets[index]}"
+    if [ "$exponent $length" != "$par2_exponent $par2_length" ] ||
+       ! cmp -s -i "$offset:$par2_offset" -n "$length" "$1" "$2"; then
+      fail "recovery slice $exponent of the program differs from par2's"
+    fi
+  done
+}
+
+# The set in folder $1 must pass par2's own verification.
+check_with_par2() {
+  (cd "$1" && par2 verify -q data.par2 >/dev/null) || fail "par2 verify finds fault with the set in $1"
+}
+
+# The program's split into folder $3, pieces of $4 bytes, with the switches that follow,
+# and its restore; Wine's start-up and shutdown included.
+program_split() {  # exe label folder piece-bytes switch...
+  local exe="$1" label="$2" folder="$3" piece_bytes="$4" start
+  shift 4
+  fresh "$folder"
+  settle
+  start=$(now)
+  timeout 600 "$wine_run" "$exe" /s "$source_win" "$@" /nd /na "$work_win\\$folder" >/dev/null 2>&1 ||
+    fail "$label ended with status $?"
+  record "$label" "$(now)" "$start"
+  check_pieces "$work/$folder" "$piece_bytes"
+  [ -s "$work/$folder/data.Split" ] || fail "$label wrote no info file"
+}
+program_restore() {  # exe label info-folder
   fresh restored
   settle
   local start; start=$(now)
-  timeout 600 "$wine_run" "$1" /u "$work_win\\pieces\\data.Split" /nd "$work_win\\restored" >/dev/null 2>&1 ||
+  timeout 600 "$wine_run" "$1" /u "$work_win\\$3\\data.Split" /nd "$work_win\\restored" >/dev/null 2>&1 ||
     fail "$2 ended with status $?"
   record "$2" "$(now)" "$start"
   check_copy "$work/restored/data.bin"
 }
+# The restore of the recovery split's pieces with one whole piece (the middle one)
+# deleted: unattended on a fixed disk the program sets it aside without a question and
+# rebuilds it from the recovery set. The piece comes back for the next round.
+program_restore_lost_piece() {  # exe label
+  local lost; lost="$work/recovery/$(printf 'data.%03d' $(( (bytes + large_piece - 1) / large_piece / 2 )))"
+  mv "$lost" "$work/lost-piece"
+  program_restore "$1" "$2" recovery
+  mv "$work/lost-piece" "$lost"
+}
+
+# par2 create over the recovery split's pieces and info file (hard links, in a folder of
+# their own), at the program's slice size and recovery slice count, in one volume.
+par2_create() {  # label par2-option...
+  local label="$1" start
+  shift
+  fresh par2
+  ln "$work/recovery"/data.[0-9][0-9][0-9] "$work/recovery/data.Split" "$work/par2/"
+  settle
+  start=$(now)
+  (cd "$work/par2" && par2 create -q -q -s"$slice_bytes" -c"$recovery_slices" -n1 "$@" data.par2 \
+     data.[0-9][0-9][0-9] data.Split >/dev/null) || fail "par2 create $* ended with status $?"
+  record "$label" "$(now)" "$start"
+  check_same_recovery "$(echo "$work"/recovery/data.vol*.par2)" "$(echo "$work"/par2/data.vol*.par2)"
+}
 
 for ((round = 1; round <= runs; round++)); do
   echo "Round $round of $runs ..." >&2
-  program_split "$program" program_split
-  program_split_repair "$program" program_split_repair
+  program_split "$program" program_split pieces "$large_piece" /nm 100 /or
+  program_split "$program" program_split_recovery recovery "$large_piece" /nm 100 /or /of
+  read_recovery_set "$work/recovery"
+  if ((round == 1)); then check_with_par2 "$work/recovery"; fi
   fresh split
   settle
   start=$(now); split -b 100M -d -a 3 "$source" "$work/split/data."; record tool_split "$(now)" "$start"
-  check_pieces "$work/split"
+  check_pieces "$work/split" "$large_piece"
 
-  program_restore "$program" program_restore
+  par2_create par2_one_thread -t1
+  par2_create par2_default_threads
+
+  program_split "$program" program_floppy_split floppy "$floppy_piece" /n14 /or
+  program_split "$program" program_floppy_split_recovery floppy "$floppy_piece" /n14 /or /of
+  if ((round == 1)); then check_with_par2 "$work/floppy"; fi
+
+  program_restore "$program" program_restore pieces
+  program_restore_lost_piece "$program" program_restore_lost_piece
   fresh cat
   settle
   start=$(now); cat "$work"/split/data.[0-9][0-9][0-9] > "$work/cat/data.bin"; record tool_cat "$(now)" "$start"
   check_copy "$work/cat/data.bin"
 
   if [ -n "$baseline" ]; then
-    program_split "$baseline" baseline_split
-    program_restore "$baseline" baseline_restore
+    program_split "$baseline" baseline_split pieces "$large_piece" /nm 100 /or
+    program_restore "$baseline" baseline_restore pieces
   fi
 
   fresh cp
@@ -165,16 +267,20 @@ for ((round = 1; round <= runs; round++)); do
   start=$(now); cp "$source" "$work/cp/data.bin"; record tool_cp "$(now)" "$start"
   check_copy "$work/cp/data.bin"
 done
+rm -rf "$work/floppy" "$work/par2"
 
-# The program's peak memory during one split of the file: the high-water mark of its
-# resident set (its peak working set, with the pages of Wine's own libraries) and the
-# most private (anonymous) memory it held, read from /proc every 20 ms while it runs.
-# wine-run.sh hands its process over to Wine's loader, which becomes the program's.
-measure_memory() {  # exe label
-  fresh pieces
+# The program's peak memory during one split of the file into 100 MiB pieces: the
+# high-water mark of its resident set (its peak working set, with the pages of Wine's own
+# libraries) and the most private (anonymous) memory it held, read from /proc every 20 ms
+# while it runs. wine-run.sh hands its process over to Wine's loader, which becomes the
+# program's.
+measure_memory() {  # exe label switch...
+  local exe="$1" label="$2" peak=0 private=0 resident anonymous pid
+  shift 2
+  fresh measured
   settle
-  "$wine_run" "$1" /s "$source_win" /nm 100 /or /nd /na "$work_win\\pieces" >/dev/null 2>&1 &
-  local pid=$! peak=0 private=0 resident anonymous
+  "$wine_run" "$exe" /s "$source_win" /nm 100 /or "$@" /nd /na "$work_win\\measured" >/dev/null 2>&1 &
+  pid=$!
   while kill -0 "$pid" 2>/dev/null; do
     read -r resident anonymous < <(awk '/^VmHWM:/ {h = $2} /^RssAnon:/ {a = $2} END {print h + 0, a + 0}' \
                                      "/proc/$pid/status" 2>/dev/null || echo "0 0")
@@ -182,13 +288,15 @@ measure_memory() {  # exe label
     if ((anonymous > private)); then private=$anonymous; fi
     sleep 0.02
   done
-  wait "$pid" || fail "$2 ended with status $?"
-  check_pieces "$work/pieces"
-  echo "$2 $peak $private" >> "$work/memory"
+  wait "$pid" || fail "$label ended with status $?"
+  check_pieces "$work/measured" "$large_piece"
+  echo "$label $peak $private" >> "$work/memory"
 }
-echo "Measuring the peak memory of a split ..." >&2
+echo "Measuring the peak memory of a split without and with recovery data ..." >&2
 measure_memory "$program" program
+measure_memory "$program" program_recovery /of
 if [ -n "$baseline" ]; then measure_memory "$baseline" baseline; fi
+rm -rf "$work/measured"
 
 # Wine's own cost: an unattended split of a 1-byte file, start to end, with the caches
 # as the timed steps find them (dropped, Wine starts from disk too).
@@ -233,7 +341,7 @@ x64_size=$(stripped_size "$program" x86_64-w64-mingw32-strip)
 
 # min and median seconds of every label, then the table.
 awk -v mib="$size_mib" -v runs="$runs" -v server="$server_note" -v cache="$cache_note" \
-    -v i686="$i686_size" -v x64="$x64_size" '
+    -v i686="$i686_size" -v x64="$x64_size" -v slice="$slice_bytes" -v slices="$recovery_slices" '
   FILENAME ~ /memory$/ { peak[$1] = $2 / 1024; private[$1] = $3 / 1024; next }
   { t[$1] = t[$1] " " $2 / 1e9 }
   function stats(label,   n, v, i, j, x) {
@@ -242,21 +350,35 @@ awk -v mib="$size_mib" -v runs="$runs" -v server="$server_note" -v cache="$cache
     lo[label] = v[1]
     med[label] = n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
   }
-  # A program step (with a peer) also net of Wine: its median less that of the 1-byte split.
+  # A program step is also shown net of Wine: its median less that of the 1-byte split.
   function row(name, label, peer,   rate, text, net) {
     stats(label)
     rate = mib / med[label]
-    text = sprintf("%-34s %7.3f %7.3f %9.0f", name, lo[label], med[label], rate)
+    text = sprintf("%-38s %7.3f %7.3f %9.0f", name, lo[label], med[label], rate)
     text = text sprintf(peer == "" ? "%9s" : "%9.2f", peer == "" ? "-" : med[peer] / med[label])
     text = text sprintf(" %8.2f", med["tool_cp"] / med[label])
     net = med[label] - med["startup_split"]
-    if (peer == "") text = text sprintf(" %7s %9s", "-", "-")
-    else text = text sprintf(" %7.3f %9s", net, net > 0 ? sprintf("%.2f", med[peer] / net) : "-")
+    if (label !~ /^(program|baseline)_/) text = text sprintf(" %7s %9s", "-", "-")
+    else text = text sprintf(" %7.3f %9s", net, peer != "" && net > 0 ? sprintf("%.2f", med[peer] / net) : "-")
     print text
+  }
+  # The time of a split'"'"'s recovery data: its median split with it less the one without it.
+  function recovery_part(with, without) {
+    stats(with); stats(without)
+    return med[with] - med[without]
+  }
+  # A peer'"'"'s time against the recovery data'"'"'s, with the goal for the ratio of their speeds:
+  # at least the ratio given, or above it when it is strict.
+  function against(name, label, part, least, strict, goal,   ratio, met) {
+    stats(label)
+    ratio = part > 0 ? med[label] / part : 0
+    met = strict ? (ratio > least) : (ratio >= least)
+    printf "  %-40s %7.3f s %7.0f MiB/s   Parvola 95 at %s its speed (goal: %s; %s)\n", name, med[label],
+           mib / med[label], (ratio > 0 ? sprintf("%.2fx", ratio) : "-"), goal, (met ? "met" : "NOT met")
   }
   function memory(name, label) {
     if (label in peak)
-      printf "  %-32s %7.1f MiB peak working set (resident, Wine included), %.1f MiB of it private\n",
+      printf "  %-36s %7.1f MiB peak working set (resident, Wine included), %.1f MiB of it private\n",
              name, peak[label], private[label]
   }
   END {
@@ -265,21 +387,43 @@ awk -v mib="$size_mib" -v runs="$runs" -v server="$server_note" -v cache="$cache
     printf "Program times include Wine start-up and shutdown; \"net\" takes off the median of the 1-byte\n"
     printf "split (%.3f s).", med["startup_split"]
     printf " Ratios are speeds (peer time / step time), from the medians.\n\n"
-    printf "%-34s %7s %7s %9s %9s %8s %7s %9s\n", "step", "min s", "med s", "MiB/s", "to peer", "to cp",
+    printf "%-38s %7s %7s %9s %9s %8s %7s %9s\n", "step", "min s", "med s", "MiB/s", "to peer", "to cp",
            "net s", "net/peer"
     row("Parvola 95 split (/nm 100 /or)", "program_split", "tool_split")
     if ("baseline_split" in t) row("  baseline build split", "baseline_split", "tool_split")
-    row("Parvola 95 split (/or /of)", "program_split_repair", "program_split")
+    row("Parvola 95 split (/nm 100 /or /of)", "program_split_recovery", "program_split")
     row("split -b 100M -d -a 3", "tool_split", "")
+    row("Parvola 95 split (/n14 /or)", "program_floppy_split", "")
+    row("Parvola 95 split (/n14 /or /of)", "program_floppy_split_recovery", "program_floppy_split")
     row("Parvola 95 restore (/u)", "program_restore", "tool_cat")
     if ("baseline_restore" in t) row("  baseline build restore", "baseline_restore", "tool_cat")
+    row("Parvola 95 restore, 1 piece rebuilt", "program_restore_lost_piece", "program_restore")
     row("cat of the pieces", "tool_cat", "")
+    row("par2 create -t1", "par2_one_thread", "")
+    row("par2 create (default threads)", "par2_default_threads", "")
     row("cp (ceiling)", "tool_cp", "")
     stats("start_to_dialog")
-    printf "\nEvery output matched the source byte for byte.\n"
-    printf "\nPeak memory of the program during one split of the %d MiB file\n", mib
+
+    part = recovery_part("program_split_recovery", "program_split")
+    printf "\nRecovery data of one piece\047s worth for %d MiB of 100 MiB pieces: %d recovery slices of %d bytes,\n",
+           mib, slices, slice
+    printf "as the program chose them and par2 create was given them (-s%d -c%d -n1)\n", slice, slices
+    printf "  %-40s %7.3f s %7s MiB/s\n", "Parvola 95 (split /of less split, medians)", part,
+           (part > 0 ? sprintf("%.0f", mib / part) : "-")
+    against("par2 create -t1", "par2_one_thread", part, 3, 0, "at least 3x")
+    against("par2 create (default threads)", "par2_default_threads", part, 1, 1, "faster than it")
+    printf "  %-40s %7.3f s\n", "1.44 MB pieces (split /of less split)",
+           recovery_part("program_floppy_split_recovery", "program_floppy_split")
+
+    printf "\nEvery piece and restored file matched the source byte for byte; par2\047s recovery slices\n"
+    printf "matched the program\047s byte for byte, and par2 verify accepted the program\047s sets.\n"
+    printf "\nPeak memory of the program during one split of the %d MiB file into 100 MiB pieces\n", mib
     memory("Parvola 95", "program")
+    memory("Parvola 95 with recovery data (/of)", "program_recovery")
     memory("baseline build", "baseline")
+    extra = private["program_recovery"] - private["program"]
+    printf "  recovery data: %.1f MiB private beyond the split without it (goal: at most 64 MiB beyond\n", extra
+    printf "  the copy buffers; %s)\n", (extra <= 64 ? "met" : "NOT met")
     printf "\nFootprint\n"
     printf "  Parvola95.exe i686 (stripped):    %7d bytes (%.1f KiB of 224 KiB)\n", i686, i686 / 1024
     printf "  Parvola95.exe x86_64 (stripped):  %7d bytes (%.1f KiB)\n", x64, x64 / 1024

@@ -19,26 +19,27 @@ bool File::Open(const std::string& path, Mode mode, DWORD* cause) {
   return false;
 }
 
-uint32_t File::Read(void* buffer, uint32_t count) {
+bool File::Read(void* buffer, uint32_t count, uint32_t& got) {
   DWORD read = 0;
-  if (!ReadFile(handle, buffer, count, &read, nullptr)) throw FileError{GetLastError()};
-  return read;
+  const bool succeeded = ReadFile(handle, buffer, count, &read, nullptr);
+  got = succeeded ? read : 0;
+  return succeeded;
 }
 
-void File::Write(const void* buffer, uint32_t count) {
+bool File::Write(const void* buffer, uint32_t count) {
   DWORD written = 0;
-  if (!WriteFile(handle, buffer, count, &written, nullptr)) throw FileError{GetLastError()};
-  if (written != count) throw FileError{ERROR_DISK_FULL};
+  if (!WriteFile(handle, buffer, count, &written, nullptr)) return false;
+  if (written == count) return true;
+  SetLastError(ERROR_DISK_FULL);
+  return false;
 }
 
-void File::Flush() {
-  if (!FlushFileBuffers(handle)) throw FileError{GetLastError()};
-}
+bool File::Flush() { return FlushFileBuffers(handle); }
 
-void File::Close() {
+bool File::Close() {
   HANDLE closing = handle;
   handle = INVALID_HANDLE_VALUE;
-  if (!CloseHandle(closing)) throw FileError{GetLastError()};
+  return CloseHandle(closing);
 }
 
 void File::Abort() {
@@ -49,24 +50,22 @@ void File::Abort() {
 // The calls with high parts, which every system has. Their failure value is also the
 // low part of real lengths and positions (4 GiB - 1, 8 GiB - 1, ...): only the error
 // code tells the two apart, and some systems leave it alone on success.
-uint64_t File::Length() const {
+bool File::Length(uint64_t& length) const {
   DWORD high = 0;
   SetLastError(NO_ERROR);
   DWORD low = GetFileSize(handle, &high);
-  if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) throw FileError{GetLastError()};
-  return static_cast<uint64_t>(high) << 32 | low;
+  if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return false;
+  length = static_cast<uint64_t>(high) << 32 | low;
+  return true;
 }
 
-void File::SetLength(uint64_t length) {
-  Seek(length);
-  if (!SetEndOfFile(handle)) throw FileError{GetLastError()};
-}
+bool File::SetLength(uint64_t length) { return Seek(length) && SetEndOfFile(handle); }
 
-void File::Seek(uint64_t position) {
+bool File::Seek(uint64_t position) {
   LONG high = static_cast<LONG>(position >> 32);
   SetLastError(NO_ERROR);
   DWORD low = SetFilePointer(handle, static_cast<LONG>(static_cast<uint32_t>(position)), &high, FILE_BEGIN);
-  if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) throw FileError{GetLastError()};
+  return low != INVALID_SET_FILE_POINTER || GetLastError() == NO_ERROR;
 }
 
 }  // namespace fw

@@ -1,15 +1,12 @@
-// The file object: Open reports false and the cause; Read, Write, Flush, Close
-// and Length throw FileError carrying the cause.
+// The file object: every call answers whether it succeeded, and a failed call leaves the
+// system's error code for GetLastError. Nothing here throws: the program is built without
+// exception handling, whose unwinder and tables would take a sixth of it.
 #pragma once
 #include <cstdint>
 #include <string>
 #include <windows.h>
 
 namespace fw {
-
-struct FileError {
-  DWORD cause;  // the system's error code
-};
 
 class File {
  public:
@@ -32,24 +29,20 @@ class File {
   // Closes the file if it is open, ignoring any failure.
   void Abort();
 
-#ifdef __cpp_exceptions
-  // The calls that throw FileError, for code built to catch it.
-
-  // Reads up to count bytes; returns how many were read (0 at the end).
-  uint32_t Read(void* buffer, uint32_t count);
-  // Writes all count bytes; a short write (a full disk) throws ERROR_DISK_FULL.
-  void Write(const void* buffer, uint32_t count);
+  // Reads up to count bytes where the file stands; got is how many were read (0 at its end).
+  bool Read(void* buffer, uint32_t count, uint32_t& got);
+  // Writes all count bytes; a short write (a full disk) fails with ERROR_DISK_FULL.
+  bool Write(const void* buffer, uint32_t count);
   // Flushes the written data to the medium.
-  void Flush();
-  // Closes the file; a failed close throws.
-  void Close();
+  bool Flush();
+  // Closes the file; it is closed even when the close failed.
+  bool Close();
   // The length of the open file in bytes.
-  uint64_t Length() const;
+  bool Length(uint64_t& length) const;
   // Cuts (or extends) the file to length bytes; the next write goes there.
-  void SetLength(uint64_t length);
+  bool SetLength(uint64_t length);
   // The next read or write goes to this position.
-  void Seek(uint64_t position);
-#endif
+  bool Seek(uint64_t position);
 
  private:
   HANDLE handle = INVALID_HANDLE_VALUE;

@@ -4,6 +4,7 @@
 // block after block.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -56,6 +57,13 @@ class BlockCopier {
   // target's path.
   Result Copy(CopyEnd source, CopyEnd target, int64_t limit, bool flushEachBlock);
 
+  // What else takes the bytes of every block as it is written, after its CRC-32 (the
+  // recovery set's hashes of a piece); nothing when empty.
+  using Tap = std::function<void(const unsigned char* bytes, uint32_t length)>;
+  void SetTap(Tap taker) { tap = std::move(taker); }
+
+  // Whether the last FAILED came from the user's Break.
+  bool BrokenOff() const { return brokenOff; }
   // Bytes written by all calls so far.
   int64_t Done() const { return done; }
   // The bytes the last call wrote (one piece), and their CRC-32.
@@ -66,9 +74,25 @@ class BlockCopier {
   void ForgetLastCopy() { done -= lastCopied; }
   // Counts bytes as done that the job leaves out for now (a piece to be rebuilt later).
   void Skip(int64_t bytes) { done += bytes; }
+  // Forgets the bytes read past the last call's limit: the next call starts on a new source,
+  // read from its start.
+  void DropRest() {
+    fill = 0;
+    sourceRead = 0;
+  }
+
+  // From now on a block that cannot be read is read again sector by sector: each sector that
+  // reads is kept, each that does not becomes zeros, and the copy goes on. Salvaged() tells
+  // whether the last call met such a block.
+  void SalvageUnreadableBlocks() { salvage = true; }
+  bool Salvaged() const { return salvaged; }
+
+  // From now on a failed write or flush is not told: the caller offers another disk.
+  void LeaveWriteFailuresUntold() { tellWriteFailures = false; }
 
  private:
   bool Refill(CopyEnd source);
+  void SalvageBlock(CopyEnd source);
   bool WriteChunk(CopyEnd target, uint32_t chunk, bool flush);
   // The trace of one step: its announcement, then its outcome (returned).
   void Announce(const char* CopySteps::*step) const;
@@ -78,10 +102,16 @@ class BlockCopier {
   const unsigned breakQuestion;
   const uint32_t blockBytes;
   const CopySteps* const steps;
+  Tap tap;
   std::unique_ptr<char[]> buffer;
   uint32_t fill = 0;      // bytes read into the buffer and not yet written
   uint32_t position = 0;  // where they start in the buffer
   int64_t done = 0;
   int64_t lastCopied = 0;
   uint32_t checksum = 0;
+  bool brokenOff = false;
+  uint64_t sourceRead = 0;  // bytes read from the last call's source, where its next read starts
+  bool salvage = false;
+  bool salvaged = false;
+  bool tellWriteFailures = true;
 };

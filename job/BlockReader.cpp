@@ -8,13 +8,9 @@ BlockReader::BlockReader(WorkerReports& reports, int64_t& done, unsigned breakQu
       block(new unsigned char[FIXED_DISK_BLOCK_BYTES]) {}
 
 bool BlockReader::ReadAt(CopyEnd file, uint64_t position, uint64_t length, const Take& take) {
-  try {
-    file.file.Seek(position);
-  } catch (const fw::FileError&) {
-    brokenOff = false;
-    return reports.Fail(IDS_READ_INCOMPLETE, file.path);
-  }
-  return Read(file, length, take);
+  if (file.file.Seek(position)) return Read(file, length, take);
+  brokenOff = false;
+  return reports.Fail(IDS_READ_INCOMPLETE, file.path);
 }
 
 bool BlockReader::Checksum(CopyEnd file, uint64_t length, uint32_t& checksum) {
@@ -30,12 +26,7 @@ bool BlockReader::Read(CopyEnd file, uint64_t length, const Take& take) {
     const uint32_t wanted = length - at < FIXED_DISK_BLOCK_BYTES ? static_cast<uint32_t>(length - at)
                                                                  : FIXED_DISK_BLOCK_BYTES;
     uint32_t got = 0;
-    try {
-      got = file.file.Read(block.get(), wanted);
-    } catch (const fw::FileError&) {
-      got = 0;
-    }
-    if (got != wanted) return reports.Fail(IDS_READ_INCOMPLETE, file.path);
+    if (!file.file.Read(block.get(), wanted, got) || got != wanted) return reports.Fail(IDS_READ_INCOMPLETE, file.path);
     take(block.get(), got);
     at += got;
     done += got;

@@ -87,3 +87,25 @@ Par2VolumeLayout LayOutVolumes(const Par2SplitShape& shape, uint64_t sliceSize, 
   layout.volumeCount = static_cast<uint32_t>(SlicesOf(recoverySlices, layout.slicesPerVolume));
   return layout;
 }
+
+Par2SplitPlan PlanSplitRecovery(const Par2SplitShape& shape, const std::vector<std::string>& names, uint32_t pieces) {
+  Par2SplitPlan plan;
+  plan.sliceSize = Par2SliceSize(shape);
+  plan.recoverySlices = RecoverySlicesForPieces(shape, plan.sliceSize, pieces);
+  std::vector<Par2FileRecord> records(names.size());
+  for (size_t file = 0; file < names.size(); ++file) {
+    const int32_t count = shape.pieces.Count();
+    records[file].name = names[file];
+    records[file].length = file < static_cast<size_t>(count)
+                               ? static_cast<uint64_t>(shape.pieces.Length(static_cast<int32_t>(file)))
+                               : shape.extraFiles[file - count];
+    records[file].slices.resize(SlicesOf(records[file].length, plan.sliceSize));
+  }
+  const Par2SetPackets measured(plan.sliceSize, std::move(records));
+  plan.criticalBytes = measured.CriticalPackets().size();
+  plan.creatorBytes = measured.CreatorPacket().size();
+  const uint64_t infoFileBytes = shape.extraFiles.empty() ? 0 : shape.extraFiles.back();
+  plan.volumes = LayOutVolumes(shape, plan.sliceSize, plan.recoverySlices, plan.criticalBytes, plan.creatorBytes,
+                               infoFileBytes);
+  return plan;
+}

@@ -13,6 +13,7 @@
 // about 16, whatever the piece size.
 #pragma once
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "logic/RepairLayout.h"
@@ -51,3 +52,18 @@ struct Par2VolumeLayout {
 };
 Par2VolumeLayout LayOutVolumes(const Par2SplitShape& shape, uint64_t sliceSize, uint32_t recoverySlices,
                                uint64_t criticalBytes, uint64_t creatorBytes, uint64_t infoFileBytes);
+
+// The whole plan of a split's recovery set, made before anything is written: the slice size,
+// the recovery slices for N pieces' worth and the volume files, laid out with the bytes of
+// the critical packets and the Creator packet, which depend only on the files' names, lengths
+// and slice counts. The packets are built once from records without hashes to measure them.
+struct Par2SplitPlan {
+  uint64_t sliceSize = 0;
+  uint32_t recoverySlices = 0;
+  uint64_t criticalBytes = 0, creatorBytes = 0;
+  Par2VolumeLayout volumes;
+};
+// names: the input files' names as the set records them (UTF-8), the pieces first, then the
+// extra files in the shape's order, of which the info file is the last (a copy of it shares
+// each floppy with a volume).
+Par2SplitPlan PlanSplitRecovery(const Par2SplitShape& shape, const std::vector<std::string>& names, uint32_t pieces);

@@ -118,9 +118,7 @@ size_t StripBytesFor(uint64_t sliceSize, uint64_t count, uint64_t budget) {
 
 RecoveryEncoder::RecoveryEncoder(std::vector<uint32_t> exponents, size_t stripBytes, GaloisWay way)
     : exponents_(std::move(exponents)), stripBytes_(stripBytes), way_(way),
-      results_(exponents_.size() * stripBytes), targets_(exponents_.size()) {
-  for (size_t k = 0; k < exponents_.size(); ++k) targets_[k] = Strip(k);
-}
+      results_(exponents_.size() * stripBytes), targets_(exponents_.size()) {}
 
 RecoveryEncoder::RecoveryEncoder(uint32_t first, uint32_t count, size_t stripBytes, GaloisWay way)
     : RecoveryEncoder(Consecutive(first, count), stripBytes, way) {}
@@ -130,8 +128,10 @@ void RecoveryEncoder::StartStrip(size_t length) {
   std::fill(results_.begin(), results_.end(), 0);
 }
 
-void RecoveryEncoder::AddInputSlice(uint32_t slice, const unsigned char* bytes, size_t length) {
-  MultiplyAddAll(way_, factors_, targets_.data(), exponents_.size(), bytes, std::min(length, stripLength_),
+void RecoveryEncoder::AddInputSlice(uint32_t slice, const unsigned char* bytes, size_t length, size_t offset) {
+  if (offset >= stripLength_) return;
+  for (size_t k = 0; k < exponents_.size(); ++k) targets_[k] = Strip(k) + offset;
+  MultiplyAddAll(way_, factors_, targets_.data(), exponents_.size(), bytes, std::min(length, stripLength_ - offset),
                  [&](size_t k) { return InputSliceFactor(slice, exponents_[k]); });
 }
 

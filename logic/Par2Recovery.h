@@ -30,7 +30,9 @@ class RecoveryEncoder {
   void StartStrip(size_t length);
   // Adds input slice number slice: its bytes of the strip, of which the caller has length
   // (at most the strip's; fewer where the slice's file ends, the rest counting as zeros).
-  void AddInputSlice(uint32_t slice, const unsigned char* bytes, size_t length);
+  // A slice may also come in parts, each from an even offset into the strip on, so that the
+  // caller needs no buffer of the strip's length for it.
+  void AddInputSlice(uint32_t slice, const unsigned char* bytes, size_t length, size_t offset = 0);
   // The strip of the recovery slice with the k-th exponent.
   const unsigned char* Strip(size_t k) const { return results_.data() + k * stripBytes_; }
   unsigned char* Strip(size_t k) { return results_.data() + k * stripBytes_; }

@@ -140,8 +140,7 @@
 #define IDS_FILE_TOO_LARGE_FOR_VOLUME 173
 // A batch file that COMMAND.COM runs but cannot read
 #define IDS_BATCH_NEEDS_NT 174
-// The repair file: writing it, the Files page's sentence (for one disk), mending a piece with it
-#define IDS_REPAIR_FILE_FAILED 180
+// The repair file: the Files page's sentence (for one disk), mending a piece with it
 #define IDS_EXTRAS_REPAIR_FILE 181
 #define IDS_SET_PIECE_ASIDE 182
 #define IDS_REPAIR_FILE_DAMAGED 183
@@ -159,10 +158,27 @@
 #define IDS_CHECK_MENDABLE 194
 #define IDS_CHECK_NOT_MENDABLE 195
 #define IDS_CHECK_SIZES_ONLY 196
+// The recovery set of a split: a file of it that cannot be written, the prompt for each disk
+// of a volume after the last piece's, and floppies too small for a volume beside its index
+#define IDS_RECOVERY_FILE_FAILED 197
+#define IDS_REPAIR_DISK 198
+#define IDS_RECOVERY_NO_ROOM 199
 // The recovery data in the Files page's sentence: for more than one disk, and the info
 // file it needs where the sentence does not name that already
 #define IDS_EXTRAS_RECOVERY_DISKS 200
 #define IDS_EXTRAS_RECOVERY_NEEDS 201
+// The mend of a restore from a recovery set: setting a piece aside, the repair disks, what
+// cannot be mended
+#define IDS_SET_ASIDE_FOR_RECOVERY 202
+#define IDS_INSERT_REPAIR_DISK 203
+#define IDS_RECOVERY_TOO_FEW 204
+#define IDS_REBUILT_SLICES_DAMAGED 205
+#define IDS_NO_RECOVERY_SET 206
+// The check of pieces that a recovery set protects: a damaged piece's lost slices, and what
+// the recovery data at hand can rebuild
+#define IDS_CHECK_DAMAGED_SLICES 207
+#define IDS_CHECK_RECOVERABLE 208
+#define IDS_CHECK_UNRECOVERABLE 209
 #define IDS_APPLICATION_TITLE 57344
 
 // The help window: its template, its controls and its packed texts (one per language)

@@ -50,12 +50,10 @@ bool ReadRestoreInfo(std::string path, RestoreInfo& info) {
   std::vector<char> buffer(READ_LIMIT);
   uint32_t length = 0;
   if (!TracedStep("Trying to read the info file...", [&] {
-        length = file.Read(buffer.data(), READ_LIMIT);
-        return true;
+        return file.Read(buffer.data(), READ_LIMIT, length);
       }) ||
       !TracedStep("Trying to close the info file...", [&] {
-        file.Close();
-        return true;
+        return file.Close();
       }))
     return false;
 

@@ -41,8 +41,7 @@ RepairFileState CompareRepairFile(WorkerReports& reports, BlockReader& reader, C
                                   const RepairRecord& record) {
   uint64_t length = 0;
   if (!TracedStep("Trying to measure the repair file...", [&] {
-        length = repair.file.Length();
-        return true;
+        return repair.file.Length(length);
       })) {
     reports.Fail(IDS_READ_INCOMPLETE, repair.path);
     return RepairFileState::UNREAD;
@@ -51,4 +50,17 @@ RepairFileState CompareRepairFile(WorkerReports& reports, BlockReader& reader, C
   uint32_t checksum = 0;
   if (!reader.Checksum(repair, length, checksum)) return RepairFileState::UNREAD;
   return checksum == record.checksum ? RepairFileState::MATCHES : RepairFileState::DAMAGED;
+}
+
+// A small file whole (the batch file, the info file), or none when it cannot be read.
+std::optional<std::string> ReadSmallFile(const std::string& path) {
+  constexpr uint64_t MOST_BYTES = 1 << 20;
+  fw::File file;
+  if (!file.Open(path, fw::File::READ_SHARE_READ)) return std::nullopt;
+  uint64_t length = 0;
+  if (!file.Length(length) || length > MOST_BYTES) return std::nullopt;
+  std::string bytes(static_cast<size_t>(length), '\0');
+  uint32_t got = 0;
+  if (!file.Read(bytes.data(), static_cast<uint32_t>(length), got) || got != length) return std::nullopt;
+  return bytes;
 }

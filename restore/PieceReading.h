@@ -1,8 +1,9 @@
 // What the restore and the check of the pieces share: the info file read with its
-// failure box, each piece opened with its disk prompt, and the repair file read against
-// its record.
+// failure box, each piece opened with its disk prompt, the repair file read against
+// its record, and the small files read whole.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "framework/File.h"
@@ -24,3 +25,6 @@ enum class RepairFileState { MATCHES, DAMAGED, UNREAD };
 // recorded CRC-32; UNREAD when a read failed (told with text 148) or the user broke off.
 RepairFileState CompareRepairFile(WorkerReports& reports, BlockReader& reader, CopyEnd repair,
                                   const RepairRecord& record);
+
+// A small file whole (the batch file, the info file), or none when it cannot be read.
+std::optional<std::string> ReadSmallFile(const std::string& path);

@@ -9,8 +9,7 @@
 #include "logic/PieceNames.h"
 
 std::string RestoreInfoFileText(const std::string& sourcePath, int32_t pieceCount, int64_t totalSize,
-                                const InfoChecksums& checksums, const std::optional<RepairRecord>& repair,
-                                const std::optional<RecoveryRecord>& recovery) {
+                                const InfoChecksums& checksums, const std::optional<RecoveryRecord>& recovery) {
   // The three fields hold the name as the program always wrote it, in the legacy code page.
   // A system of another code page reads those bytes as other letters (a second byte 0x5C
   // even as a backslash), so a name beyond ASCII is given exactly on a line of its own.
@@ -19,7 +18,6 @@ std::string RestoreInfoFileText(const std::string& sourcePath, int32_t pieceCoun
   std::string text = RestoreInfoText(legacyName.text, pieceCount, totalSize);
   if (!IsAscii(name)) text += ExactNameLine(fw::Recode(name, fw::NameCodePage(), CP_UTF8, '_').text);
   text += ChecksumLines(checksums);
-  if (repair) text += RepairLine(*repair);
   if (recovery) text += RecoveryLine(*recovery);
   return text;
 }
@@ -31,12 +29,7 @@ bool WriteRestoreInfo(const std::string& text, const std::string& destination, c
   if (!TracedStep("Trying to create info file...",
                   [&] { return CreateFileGuarded(infoPath, file, progress); }))
     return false;
-  return TracedStep("Trying to write info file...", [&] {
-           file.Write(text.data(), static_cast<uint32_t>(text.size()));
-           return true;
-         }) &&
-         TracedStep("Trying to close info file...", [&] {
-           file.Close();
-           return true;
-         });
+  return TracedStep("Trying to write info file...",
+                    [&] { return file.Write(text.data(), static_cast<uint32_t>(text.size())); }) &&
+         TracedStep("Trying to close info file...", [&] { return file.Close(); });
 }

@@ -27,23 +27,12 @@ bool WriteProgramCopy(std::string destination, HWND owner) {
   std::vector<char> buffer(COPY_BLOCK_BYTES);
   uint32_t count = 0;
   do {
-    if (!TracedStep("Trying to read from parvola file...", [&] {
-          count = source.Read(buffer.data(), COPY_BLOCK_BYTES);
-          return true;
-        }) ||
-        !TracedStep("Trying to write to the parvola file...", [&] {
-          target.Write(buffer.data(), count);
-          return true;
-        }))
+    if (!TracedStep("Trying to read from parvola file...",
+                    [&] { return source.Read(buffer.data(), COPY_BLOCK_BYTES, count); }) ||
+        !TracedStep("Trying to write to the parvola file...", [&] { return target.Write(buffer.data(), count); }))
       return false;
   } while (count > 0);
 
-  return TracedStep("Trying to close parvola file (copy)...", [&] {
-           target.Close();
-           return true;
-         }) &&
-         TracedStep("Trying to close parvola file (original)...", [&] {
-           source.Close();
-           return true;
-         });
+  return TracedStep("Trying to close parvola file (copy)...", [&] { return target.Close(); }) &&
+         TracedStep("Trying to close parvola file (original)...", [&] { return source.Close(); });
 }

@@ -40,21 +40,15 @@ std::optional<std::string> RestoreBatchScript(const std::string& sourcePath, con
                            consoleCodePage, spelling);
 }
 
-BatchFileResult WriteRestoreBatch(std::string sourcePath, std::string destination, std::string baseName,
-                                  int32_t pieceCount, HWND owner) {
-  const std::optional<std::string> script = RestoreBatchScript(sourcePath, baseName, pieceCount);
+BatchFileResult WriteRestoreBatch(const std::optional<std::string>& script, const std::string& destination,
+                                  const std::string& baseName, HWND owner) {
   if (!script) return BatchFileResult::NAME_UNREADABLE;
   std::string batchPath = destination + '\\' + baseName + ".Bat";
   fw::File file;
   if (!TracedStep("Trying to create BAT file...", [&] { return CreateFileGuarded(batchPath, file, owner); }))
     return BatchFileResult::FAILED;
-  bool written = TracedStep("Trying to write BAT file...", [&] {
-                   file.Write(script->data(), static_cast<uint32_t>(script->size()));
-                   return true;
-                 }) &&
-                 TracedStep("Trying to close BAT file...", [&] {
-                   file.Close();
-                   return true;
-                 });
+  bool written = TracedStep("Trying to write BAT file...",
+                            [&] { return file.Write(script->data(), static_cast<uint32_t>(script->size())); }) &&
+                 TracedStep("Trying to close BAT file...", [&] { return file.Close(); });
   return written ? BatchFileResult::WRITTEN : BatchFileResult::FAILED;
 }

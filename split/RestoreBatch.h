@@ -23,8 +23,8 @@ enum class BatchFileResult {
 std::optional<std::string> RestoreBatchScript(const std::string& sourcePath, const std::string& baseName,
                                               int32_t pieceCount);
 
-// Writes the batch file for the pieces of sourcePath (its base name baseName) in
-// destination (no trailing backslash); owner is passed on to the guarded creation.
-// The script is in the OEM code page, in which the command interpreter reads it.
-BatchFileResult WriteRestoreBatch(std::string sourcePath, std::string destination, std::string baseName,
-                                  int32_t pieceCount, HWND owner);
+// Writes the batch file's bytes (RestoreBatchScript; none: NAME_UNREADABLE) as
+// destination\baseName.Bat (destination without a trailing backslash); owner is passed on
+// to the guarded creation.
+BatchFileResult WriteRestoreBatch(const std::optional<std::string>& script, const std::string& destination,
+                                  const std::string& baseName, HWND owner);

@@ -1,7 +1,7 @@
 # Sourced by run.sh and test.sh: installs what the build and the tests need on a
 # fresh Debian machine, and provides a display for the dialogs.
 
-parvola_packages="cmake make mingw-w64 wine wine64 xvfb x11-utils x11-apps imagemagick doctest-dev clang libclang-rt-<clang major>-dev g++-multilib qemu-user"
+parvola_packages="cmake make mingw-w64 wine wine64 xvfb x11-utils x11-apps imagemagick doctest-dev clang libclang-rt-<clang major>-dev g++-multilib qemu-user par2 dosfstools mtools fusefat"
 
 # Installs what is missing, in one transaction; with the argument wine32 also Wine for
 # 32-bit programs (Debian's wine32, from the i386 architecture), with which the 64-bit prefix
@@ -14,7 +14,7 @@ parvola_install_missing() {
   for tool in cmake:cmake make:make x86_64-w64-mingw32-g++:mingw-w64 i686-w64-mingw32-g++:mingw-w64 \
               /usr/lib/wine/wine64:wine64 /usr/lib/wine/wineserver:wine Xvfb:xvfb xwininfo:x11-utils \
               xwd:x11-apps convert:imagemagick import:imagemagick /usr/include/doctest/doctest.h:doctest-dev \
-              clang++:clang qemu-i386:qemu-user; do
+              clang++:clang qemu-i386:qemu-user par2:par2 /usr/sbin/mkfs.fat:dosfstools mcopy:mtools fusefat:fusefat; do
     local probe="${tool%%:*}" package="${tool##*:}"
     if [[ "$probe" == /* ]]; then [ -e "$probe" ] && continue; else command -v "$probe" >/dev/null && continue; fi
     missing+=("$package")

@@ -21,12 +21,8 @@ int64_t SourceLength(const std::string& path) {
   if (path.empty()) return NO_SOURCE;
   fw::File file;
   if (!file.Open(path, fw::File::READ_SHARE_READ)) return NO_SOURCE;
-  try {
-    uint64_t length = file.Length();
-    return length <= uint64_t(MAX_SOURCE_BYTES) ? int64_t(length) : NO_SOURCE;
-  } catch (const fw::FileError&) {
-    return NO_SOURCE;
-  }
+  uint64_t length = 0;
+  return file.Length(length) && length <= uint64_t(MAX_SOURCE_BYTES) ? int64_t(length) : NO_SOURCE;
 }
 
 std::string SizeSentence(int32_t sizeOption) {

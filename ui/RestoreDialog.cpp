@@ -62,7 +62,8 @@ void RestoreDialog::OnOK() {
   if (!IsWindowEnabled(restoreButton)) return;
   WorkerJob request{.sourcePath = startOptions.fileArgument,
                     .destinationPath = ItemText(IDC_DESTINATION_EDIT),
-                    .mode = JOB_RESTORE};
+                    .mode = JOB_RESTORE,
+                    .unattended = startOptions.unattended != 0};
   StartProgress(request);
 }
 

@@ -36,8 +36,12 @@ Bytes ReadClip() {
   DWORD cause = 0;
   INFO("clip: ", ClipPath());
   REQUIRE(file.Open(ClipPath(), fw::File::READ_SHARE_READ, &cause));
-  Bytes bytes(static_cast<size_t>(file.Length()));
-  REQUIRE(file.Read(bytes.data(), static_cast<uint32_t>(bytes.size())) == bytes.size());
+  uint64_t length = 0;
+  REQUIRE(file.Length(length));
+  Bytes bytes(static_cast<size_t>(length));
+  uint32_t got = 0;
+  REQUIRE(file.Read(bytes.data(), static_cast<uint32_t>(bytes.size()), got));
+  REQUIRE(got == bytes.size());
   return bytes;
 }
 

@@ -1,6 +1,7 @@
 #include <doctest/doctest.h>
 
 #include "res/resource.h"
+#include "support/OldRepairFile.h"
 #include "support/ProgramRegistry.h"
 #include "support/TestSupport.h"
 #include "support/WorkerStage.h"
@@ -81,16 +82,13 @@ TEST_CASE("an unattended run ends with 0 when its work was done, 1 when it faile
     CHECK(ReadWholeFile(folders.restored + "\\REPORT.DOC") == folders.original.substr(0, 2 * 65536));
   }
   SUBCASE("Exit while a restore waits for the repair file, a piece set aside: no file with a hole is left") {
-    test::RunningProgram split(folders.Split("/nk 64 /or /of /nd /na", folders.pieces));
+    test::RunningProgram split(folders.Split("/nk 64 /or /nd /na", folders.pieces));
     REQUIRE(StatusAtEnd(split) == 0);
+    AddOldRepairFile(folders.pieces + "\\REPORT", 65536);
     for (const char* name : {"\\REPORT.001", "\\REPORT.Fix"}) REQUIRE(DeleteFileA((folders.pieces + name).c_str()));
+    // Unattended with the pieces on a fixed disk, the missing piece is set aside without a
+    // question; the repair file's disk prompt stays.
     test::RunningProgram restore(folders.Restore(folders.restored));
-    HWND missingPiece = restore.FindMessageBox();
-    REQUIRE(missingPiece);
-    test::AnswerMessageBox(missingPiece, IDCANCEL);
-    HWND setAside = restore.FindMessageBox();
-    REQUIRE(setAside);
-    test::AnswerMessageBox(setAside, IDYES);
     HWND missingRepair = restore.FindMessageBox();
     REQUIRE(missingRepair);
     CHECK(test::MessageBoxText(missingRepair).find("REPORT.Fix") != std::string::npos);
@@ -101,8 +99,9 @@ TEST_CASE("an unattended run ends with 0 when its work was done, 1 when it faile
     CHECK(ReadWholeFile(folders.restored + "\\REPORT.DOC") == folders.original.substr(0, 65536));
   }
   SUBCASE("a check: 0 for pieces that are whole, 1 when one is missing; it writes nothing") {
-    test::RunningProgram split(folders.Split("/nk 64 /of /nd /na", folders.pieces));
+    test::RunningProgram split(folders.Split("/nk 64 /or /nd /na", folders.pieces));
     REQUIRE(StatusAtEnd(split) == 0);
+    AddOldRepairFile(folders.pieces + "\\REPORT", 65536);
     const std::string check = "/t \"" + folders.pieces + "\\REPORT.Split\" /nd";
     test::RunningProgram good(check);
     CHECK(StatusAtEnd(good) == 0);

@@ -47,8 +47,8 @@ TEST_CASE("CreateFileGuarded creates, asks before overwriting and reports failur
     REQUIRE(CreateFileGuarded(path, file, progress.Handle()));
     CHECK(file.IsOpen());
     CHECK(HeldWithoutSharing(path));
-    file.Write("abc", 3);
-    file.Close();
+    CHECK(file.Write("abc", 3));
+    CHECK(file.Close());
     CHECK(ReadWholeFile(path) == "abc");
     CHECK(journal.Entries().empty());
   }
@@ -57,9 +57,10 @@ TEST_CASE("CreateFileGuarded creates, asks before overwriting and reports failur
     WriteWholeFile(path, "old content");
     ScriptedMessages boxes({IDYES}, &journal);
     REQUIRE(CreateFileGuarded(path, file, progress.Handle()));
-    CHECK(file.Length() == 0);
+    uint64_t length = 1;
+    CHECK((file.Length(length) && length == 0));
     CHECK(HeldWithoutSharing(path));
-    file.Close();
+    CHECK(file.Close());
     CHECK(ReadWholeFile(path).empty());
     CHECK(journal.Entries() == Entries{"WM_ANIMATION_STOP", "box 144", "WM_ANIMATION_PLAY"});
     REQUIRE(boxes.Shown().size() == 1);

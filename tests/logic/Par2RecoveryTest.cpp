@@ -1,5 +1,6 @@
 // Recovery slices and the rebuilding of lost slices: the worked example word for word,
-// random sets rebuilt after random losses in strips of any width, and the choice of rows
+// random sets rebuilt after random losses in strips of any width (their input slices given
+// whole or in parts), and the choice of rows
 // where two exponents give equal rows.
 #include <doctest/doctest.h>
 
@@ -45,15 +46,25 @@ void FeedStrip(Sink&& add, const Bytes& slice, size_t start, size_t length) {
   add(have ? slice.data() + start : nullptr, have);
 }
 
+// The recovery slices, each input slice's part of a strip given whole, or, with noise, in
+// parts of random even lengths, each from its offset into the strip.
 std::vector<Bytes> Encode(const InputSlices& input, size_t sliceSize, const std::vector<uint32_t>& exponents,
-                          size_t strip, GaloisWay way) {
+                          size_t strip, GaloisWay way, Noise* parts = nullptr) {
   RecoveryEncoder encoder(exponents, strip, way);
   std::vector<Bytes> recovery(exponents.size(), Bytes(sliceSize));
+  const auto add = [&](uint32_t slice, const unsigned char* bytes, size_t have) {
+    for (size_t offset = 0; parts && offset < have;) {
+      const size_t part = std::min(have - offset, 2 * size_t{1 + parts->Below(4)});
+      encoder.AddInputSlice(slice, bytes + offset, part, offset);
+      offset += part;
+    }
+    if (!parts) encoder.AddInputSlice(slice, bytes, have);
+  };
   for (size_t start = 0; start < sliceSize; start += strip) {
     const size_t length = std::min(strip, sliceSize - start);
     encoder.StartStrip(length);
     for (size_t slice = 0; slice < input.slices.size(); ++slice)
-      FeedStrip([&](const unsigned char* bytes, size_t have) { encoder.AddInputSlice(uint32_t(slice), bytes, have); },
+      FeedStrip([&](const unsigned char* bytes, size_t have) { add(uint32_t(slice), bytes, have); },
                 input.slices[slice], start, length);
     for (size_t k = 0; k < exponents.size(); ++k)
       std::copy_n(encoder.Strip(k), length, recovery[k].begin() + start);
@@ -147,6 +158,7 @@ TEST_CASE("random sets rebuild whole lost files and single lost slices, in strip
     CAPTURE(sliceSize);
     CAPTURE(strip);
     const auto recovery = Encode(input, sliceSize, exponents, strip, way);
+    CHECK(Encode(input, sliceSize, exponents, strip, way, &noise) == recovery);
     std::vector<uint32_t> intact = exponents;
     intact.erase(intact.begin() + noise.Below(uint32_t(intact.size())));
     std::reverse(intact.begin(), intact.end());

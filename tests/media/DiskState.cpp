@@ -25,7 +25,7 @@ void AddState(const std::string& folder, const std::string& prefix, std::vector<
   if (search == INVALID_HANDLE_VALUE) return;
   do {
     std::string name = entry.cFileName;
-    if (name == "." || name == ".." || name == ".parvola-test-floppy") continue;
+    if (name == "." || name == "..") continue;
     if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       state.push_back(prefix + name + '\\');
       AddState(folder + '\\' + name, prefix + name + '\\', state);

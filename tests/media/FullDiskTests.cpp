@@ -1,5 +1,5 @@
-// Splitting onto floppies that really fill up: drive A: is a file system of
-// exactly the size of a 1.44 MB disk.
+// Splitting onto floppies that really fill up: drive A: holds 1.44 MB disks, each
+// of which takes exactly one full piece.
 #include <doctest/doctest.h>
 
 #include "DiskState.h"
@@ -10,6 +10,7 @@
 #include "restore/RestoreWorker.h"
 #include "split/SplitWorker.h"
 #include "support/ExpectedInfo.h"
+#include "support/FloppyDrive.h"
 #include "support/ProgramRegistry.h"
 #include "support/TestSupport.h"
 #include "support/TextLanguage.h"
@@ -19,14 +20,7 @@ using Entries = std::vector<std::string>;
 
 namespace {
 
-// The file system hands out whole pages of 4,096 bytes: the 1,457,664 data bytes of
-// a 1.44 MB disk take 355.875 of them, so 356 pages hold one full piece and not one
-// byte of another file.
-constexpr uint64_t FLOPPY_144_CAPACITY = 356 * 4096;
 constexpr size_t PIECE = FLOPPY_144_PIECE_BYTES;
-
-const char* const NO_DISK =
-    "skipped: no file system of 1.44 MB could be mounted as drive A: (mounting needs root)";
 
 // A source of two full floppy pieces: the second one fills the second disk.
 struct TwoDiskSource {
@@ -50,9 +44,9 @@ const std::string INFO_TEXT = "<ORIGINALNAME>REPORT.DOC\r\n<#FILES>2\r\n<SIZE>29
 }  // namespace
 
 TEST_CASE("the last piece fills the disk: the first extra finds it full, Retry goes on on an empty one") {
-  FloppyDrive floppy(FLOPPY_144_CAPACITY);
+  FloppyDrive floppy(FloppyFormat::FAT_1440);
   if (!floppy.Ready()) {
-    MESSAGE(NO_DISK);
+    MESSAGE(FloppyDrive::NOT_READY);
     return;
   }
   TwoDiskSource source;
@@ -110,9 +104,9 @@ TEST_CASE("the last piece fills the disk: the first extra finds it full, Retry g
 // The real program, run unattended as a script would run it; the user answers its
 // real message boxes and changes the disks while they are up.
 TEST_CASE("end to end: the program copy meets the full disk; Retry after a disk change, or Cancel") {
-  FloppyDrive floppy(FLOPPY_144_CAPACITY);
+  FloppyDrive floppy(FloppyFormat::FAT_1440);
   if (!floppy.Ready()) {
-    MESSAGE(NO_DISK);
+    MESSAGE(FloppyDrive::NOT_READY);
     return;
   }
   UseEnglishTexts();
@@ -158,9 +152,9 @@ TEST_CASE("end to end: the program copy meets the full disk; Retry after a disk 
 }
 
 TEST_CASE("a restore onto a floppy too small for the file: text 149, the disk holds what fitted") {
-  FloppyDrive floppy(FLOPPY_144_CAPACITY);
+  FloppyDrive floppy(FloppyFormat::FAT_1440);
   if (!floppy.Ready()) {
-    MESSAGE(NO_DISK);
+    MESSAGE(FloppyDrive::NOT_READY);
     return;
   }
   TwoDiskSource source;
@@ -176,7 +170,7 @@ TEST_CASE("a restore onto a floppy too small for the file: text 149, the disk ho
   CHECK(Box(boxes).text == fw::FormatText(IDS_WRITE_INCOMPLETE, "A:\\REPORT.DOC"));
   const std::string kept = ReadWholeFile("A:\\REPORT.DOC");
   CHECK(kept.size() > PIECE - 32768);
-  CHECK(kept.size() <= FLOPPY_144_CAPACITY);
+  CHECK(kept.size() <= PIECE);
   CHECK(kept == source.data.substr(0, kept.size()));
   CHECK(FolderState(source.folder.Path()) == before);
 }

@@ -7,6 +7,7 @@
 #include "job/Messages.h"
 #include "res/resource.h"
 #include "split/SplitWorker.h"
+#include "support/FloppyDrive.h"
 #include "support/TestSupport.h"
 #include "support/UnixScript.h"
 #include "support/WorkerStage.h"
@@ -77,16 +78,22 @@ TEST_CASE("a piece that cannot be written ends the split; what was written stays
 TEST_CASE("the disk put in for the next piece is write-protected: text 145, the pieces before stay") {
   WorkerStage stage;
   SplitSource source;
-  FloppyDrive floppy;
-  ImmutableFlag writeProtected(FloppyDrive::Root());
-  bool set = false;
+  FloppyDrive floppy(FloppyFormat::FAT_1440);
+  if (!floppy.Ready()) {
+    MESSAGE(FloppyDrive::NOT_READY);
+    return;
+  }
+  bool inserted = false;
   ScriptedMessages boxes({}, &stage.journal);
-  boxes.WhenShown(IDS_NEXT_DISK, [&] { set = writeProtected.Set(); });
+  boxes.WhenShown(IDS_NEXT_DISK, [&] { inserted = floppy.InsertEmptyDisk(true); });
   CHECK(stage.Run(SplitWorker, stage.Job(source.path, "A:\\", 40000, ALL_EXTRAS)) == ENDED_FAILED);
-  REQUIRE(set);
+  REQUIRE(inserted);
   CHECK(stage.Only("box") == Entries{"box 147", "box 145"});
   CHECK(Box(boxes, 1).text == "The file 'A:\\REPORT.001' could not be created!");
-  CHECK(FolderState(FloppyDrive::Root()) == Entries{StateEntry("REPORT.000", source.data.substr(0, 40000))});
+  REQUIRE(floppy.DisksPutIn() == 2);
+  CHECK(floppy.FilesOnDisk(0) == Entries{"REPORT.000"});
+  CHECK(floppy.FileOnDisk(0, "REPORT.000") == source.data.substr(0, 40000));
+  CHECK(floppy.FilesOnDisk(1).empty());
   CHECK(FolderState(source.folder / "out").empty());
 }
 

@@ -12,6 +12,7 @@
 #include "logic/Letters.h"
 #include "logic/PieceNames.h"
 #include "support/CommandInterpreter.h"
+#include "support/Par2Client.h"
 #include "support/TestSupport.h"
 #include "support/WorkerStage.h"
 
@@ -28,16 +29,17 @@ void RunUnattended(const std::string& arguments, const std::string& program = te
 
 std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
-// A source split into pieces of 64 KiB with the info file and the batch file, restored
-// unattended, and rebuilt by the batch file under cmd: both copies must be the source.
-// Returns the info file's bytes.
+// A source split into pieces of 64 KiB with the info file, the batch file and the recovery
+// data, restored unattended, and rebuilt by the batch file under cmd: both copies must be
+// the source; par2cmdline then verifies the recovery set and rebuilds the first piece from
+// it. Returns the info file's bytes.
 std::string SplitRestoreAndRebuild(const std::string& name, const std::string& data,
                                    const std::string& program = test::ProgramPath()) {
   TempFolder folder;
   const std::string pieces = folder / "pieces", restored = folder / "restored", rebuilt = folder / "rebuilt";
   for (const std::string& inner : {pieces, restored, rebuilt}) MakeFolder(inner);
   WriteWholeFile(folder / name, data);
-  RunUnattended("/s " + Quoted(folder / name) + " /nk 64 /or /ob " + Quoted(pieces), program);
+  RunUnattended("/s " + Quoted(folder / name) + " /nk 64 /or /ob /of " + Quoted(pieces), program);
 
   const std::string base = BaseNameOf(name, fw::NameCodePage());
   Names expected;
@@ -45,7 +47,9 @@ std::string SplitRestoreAndRebuild(const std::string& name, const std::string& d
   expected.push_back(base + ".Bat");
   expected.push_back(base + ".Split");
   std::sort(expected.begin(), expected.end());
-  CHECK(FilesIn(pieces) == expected);
+  Names written = FilesIn(pieces);
+  std::erase_if(written, [](const std::string& file) { return file.ends_with(".par2"); });
+  CHECK(written == expected);
 
   RunUnattended("/u " + Quoted(pieces + "\\" + base + ".Split") + " " + Quoted(restored), program);
   CHECK(FilesIn(restored) == Names{name});
@@ -58,6 +62,15 @@ std::string SplitRestoreAndRebuild(const std::string& name, const std::string& d
   INFO("the batch file printed: ", printed);
   CHECK(FilesIn(rebuilt) == Names{name});
   CHECK(ReadWholeFile(rebuilt + "\\" + name) == data);
+
+  const std::string first = pieces + "\\" + PiecePath("", base, 0);
+  const std::string firstBytes = ReadWholeFile(first);
+  const Par2Run verified = RunPar2("verify", pieces + "\\" + base + ".par2");
+  CHECK_MESSAGE(verified.status == 0, verified.said);
+  REQUIRE(DeleteFileA(first.c_str()));
+  const Par2Run repaired = RunPar2("repair", pieces + "\\" + base + ".par2");
+  CHECK_MESSAGE(repaired.status == 0, repaired.said);
+  CHECK(ReadWholeFile(first) == firstBytes);
   return ReadWholeFile(pieces + "\\" + base + ".Split");
 }
 

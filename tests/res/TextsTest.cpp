@@ -17,8 +17,7 @@ std::vector<unsigned> AllTextNumbers() {
   for (unsigned id = IDS_TOO_MANY_PIECES; id <= IDS_SOURCE_EMPTY; ++id) numbers.push_back(id);
   numbers.push_back(IDS_BATCH_NAME_UNREADABLE);
   for (unsigned id = IDS_PIECE_DAMAGED; id <= IDS_BATCH_NEEDS_NT; ++id) numbers.push_back(id);
-  for (unsigned id = IDS_REPAIR_FILE_FAILED; id <= IDS_CHECK_SIZES_ONLY; ++id) numbers.push_back(id);
-  for (unsigned id = IDS_EXTRAS_RECOVERY_DISKS; id <= IDS_EXTRAS_RECOVERY_NEEDS; ++id) numbers.push_back(id);
+  for (unsigned id = IDS_EXTRAS_REPAIR_FILE; id <= IDS_CHECK_UNRECOVERABLE; ++id) numbers.push_back(id);
   numbers.push_back(IDS_APPLICATION_TITLE);
   return numbers;
 }

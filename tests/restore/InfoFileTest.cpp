@@ -22,7 +22,7 @@ ReadBack Read(const std::string& path) {
 const InfoChecksums MOVIE_CHECKSUMS{0x0123ABCD, {0xDEADBEEF, 0x00000001, 0xFFFFFFFF}};
 
 std::string InfoText(const std::string& source, int32_t pieces, int64_t size, const InfoChecksums& checksums) {
-  return RestoreInfoFileText(source, pieces, size, checksums, std::nullopt, std::nullopt);
+  return RestoreInfoFileText(source, pieces, size, checksums, std::nullopt);
 }
 
 }  // namespace

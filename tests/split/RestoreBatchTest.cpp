@@ -66,7 +66,7 @@ TEST_CASE("the written batch file restores the pieces under cmd") {
   REQUIRE(pieceCount == 3);
 
   ScriptedMessages boxes;
-  REQUIRE(WriteRestoreBatch("C:\\DATA\\" + name, pieces, baseName, pieceCount, nullptr) ==
+  REQUIRE(WriteRestoreBatch(RestoreBatchScript("C:\\DATA\\" + name, baseName, pieceCount), pieces, baseName, nullptr) ==
           BatchFileResult::WRITTEN);
   std::string batch = pieces + '\\' + baseName + ".Bat";
   CHECK(ReadWholeFile(batch) ==
@@ -87,7 +87,7 @@ TEST_CASE("WriteRestoreBatch keeps an existing batch file after No") {
   TempFolder folder;
   WriteWholeFile(folder / "REPORT.Bat", "keep");
   ScriptedMessages boxes({IDNO});
-  CHECK(WriteRestoreBatch("C:\\DATA\\REPORT.DOC", folder.Path(), "REPORT", 3, nullptr) ==
+  CHECK(WriteRestoreBatch(RestoreBatchScript("C:\\DATA\\REPORT.DOC", "REPORT", 3), folder.Path(), "REPORT", nullptr) ==
         BatchFileResult::FAILED);
   CHECK(ReadWholeFile(folder / "REPORT.Bat") == "keep");
   REQUIRE(boxes.Shown().size() == 1);
@@ -123,7 +123,8 @@ TEST_CASE("the batch file is written in the code page that the command interpret
     ScriptedMessages boxes;
     const std::string name = FromUtf8(example.name, CP_ACP);
     const std::string batch = folder / (BaseNameOf(name, fw::NameCodePage()) + ".Bat");
-    CHECK(WriteRestoreBatch("C:\\DATA\\" + name, folder.Path(), BaseNameOf(name, fw::NameCodePage()), 2, nullptr) ==
+    const std::string baseName = BaseNameOf(name, fw::NameCodePage());
+    CHECK(WriteRestoreBatch(RestoreBatchScript("C:\\DATA\\" + name, baseName, 2), folder.Path(), baseName, nullptr) ==
           example.result);
     CHECK(boxes.Shown().empty());
     if (example.result != BatchFileResult::WRITTEN) {

@@ -1,45 +1,85 @@
 #include "support/FloppyDrive.h"
 
 #include <doctest/doctest.h>
+
+#include <algorithm>
 #include <windows.h>
 
 #include "framework/Texts.h"
 #include "support/TestFiles.h"
 #include "support/UnixScript.h"
 
-namespace {
-
-const char* const MARKER_NAME = ".parvola-test-floppy";
-
-}  // namespace
-
-FloppyDrive::FloppyDrive(uint64_t capacity) {
+FloppyDrive::FloppyDrive(FloppyFormat format)
+    : formatSize(format == FloppyFormat::FAT_1440 ? "1440" : "720") {
   static unsigned counter = 0;
   REQUIRE_MESSAGE(getenv("WINEPREFIX") != nullptr,
                   "drive A: is mapped in the Wine prefix that WINEPREFIX names");
-  unixFolder = fw::Format("/tmp/parvola-floppy-%lu-%u", GetCurrentProcessId(), ++counter);
+  unixFolder = fw::Format("/tmp/parvola-fat-floppy-%lu-%u", GetCurrentProcessId(), ++counter);
   const std::string folder = ShellWord(unixFolder);
-  const std::string disk =
-      capacity ? "mount -t tmpfs -o size=" + std::to_string(capacity) + " parvola-floppy " + folder + " && "
-               : "";
-  RunUnixScript("mkdir -p " + folder + " && " + disk + "touch " + folder + "/" + MARKER_NAME +
-                " && cd \"$WINEPREFIX/dosdevices\" && { [ ! -L a: ] || mv a: a:.parvola-saved; } && ln -s " +
-                folder + " a:");
-  ready = FileExists(Root() + MARKER_NAME);
-  if (!capacity) REQUIRE_MESSAGE(ready, "drive A: could not be mapped");
+  ready = RunUnixScript("mkdir -p " + folder + " && cd \"$WINEPREFIX/dosdevices\" && { [ ! -L a: ] || mv a: " +
+                        "a:.parvola-saved; } && ln -s " + folder + " a:") == 0 &&
+          InsertEmptyDisk() && FileExists(Root() + ".");
 }
 
 FloppyDrive::~FloppyDrive() {
+  TakeOutDisk();
   const std::string folder = ShellWord(unixFolder);
   // Only this drive's own mapping is taken away; then the one it replaced returns.
   const std::string unmap = "cd \"$WINEPREFIX/dosdevices\" && { [ \"$(readlink a:)\" != " + folder +
                             " ] || rm -f a:; } && { [ -L a: ] || [ ! -L a:.parvola-saved ] || " +
                             "mv a:.parvola-saved a:; }\n";
-  const std::string unmount = "{ umount " + folder + " || umount -l " + folder + "; } 2>/dev/null\n";
-  RunUnixScript(unmap + unmount + "rm -rf " + folder);
+  RunUnixScript(unmap + "rm -rf " + folder + " " + folder + "-disk-*.img");
 }
 
-bool FloppyDrive::InsertEmptyDisk() const {
-  return RunUnixScript("find " + ShellWord(unixFolder) + " -mindepth 1 ! -name " + MARKER_NAME +
-                       " -delete") == 0;
+bool FloppyDrive::InsertEmptyDisk(bool writeProtected) const {
+  if (!TakeOutDisk() ||
+      RunUnixScript(std::string("mkfs.fat -C ") + ShellWord(Image(disks)) + " " + formatSize + " >/dev/null") != 0)
+    return false;
+  return Mount(disks++, writeProtected);
+}
+
+bool FloppyDrive::PutBackDisk(size_t disk) const { return disk < disks && TakeOutDisk() && Mount(disk, false); }
+
+bool FloppyDrive::Mount(size_t disk, bool writeProtected) const {
+  mounted = RunUnixScript(std::string("fusefat -o ") + (writeProtected ? "ro " : "rw+ ") + ShellWord(Image(disk)) +
+                          " " + ShellWord(unixFolder) + " >/dev/null") == 0;
+  return mounted;
+}
+
+bool FloppyDrive::TakeOutDisk() const {
+  if (!mounted) return true;
+  const std::string folder = ShellWord(unixFolder);
+  mounted = RunUnixScript("fusermount -u " + folder + " || fusermount -uz " + folder) != 0;
+  return !mounted;
+}
+
+std::string FloppyDrive::Image(size_t disk) const { return unixFolder + "-disk-" + std::to_string(disk) + ".img"; }
+
+std::vector<std::string> FloppyDrive::FilesOnDisk(size_t disk) const {
+  REQUIRE(disk < disks);
+  REQUIRE(TakeOutDisk());
+  TempFolder listing;
+  REQUIRE(RunUnixScript("mdir -b -i " + ShellWord(Image(disk)) + " :: >" + ShellWord(UnixPathOf(listing / "names"))) ==
+          0);
+  std::vector<std::string> names;
+  const std::string text = ReadWholeFile(listing / "names");
+  for (size_t at = 0, end; at < text.size(); at = end + 1) {
+    end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(at, end - at);
+    if (line.starts_with("::/")) names.push_back(line.substr(3));
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string FloppyDrive::FileOnDisk(size_t disk, const std::string& name) const {
+  TempFolder copy;
+  REQUIRE(CopyFilesOfDisk(disk, copy.Path()));
+  return FileExists(copy / name) ? ReadWholeFile(copy / name) : std::string();
+}
+
+bool FloppyDrive::CopyFilesOfDisk(size_t disk, const std::string& folder) const {
+  return disk < disks && TakeOutDisk() &&
+         RunUnixScript("mcopy -n -o -i " + ShellWord(Image(disk)) + " '::*' " + ShellWord(UnixPathOf(folder))) == 0;
 }

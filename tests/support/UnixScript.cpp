@@ -5,16 +5,22 @@
 
 namespace {
 
+thread_local bool writingScript = false;
+
 bool WriteScript(const std::string& path, const std::string& text) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
+  writingScript = true;
   BOOL wrote = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  writingScript = false;
   CloseHandle(file);
   return wrote && written == text.size();
 }
 
 }  // namespace
+
+bool WritingUnixScript() { return writingScript; }
 
 std::string ShellWord(const std::string& text) {
   std::string quoted = "'";

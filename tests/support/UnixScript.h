@@ -10,6 +10,10 @@
 // in time. It makes no test assertions, so an action on a worker's thread may call it.
 int RunUnixScript(const std::string& script, DWORD timeoutMs = 20000);
 
+// Whether this thread is writing the file of a script for RunUnixScript: a write of the
+// test's own, which those that count the program's writes leave out.
+bool WritingUnixScript();
+
 // The text as one word of a shell command, whatever it holds.
 std::string ShellWord(const std::string& text);
 

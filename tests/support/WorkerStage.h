@@ -62,7 +62,8 @@ ShownMessage Box(const ScriptedMessages& boxes, int place = 0);
 std::vector<std::string> FilesIn(const std::string& folder);
 
 // Counts, while it lives, the writes and flushes made by threads other than the
-// test's own, in order: "W" for a write, "F" for a flush ("WFWF..." on a floppy).
+// test's own (but not the scripts that a user's action on such a thread writes), in
+// order: "W" for a write, "F" for a flush ("WFWF..." on a floppy).
 // Callable from a worker's thread (no test assertions).
 class FileCallCounter {
  public:

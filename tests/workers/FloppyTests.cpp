@@ -6,6 +6,7 @@
 #include "restore/RestoreWorker.h"
 #include "res/resource.h"
 #include "split/SplitWorker.h"
+#include "support/FloppyDrive.h"
 #include "support/ScriptedMessages.h"
 #include "support/StandInVolume.h"
 #include "support/TestSupport.h"
@@ -33,19 +34,27 @@ TEST_CASE("only A: and B: are floppy drives") {
 TEST_CASE("on drive A: every piece after the first waits for a new disk, and every write is flushed") {
   WorkerStage stage;
   TempFolder folder;
-  FloppyDrive floppy;
+  FloppyDrive floppy(FloppyFormat::FAT_1440);
+  if (!floppy.Ready()) {
+    MESSAGE(FloppyDrive::NOT_READY);
+    return;
+  }
   const std::string data = test::PatternBytes(100000, 3);
   WriteWholeFile(folder / "REPORT.DOC", data);
   ScriptedMessages boxes({}, &stage.journal);
 
   SUBCASE("split: a prompt before .001 and .002, none before the extras") {
+    boxes.WhenShown(IDS_NEXT_DISK, [&] { floppy.InsertEmptyDisk(); });
     FileCallCounter calls;
     CHECK(stage.Run(SplitWorker, stage.Job(folder / "REPORT.DOC", "A:\\", 40000, EXTRA_INFO_FILE)) ==
           ENDED_DONE);
-    CHECK(ReadWholeFile("A:\\REPORT.000") + ReadWholeFile("A:\\REPORT.001") +
-              ReadWholeFile("A:\\REPORT.002") ==
+    REQUIRE(floppy.DisksPutIn() == 3);
+    CHECK(floppy.FilesOnDisk(0) == Entries{"REPORT.000"});
+    CHECK(floppy.FilesOnDisk(1) == Entries{"REPORT.001"});
+    CHECK(floppy.FilesOnDisk(2) == Entries{"REPORT.002", "REPORT.Split"});
+    CHECK(floppy.FileOnDisk(0, "REPORT.000") + floppy.FileOnDisk(1, "REPORT.001") +
+              floppy.FileOnDisk(2, "REPORT.002") ==
           data);
-    CHECK(FileExists("A:\\REPORT.Split"));
     Entries prompted;
     for (const std::string& entry : stage.Entries())
       if (entry.find("WM_SHOW_TO") != std::string::npos || entry.starts_with("box") ||
@@ -75,7 +84,8 @@ TEST_CASE("on drive A: every piece after the first waits for a new disk, and eve
                                              EXTRA_INFO_FILE)) == ENDED_DONE);
     FileCallCounter calls;
     CHECK(stage.Run(RestoreWorker, stage.Job(folder / "out\\REPORT.Split", "a:")) == ENDED_DONE);
-    CHECK(ReadWholeFile("A:\\REPORT.DOC") == data);
+    CHECK(floppy.FilesOnDisk(0) == Entries{"REPORT.DOC"});
+    CHECK(floppy.FileOnDisk(0, "REPORT.DOC") == data);
     CHECK(EachWriteFlushed(calls.Calls()));
     // Pieces of 40,000, 40,000 and 20,000 bytes, read in blocks of 32,768 bytes.
     CHECK(calls.WriteSizes() == std::vector<uint32_t>{32768, 7232, 32768, 7232, 20000});
@@ -85,7 +95,11 @@ TEST_CASE("on drive A: every piece after the first waits for a new disk, and eve
 TEST_CASE("copies from drive A: to a fixed disk read 32,768-byte blocks and flush nothing") {
   WorkerStage stage;
   TempFolder folder;
-  FloppyDrive floppy;
+  FloppyDrive floppy(FloppyFormat::FAT_1440);
+  if (!floppy.Ready()) {
+    MESSAGE(FloppyDrive::NOT_READY);
+    return;
+  }
   MakeFolder(folder / "out");
   const std::string data = test::PatternBytes(100000, 5);
   ScriptedMessages boxes({}, &stage.journal);
@@ -112,7 +126,12 @@ TEST_CASE("copies from drive A: to a fixed disk read 32,768-byte blocks and flus
 TEST_CASE("a drive without a disk is asked for again before the piece is created, until Break ends the split") {
   WorkerStage stage;
   TempFolder folder;
-  FloppyDrive floppy;
+  // The disk in the drive is hidden while the stand-in says the drive is empty.
+  FloppyDrive floppy(FloppyFormat::FAT_1440);
+  if (!floppy.Ready()) {
+    MESSAGE(FloppyDrive::NOT_READY);
+    return;
+  }
   const std::string data = test::PatternBytes(50000, 7);
   WriteWholeFile(folder / "REPORT.DOC", data);
 
@@ -122,9 +141,13 @@ TEST_CASE("a drive without a disk is asked for again before the piece is created
     int prompts = 0;
     boxes.WhenShown(IDS_NEXT_DISK, [&] {
       if (++prompts == 2) drive.InsertDisk();
+      if (prompts == 3) floppy.InsertEmptyDisk();
     });
     CHECK(stage.Run(SplitWorker, stage.Job(folder / "REPORT.DOC", "A:\\", 40000)) == ENDED_DONE);
-    CHECK(ReadWholeFile("A:\\REPORT.000") + ReadWholeFile("A:\\REPORT.001") == data);
+    REQUIRE(floppy.DisksPutIn() == 2);
+    CHECK(floppy.FilesOnDisk(0) == Entries{"REPORT.000"});
+    CHECK(floppy.FilesOnDisk(1) == Entries{"REPORT.001"});
+    CHECK(floppy.FileOnDisk(0, "REPORT.000") + floppy.FileOnDisk(1, "REPORT.001") == data);
     Entries order;
     for (const std::string& entry : stage.Entries())
       if (entry.starts_with("box") || entry.find("WM_SHOW_TO") != std::string::npos) order.push_back(entry);
@@ -137,6 +160,7 @@ TEST_CASE("a drive without a disk is asked for again before the piece is created
     boxes.WhenShown(IDS_NEXT_DISK, [&] { stage.Break(); });
     CHECK(stage.Run(SplitWorker, stage.Job(folder / "REPORT.DOC", "A:\\", 40000)) == ENDED_FAILED);
     CHECK(stage.Only("box") == Entries{"box 147", "box 150"});
-    CHECK(FilesIn("A:") == Entries{".parvola-test-floppy"});  // the drive's own marker only
+    CHECK(floppy.DisksPutIn() == 1);
+    CHECK(floppy.FilesOnDisk(0).empty());
   }
 }

@@ -1,12 +1,10 @@
-// The repair file: what the split writes, the restores that mend one piece with it, and
-// those that must refuse, leaving no file that claims to be whole.
+// The repair file of older splits: the restores that mend one piece with it, and those
+// that must refuse, leaving no file that claims to be whole.
 #include <doctest/doctest.h>
 
-#include <cstdio>
 #include <functional>
 
 #include "job/Messages.h"
-#include "logic/Crc32.h"
 #include "res/resource.h"
 #include "restore/RestoreWorker.h"
 #include "split/SplitWorker.h"
@@ -25,16 +23,6 @@ struct RestoreCase {
   int64_t kept;  // the bytes of the restored file at the end: all of them after a mend
 };
 
-// The repair file as the test computes it: each piece XORed in, padded with zeros.
-std::string XorOfPieces(const RepairedSplit& split, int count, size_t pieceSize) {
-  std::string expected(pieceSize, '\0');
-  for (int index = 0; index < count; ++index) {
-    const std::string piece = ReadWholeFile(split.Piece(index));
-    for (size_t at = 0; at < piece.size(); ++at) expected[at] = static_cast<char>(expected[at] ^ piece[at]);
-  }
-  return expected;
-}
-
 // A restore of the damaged split with the scripted answers: how it ended and the boxes shown.
 void CheckRestore(const RestoreCase& restore, const std::string& end) {
   RepairedSplit split;
@@ -49,23 +37,11 @@ void CheckRestore(const RestoreCase& restore, const std::string& end) {
 
 }  // namespace
 
-TEST_CASE("the repair file is the XOR of the pieces, each padded with zeros to the piece size") {
-  RepairedSplit split;
-  const std::string repair = ReadWholeFile(split.base + ".Fix");
-  CHECK(repair == XorOfPieces(split, 3, 40000));
-  char line[40];
-  std::snprintf(line, sizeof line, "\r\n<REPAIR>40000 %08X", Crc32Update(0, repair.data(), repair.size()));
-  const std::string info = ReadWholeFile(split.base + ".Split");
-  CHECK(info.starts_with("<ORIGINALNAME>REPORT.DOC\r\n<#FILES>3\r\n<SIZE>100000\r\n<CRC32>"));
-  CHECK(info.ends_with(line));
-}
-
-TEST_CASE("pieces longer than a stripe of 16 MiB: the repair file is built and used in stripes") {
+TEST_CASE("pieces longer than a stripe of 16 MiB: the repair file is used in stripes") {
   // Pieces of 17 MiB, so that each stripe of the piece size takes 16 MiB and then 1 MiB;
   // the last piece, of 12 MiB, ends inside the first stripe.
   constexpr int32_t PIECE = 17 << 20;
   RepairedSplit split(2 * PIECE + (12 << 20), PIECE);
-  CHECK(ReadWholeFile(split.base + ".Fix") == XorOfPieces(split, 3, PIECE));
   for (int lost : {1, 2}) {
     CAPTURE(lost);
     const std::string piece = ReadWholeFile(split.Piece(lost));
@@ -78,24 +54,6 @@ TEST_CASE("pieces longer than a stripe of 16 MiB: the repair file is built and u
     WriteWholeFile(split.Piece(lost), piece);
     split.Remove(split.restored);
   }
-}
-
-TEST_CASE("a split broken off while it writes the repair file leaves none behind") {
-  // Pieces of 17 MiB make two stripes: Break before the first is written is asked after it.
-  constexpr int32_t PIECE = 17 << 20;
-  TempFolder folder;
-  MakeFolder(folder / "out");
-  WriteWholeFile(folder / "REPORT.DOC", test::PatternBytes(2 * PIECE + 100, 6));
-  WorkerStage stage;
-  ScriptedMessages boxes({IDYES}, &stage.journal);
-  FileCallCounter writes;
-  // 17 + 17 + 1 blocks of at most 1 MiB for the pieces, then the first stripe; the info
-  // file comes after the repair file.
-  writes.BeforeWrite(17 + 17 + 1 + 1, [&] { stage.Break(); });
-  CHECK(stage.Run(SplitWorker, stage.Job(folder / "REPORT.DOC", folder / "out", PIECE,
-                                         EXTRA_INFO_FILE | EXTRA_REPAIR_FILE)) == ENDED_FAILED);
-  CHECK(TextsShown(boxes) == std::vector<unsigned>{IDS_ABORT_SPLIT});
-  CHECK(FilesIn(folder / "out") == std::vector<std::string>{"REPORT.000", "REPORT.001", "REPORT.002"});
 }
 
 TEST_CASE("a restore with a repair file rebuilds one missing or damaged piece, byte for byte") {

@@ -1,21 +1,20 @@
-// A split with the info file and the repair file, for the tests of the restores that
-// mend a piece and of the check.
+// An old split with its repair file, for the tests of the restores that mend a piece with
+// it and of the check.
 #pragma once
-#include <cstdio>
 #include <string>
 #include <vector>
 #include <windows.h>
 
 #include "job/Messages.h"
-#include "logic/Crc32.h"
 #include "split/SplitWorker.h"
+#include "support/OldRepairFile.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestSupport.h"
 #include "support/WorkerStage.h"
 
-// A file split with the info file and the repair file; by default 100,000 bytes into
-// pieces of 40,000: REPORT.000 and .001 whole, .002 of 20,000 bytes, REPORT.Fix and
-// REPORT.Split.
+// The split writes the pieces and the info file, and the repair file is added as the program
+// once wrote it. By default 100,000 bytes in pieces of 40,000: REPORT.000 and .001 whole,
+// .002 of 20,000 bytes, REPORT.Fix and REPORT.Split.
 struct RepairedSplit {
   TempFolder folder;
   const std::string data;
@@ -29,7 +28,8 @@ struct RepairedSplit {
     WorkerStage splitting;
     ScriptedMessages noBoxes({}, &splitting.journal);
     REQUIRE(splitting.Run(SplitWorker, splitting.Job(folder / "REPORT.DOC", folder / "out", pieceSize,
-                                                     EXTRA_INFO_FILE | EXTRA_REPAIR_FILE)) == ENDED_DONE);
+                                                     EXTRA_INFO_FILE)) == ENDED_DONE);
+    AddOldRepairFile(base, pieceSize);
   }
   std::string Piece(int index) const { return base + ".00" + static_cast<char>('0' + index); }
   void Remove(const std::string& path) const { REQUIRE(DeleteFileA(path.c_str())); }
@@ -39,14 +39,7 @@ struct RepairedSplit {
     WriteWholeFile(path, bytes);
   }
   // The info file's record of the repair file, with the CRC-32 of the repair file as it is now.
-  void RecordRepairFileAsItIs() const {
-    const std::string repair = ReadWholeFile(base + ".Fix");
-    std::string info = ReadWholeFile(base + ".Split");
-    char checksum[9];
-    std::snprintf(checksum, sizeof checksum, "%08X", Crc32Update(0, repair.data(), repair.size()));
-    info.replace(info.size() - 8, 8, checksum);
-    WriteWholeFile(base + ".Split", info);
-  }
+  void RecordRepairFileAsItIs() const { RecordOldRepairFile(base); }
 };
 
 inline std::vector<unsigned> TextsShown(const ScriptedMessages& boxes) {
