@@ -425,7 +425,7 @@ awk -v mib="$size_mib" -v runs="$runs" -v server="$server_note" -v cache="$cache
     printf "  recovery data: %.1f MiB private beyond the split without it (goal: at most 64 MiB beyond\n", extra
     printf "  the copy buffers; %s)\n", (extra <= 64 ? "met" : "NOT met")
     printf "\nFootprint\n"
-    printf "  Parvola95.exe i686 (stripped):    %7d bytes (%.1f KiB of 224 KiB)\n", i686, i686 / 1024
+    printf "  Parvola95.exe i686 (stripped):    %7d bytes (%.1f KiB of 240 KiB)\n", i686, i686 / 1024
     printf "  Parvola95.exe x86_64 (stripped):  %7d bytes (%.1f KiB)\n", x64, x64 / 1024
     printf "  start to dialog under Wine:       %7.3f s median (min %.3f)\n", med["start_to_dialog"], lo["start_to_dialog"]
     printf "  unattended split of 1 byte:       %7.3f s median (min %.3f): Wine start-up and shutdown\n",
