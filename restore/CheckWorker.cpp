@@ -64,7 +64,6 @@ class Check {
   bool ReadPiece(int32_t index, PieceFinding& finding);
   bool Matches(int32_t index, uint32_t checksum, int64_t length) const;
   bool Mendable() const;
-  bool ScanRepairDisks();
   void JudgeRecovery();
   std::optional<Par2FileRecord> BytesOf(const Par2InputFile& file, const std::string& utf8Base, int32_t& piece) const;
   Verdict Judge() const;
@@ -106,7 +105,13 @@ bool Check::Run() {
   described.resize(static_cast<size_t>(info.pieceCount));
   for (int32_t index = 0; index < info.pieceCount; ++index)
     if (!ReadPiece(index, findings[static_cast<size_t>(index)])) return false;
-  if (withRecovery && floppy && !ScanRepairDisks()) return false;
+  if (withRecovery && floppy &&
+      !recoveryFiles.ScanRepairDisks(info.recovery ? info.recovery->volumes : 0, info.originalName, piecesFolder,
+                                     baseName, [](const std::string& path, std::string& readFrom) {
+                                       readFrom = path;
+                                       return true;
+                                     }))
+    return false;
   if (withRecovery) JudgeRecovery();
   if (info.repair) {
     const std::string path = RepairFilePath(piecesFolder, baseName);
@@ -174,25 +179,6 @@ Verdict Check::Judge() const {
   return {piecesGood,
           lengths == info.totalSize && (!info.checksums || wholeChecksum == info.checksums->wholeFile),
           !info.repair || repair.kind == PieceFinding::GOOD};
-}
-
-// Each repair disk asked for in turn and its files read (a disk that brings no file not read
-// yet is asked for again); false only when the user broke off.
-bool Check::ScanRepairDisks() {
-  const int32_t disks = info.recovery ? info.recovery->volumes : 0;
-  for (int32_t disk = 1; disk <= disks; ++disk) {
-    for (bool read = false; !read;) {
-      const std::vector<std::string> found =
-          RecoveryFiles::AwaitRepairDisk(reports, disk, disks, info.originalName, piecesFolder, baseName);
-      if (found.empty()) return true;
-      for (const std::string& path : found) {
-        if (recoveryFiles.HasRead(path.substr(path.rfind('\\') + 1))) continue;  // the index on every disk
-        if (!recoveryFiles.Scan(path)) return false;
-        read = true;
-      }
-    }
-  }
-  return true;
 }
 
 // Every slice of the set's files compared with the bytes at hand, and the lost ones given

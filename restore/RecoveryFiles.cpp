@@ -95,17 +95,22 @@ std::vector<std::string> RecoveryFiles::FindIn(const std::string& folder, const 
   return found;
 }
 
-std::vector<std::string> RecoveryFiles::AwaitRepairDisk(WorkerReports& reports, int32_t disk, int32_t disks,
-                                                        const std::string& originalName, const std::string& folder,
-                                                        const std::string& baseName) {
-  std::vector<std::string> found;
-  while (found.empty()) {
-    const std::string text = fw::FormatText(IDS_INSERT_REPAIR_DISK, disk, disks, originalName.c_str());
-    if (reports.ShowFormattedBox(IDS_INSERT_REPAIR_DISK, text, MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK) break;
-    reports.AnimationPlay();
-    found = FindIn(folder, baseName);
+bool RecoveryFiles::ScanRepairDisks(int32_t disks, const std::string& originalName, const std::string& folder,
+                                    const std::string& baseName, const Fetch& fetch) {
+  for (int32_t disk = 1; disk <= disks; ++disk) {
+    for (bool read = false; !read;) {
+      const std::string text = fw::FormatText(IDS_INSERT_REPAIR_DISK, disk, disks, originalName.c_str());
+      if (reports.ShowFormattedBox(IDS_INSERT_REPAIR_DISK, text, MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK) return true;
+      reports.AnimationPlay();
+      for (const std::string& path : FindIn(folder, baseName)) {
+        if (HasRead(path.substr(path.rfind('\\') + 1))) continue;  // the index on every disk
+        std::string readFrom;
+        if (!fetch(path, readFrom) || !Scan(readFrom)) return false;
+        read = true;
+      }
+    }
   }
-  return found;
+  return true;
 }
 
 bool RecoveryFiles::HasRead(const std::string& name) const {

@@ -476,29 +476,16 @@ bool Restore::MendFromRecoverySet() {
   return false;
 }
 
-// The repair disks, one after another, as many as the info file lists: each disk's
-// recovery files are copied into a folder of the system's temporary folder (the disk goes
-// out again) and read from there. A disk without a recovery file not read yet (a piece's
-// disk, or a repair disk put in again) is asked for once more. Cancel leaves the disks
-// still to come: the mend goes on with the recovery slices at hand.
+// The repair disks, as many as the info file lists: each disk's recovery files are copied
+// into a folder of the system's temporary folder (the disk goes out again) and read from there.
 bool Restore::ScanRepairDisks() {
   const int32_t disks = info.recovery ? info.recovery->volumes : 0;
   if (disks > 0 && !scratch.Make()) return reports.Fail(IDS_WRITE_INCOMPLETE, scratch.Path());
-  for (int32_t disk = 1; disk <= disks; ++disk) {
-    for (bool read = false; !read;) {
-      const std::vector<std::string> found =
-          RecoveryFiles::AwaitRepairDisk(reports, disk, disks, info.originalName, piecesFolder, baseName);
-      if (found.empty()) return true;
-      for (const std::string& path : found) {
-        const std::string name = path.substr(path.rfind('\\') + 1);
-        if (recoveryFiles.HasRead(name)) continue;  // the index on every disk, a disk put in again
-        const std::string copy = scratch.Path() + '\\' + name;
-        if (!CopyToScratch(path, copy) || !recoveryFiles.Scan(copy)) return false;
-        read = true;
-      }
-    }
-  }
-  return true;
+  return recoveryFiles.ScanRepairDisks(disks, info.originalName, piecesFolder, baseName,
+                                       [&](const std::string& path, std::string& readFrom) {
+                                         readFrom = scratch.Path() + path.substr(path.rfind('\\'));
+                                         return CopyToScratch(path, readFrom);
+                                       });
 }
 
 // One file of a repair disk into the temporary folder; false when a read or write failed
