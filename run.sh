@@ -35,8 +35,15 @@ program_arguments=("$@")
 unix_paths=()
 for position in $unix_path_positions; do unix_paths+=("${program_arguments[position - 1]}"); done
 unix_paths+=("$program")
-# One Wine start converts them all, one line each.
-mapfile -t windows_paths < <("$wine" winepath -w "${unix_paths[@]}" 2>/dev/null | tr -d '\r')
+# One Wine start converts them all, one line each. An empty line is a conversion that
+# failed (seen on a busy machine right after a crash in the same prefix, when the
+# program's own path came back empty): the conversion is tried again.
+for attempt in 1 2 3; do
+  mapfile -t windows_paths < <("$wine" winepath -w "${unix_paths[@]}" 2>/dev/null | tr -d '\r')
+  [ ${#windows_paths[@]} -eq ${#unix_paths[@]} ] && ! printf '%s\n' "${windows_paths[@]}" | grep -qx '' && break
+  windows_paths=()
+  sleep "$attempt"
+done
 if [ ${#windows_paths[@]} -ne ${#unix_paths[@]} ]; then
   echo "run.sh: Wine could not give the Windows form of: ${unix_paths[*]}" >&2
   exit 1
