@@ -1,9 +1,12 @@
 #include "framework/Texts.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 
+#include "framework/PackedText.h"
 #include "framework/SystemFunctions.h"
+#include "res/resource.h"
 
 namespace fw {
 namespace {
@@ -52,19 +55,40 @@ LANGID ChosenLanguage() {
 
 void ChooseLanguage(LANGID language) { chosenLanguage = language; }
 
+// The texts of each language (English, German), unpacked at their first use and kept; one
+// thread at a time unpacks or looks (a worker's texts may be asked for while the window's are).
+namespace {
+std::string textTables[2];
+bool textsUnpacked[2];
+LONG textsInUse = 0;
+}  // namespace
+
 std::string LoadText(unsigned id) {
-  // A string table block holds 16 texts, each a length-prefixed UTF-16 string.
-  HRSRC block = FindInLanguage(RT_STRING, MAKEINTRESOURCEA((id >> 4) + 1));
-  if (!block) return std::string();
-  HGLOBAL loaded = LoadResource(ResourceModule(), block);
-  const WCHAR* entry = loaded ? static_cast<const WCHAR*>(LockResource(loaded)) : nullptr;
-  if (!entry) return std::string();
-  for (unsigned index = 0; index < (id & 15); ++index) entry += 1 + *entry;
-  int length = *entry;
-  if (length == 0) return std::string();
-  int size = WideCharToMultiByte(CP_ACP, 0, entry + 1, length, nullptr, 0, nullptr, nullptr);
-  std::string text(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_ACP, 0, entry + 1, length, text.data(), size, nullptr, nullptr);
+  const size_t language = ChosenLanguage() == GERMAN;
+  while (InterlockedExchange(&textsInUse, 1)) Sleep(0);
+  const std::string& table = textTables[language];
+  if (!textsUnpacked[language]) {
+    DWORD size = 0;
+    const void* packed = FindLanguageResource(RT_RCDATA, IDR_TEXTS, size);
+    textsUnpacked[language] =
+        packed && UnpackText(static_cast<const unsigned char*>(packed), size, textTables[language]);
+  }
+  // Each text is its number and its length, 2 bytes each, and its letters in Latin-1.
+  std::string letters;
+  for (size_t at = 0; at + 4 <= table.size() && letters.empty();) {
+    const auto byte = [&](size_t offset) { return unsigned{static_cast<unsigned char>(table[at + offset])}; };
+    const size_t length = std::min<size_t>(byte(2) | byte(3) << 8, table.size() - at - 4);
+    if ((byte(0) | byte(1) << 8) == id) letters.assign(table.data() + at + 4, length);
+    at += 4 + length;
+  }
+  InterlockedExchange(&textsInUse, 0);
+  // Latin-1's letters are the first 256 of UTF-16, from which the system converts.
+  std::wstring wide(letters.size(), L'\0');
+  for (size_t at = 0; at < letters.size(); ++at) wide[at] = static_cast<unsigned char>(letters[at]);
+  const int length = static_cast<int>(wide.size());
+  const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<size_t>(size > 0 ? size : 0), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), length, text.data(), size, nullptr, nullptr);
   return text;
 }
 

@@ -186,3 +186,7 @@
 #define IDC_HELP_TOPICS 1100
 #define IDC_HELP_TEXT 1101
 #define IDR_HELP_TEXT 249
+
+// The texts of the string tables (res/strings_en.rc and res/strings_de.rc), packed at build
+// time, one per language; the program finds each by its IDS_ number
+#define IDR_TEXTS 250

@@ -4,13 +4,13 @@
 #include <cstdint>
 #include <vector>
 
-#include "logic/PackedText.h"
+#include "framework/PackedText.h"
 
 using namespace packed_text;
 
 namespace {
 
-// The coding side of the binary range coder that logic/PackedText reads: a carry out
+// The coding side of the binary range coder that framework/PackedText reads: a carry out
 // of the low end runs back through the bytes of 0xFF kept in waiting.
 class BitWriter {
  public:

@@ -1,4 +1,4 @@
-// The packing side of logic/PackedText: run at build time on the help texts, and by
+// The packing side of framework/PackedText: run at build time on the help texts, and by
 // the native tests, which unpack what it packs.
 #pragma once
 #include <string>

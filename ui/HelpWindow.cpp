@@ -2,7 +2,7 @@
 
 #include "framework/CodePages.h"
 #include "framework/Texts.h"
-#include "logic/PackedText.h"
+#include "framework/PackedText.h"
 #include "res/resource.h"
 
 BEGIN_MESSAGE_MAP(HelpWindow, fw::Dialog)

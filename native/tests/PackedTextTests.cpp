@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "logic/PackedText.h"
+#include "framework/PackedText.h"
 #include "tools/TextPacker.h"
 
 namespace {

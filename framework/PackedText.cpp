@@ -1,4 +1,4 @@
-#include "logic/PackedText.h"
+#include "framework/PackedText.h"
 
 using namespace packed_text;
 
