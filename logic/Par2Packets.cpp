@@ -69,13 +69,14 @@ Md5Digest Par2FileId(const Md5Digest& md5First16k, uint64_t length, std::string_
   return Md5Of(bytes.data(), bytes.size());
 }
 
-Par2FileDescriber::Par2FileDescriber(std::string name, uint64_t sliceSize) : sliceSize_(sliceSize) {
+Par2FileDescriber::Par2FileDescriber(std::string name, uint64_t sliceSize, bool wholeMd5)
+    : sliceSize_(sliceSize), wholeMd5_(wholeMd5) {
   record_.name = std::move(name);
 }
 
 void Par2FileDescriber::Add(const void* data, size_t length) {
   const auto* bytes = static_cast<const unsigned char*>(data);
-  whole_.Add(bytes, length);
+  if (wholeMd5_) whole_.Add(bytes, length);
   if (record_.length < PAR2_HASHED_START)
     start_.Add(bytes, static_cast<size_t>(std::min<uint64_t>(length, PAR2_HASHED_START - record_.length)));
   record_.length += length;
@@ -105,7 +106,7 @@ Par2FileRecord Par2FileDescriber::Finish() {
     }
     EndSlice();
   }
-  record_.md5 = whole_.Finish();
+  if (wholeMd5_) record_.md5 = whole_.Finish();
   record_.md5First16k = start_.Finish();
   record_.id = Par2FileId(record_.md5First16k, record_.length, record_.name);
   return std::move(record_);

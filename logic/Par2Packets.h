@@ -35,7 +35,7 @@ struct Par2FileRecord {
   Md5Digest id;
   std::string name;  // the bytes the File Description holds: the piece name in UTF-8
   uint64_t length = 0;
-  Md5Digest md5, md5First16k;
+  Md5Digest md5{}, md5First16k{};
   std::vector<Par2SliceChecksum> slices;  // one per slice: ceil(length / slice size)
 };
 
@@ -44,9 +44,10 @@ Md5Digest Par2FileId(const Md5Digest& md5First16k, uint64_t length, std::string_
 
 // Takes what the set records of a file from its bytes as the caller streams them, in any
 // chunking: the whole file's MD5, the MD5 of its first 16 KiB, each slice's MD5 and CRC-32.
+// Without wholeMd5 the record's MD5 is left zero for the caller, who takes it elsewhere.
 class Par2FileDescriber {
  public:
-  Par2FileDescriber(std::string name, uint64_t sliceSize);
+  Par2FileDescriber(std::string name, uint64_t sliceSize, bool wholeMd5 = true);
   void Add(const void* data, size_t length);
   // The record of every byte added (the last slice zero-padded for its checksums).
   Par2FileRecord Finish();
@@ -56,6 +57,7 @@ class Par2FileDescriber {
 
   Par2FileRecord record_;
   uint64_t sliceSize_;
+  bool wholeMd5_;
   Md5 whole_, start_, slice_;
   uint32_t sliceCrc_ = 0;
   uint64_t inSlice_ = 0;  // bytes of the slice being taken

@@ -15,6 +15,7 @@
 #include "logic/SizeRules.h"
 #include "res/resource.h"
 #include "split/InfoFileWriter.h"
+#include "split/PieceMd5s.h"
 #include "split/ProgramCopy.h"
 #include "split/RecoverySet.h"
 #include "split/RestoreBatch.h"
@@ -55,6 +56,7 @@ class Split {
   bool Admit(uint64_t length);
   bool PlanRecovery();
   bool WritePieces();
+  bool TakePieceMd5s();
   bool AwaitDisk(unsigned textId, const std::string& prompt, bool askFirst);
   bool WriteExtras();
   bool WriteExtra(uint32_t flag);
@@ -86,6 +88,9 @@ class Split {
   uint64_t infoBound = 0;  // the info file's length at most, as planned
   std::vector<Par2FileRecord> described;
   std::optional<Par2FileDescriber> describing;  // the piece being copied
+  // The pieces' whole MD5s, taken beside the copy when the source is on a fixed disk.
+  PieceMd5s pieceMd5s;
+  bool md5sBeside = false;
   RecoverySet recovery;
 
   PieceLayout Layout() const { return {total, job.pieceSize}; }
@@ -166,6 +171,9 @@ bool Split::WritePieces() {
   BlockCopier copier(reports, IDS_ABORT_SPLIT, CopyBlockBytes(job.sourcePath, job.destinationPath));
   if (withRecovery)
     copier.SetTap([this](const unsigned char* bytes, uint32_t length) { describing->Add(bytes, length); });
+  // A floppy source would be read twice at a floppy's pace.
+  md5sBeside = withRecovery && !IsFloppyDestination(job.sourcePath) &&
+               pieceMd5s.Start(job.sourcePath, total, job.pieceSize);
   while (copier.Done() < total) {
     if (floppy && !AwaitDisk(IDS_NEXT_DISK, fw::LoadText(IDS_NEXT_DISK), pieceCount > 0)) return false;
     const std::string name = baseName + '.' + PieceDigits(pieceCount);
@@ -174,7 +182,7 @@ bool Split::WritePieces() {
     if (!CreateFileGuarded(path, piece, job.progressDialog)) return false;
     int64_t remaining = total - copier.Done();
     int64_t limit = remaining < job.pieceSize ? remaining : job.pieceSize;
-    if (withRecovery) describing.emplace(SetName(name), plan.sliceSize);
+    if (withRecovery) describing.emplace(SetName(name), plan.sliceSize, !md5sBeside);
     switch (copier.Copy({source, job.sourcePath}, {piece, path}, limit, floppy)) {
       case BlockCopier::LIMIT_REACHED: break;
       // The source shrank during the split: what is due cannot be read.
@@ -187,6 +195,13 @@ bool Split::WritePieces() {
     if (!piece.Close()) return reports.Fail(IDS_WRITE_INCOMPLETE, path);
   }
   work = copier.Done();
+  return !md5sBeside || TakePieceMd5s();
+}
+
+bool Split::TakePieceMd5s() {
+  std::vector<Md5Digest> md5s;
+  if (!pieceMd5s.Finish(md5s)) return reports.Fail(IDS_READ_INCOMPLETE, job.sourcePath);
+  for (size_t index = 0; index < md5s.size(); ++index) described[index].md5 = md5s[index];
   return true;
 }
 
