@@ -105,13 +105,14 @@ bool Check::Run() {
   described.resize(static_cast<size_t>(info.pieceCount));
   for (int32_t index = 0; index < info.pieceCount; ++index)
     if (!ReadPiece(index, findings[static_cast<size_t>(index)])) return false;
-  if (withRecovery && floppy &&
-      !recoveryFiles.ScanRepairDisks(info.recovery ? info.recovery->volumes : 0, info.originalName, piecesFolder,
+  if (withRecovery && floppy) {
+    recoveryFiles.ExpectRepairDisks({info.recovery ? info.recovery->volumes : 0, info.originalName, piecesFolder,
                                      baseName, [](const std::string& path, std::string& readFrom) {
                                        readFrom = path;
                                        return true;
-                                     }))
-    return false;
+                                     }});
+    if (!recoveryFiles.ScanRepairDisks()) return false;
+  }
   if (withRecovery) JudgeRecovery();
   if (info.repair) {
     const std::string path = RepairFilePath(piecesFolder, baseName);

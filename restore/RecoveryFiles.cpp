@@ -95,22 +95,35 @@ std::vector<std::string> RecoveryFiles::FindIn(const std::string& folder, const 
   return found;
 }
 
-bool RecoveryFiles::ScanRepairDisks(int32_t disks, const std::string& originalName, const std::string& folder,
-                                    const std::string& baseName, const Fetch& fetch) {
-  for (int32_t disk = 1; disk <= disks; ++disk) {
-    for (bool read = false; !read;) {
-      const std::string text = fw::FormatText(IDS_INSERT_REPAIR_DISK, disk, disks, originalName.c_str());
-      if (reports.ShowFormattedBox(IDS_INSERT_REPAIR_DISK, text, MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK) return true;
-      reports.AnimationPlay();
-      for (const std::string& path : FindIn(folder, baseName)) {
-        if (HasRead(path.substr(path.rfind('\\') + 1))) continue;  // the index on every disk
-        std::string readFrom;
-        if (!fetch(path, readFrom) || !Scan(readFrom)) return false;
-        read = true;
-      }
+RecoveryFiles::DiskRead RecoveryFiles::ScanNextRepairDisk() {
+  const RepairDisks& disks = repairDisks;
+  if (repairDisksDone >= disks.count) return DiskRead::NO_MORE;
+  const int32_t disk = repairDisksDone + 1;
+  for (;;) {
+    const std::string text = fw::FormatText(IDS_INSERT_REPAIR_DISK, disk, disks.count, disks.originalName.c_str());
+    if (reports.ShowFormattedBox(IDS_INSERT_REPAIR_DISK, text, MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK) {
+      repairDisksDone = disks.count;
+      return DiskRead::NO_MORE;
+    }
+    reports.AnimationPlay();
+    bool read = false;
+    for (const std::string& path : FindIn(disks.folder, disks.baseName)) {
+      if (HasRead(path.substr(path.rfind('\\') + 1))) continue;  // the index on every disk
+      std::string readFrom;
+      if (!disks.fetch(path, readFrom) || !Scan(readFrom)) return DiskRead::FAILED;
+      read = true;
+    }
+    if (read) {
+      repairDisksDone = disk;
+      return DiskRead::READ;
     }
   }
-  return true;
+}
+
+bool RecoveryFiles::ScanRepairDisks() {
+  DiskRead outcome = DiskRead::READ;
+  while (outcome == DiskRead::READ) outcome = ScanNextRepairDisk();
+  return outcome == DiskRead::NO_MORE;
 }
 
 bool RecoveryFiles::HasRead(const std::string& name) const {

@@ -21,14 +21,30 @@ class RecoveryFiles {
   // The paths of the set's files in the folder: BASE.par2 and every BASE.*.par2.
   static std::vector<std::string> FindIn(const std::string& folder, const std::string& baseName);
 
-  // Asks for each of the disks repair disks of the file originalName in turn and reads the
-  // set's files on it that were not read yet; a disk that brings none (a piece's disk, a
-  // repair disk put in again) is asked for once more, and Cancel leaves the disks still to
-  // come. fetch names the path to read a file of the disk from (the restore copies it off the
-  // disk first); false when it failed (told). False when a fetch failed or the user broke off.
+  // The repair disks that follow the pieces' disks, as the info file counts them: each is
+  // asked for with the name of the file originalName, and the set's files on it that were
+  // not read yet are read from folder (any BASE.*.par2 of baseName). fetch names the path to
+  // read a file of the disk from (the restore copies it off the disk first); false when it
+  // failed (told).
   using Fetch = std::function<bool(const std::string& path, std::string& readFrom)>;
-  bool ScanRepairDisks(int32_t disks, const std::string& originalName, const std::string& folder,
-                       const std::string& baseName, const Fetch& fetch);
+  struct RepairDisks {
+    int32_t count = 0;
+    std::string originalName, folder, baseName;
+    Fetch fetch;
+  };
+  void ExpectRepairDisks(RepairDisks disks) { repairDisks = std::move(disks); }
+
+  // What asking for the next repair disk came to.
+  enum class DiskRead {
+    READ,     // the disk's files not read before were read
+    NO_MORE,  // every disk has been read, or the user chose Cancel: none is asked for again
+    FAILED,   // a fetch failed or the user broke off
+  };
+  // Asks for the next repair disk until one brings a file not read yet (a piece's disk, a
+  // repair disk put in again, is asked for once more), and reads its files.
+  DiskRead ScanNextRepairDisk();
+  // Every repair disk still to come; false when a fetch failed or the user broke off.
+  bool ScanRepairDisks();
 
   // Reads the packets of one file (it counts as expected work of its length); false only
   // when the user broke off. A file that cannot be opened or read to its end gives what it
@@ -51,4 +67,6 @@ class RecoveryFiles {
   const unsigned breakQuestion;
   Par2Reader reader;
   std::vector<std::string> paths;
+  RepairDisks repairDisks;
+  int32_t repairDisksDone = 0;  // read, or all of them once the user chose Cancel
 };

@@ -48,16 +48,17 @@ uint64_t BytesInFile(uint64_t fileLength, uint64_t from, uint64_t length) {
 }  // namespace
 
 RecoveryMend::RecoveryMend(WorkerReports& reports, BlockReader& reader, int64_t& done, CopyEnd output,
-                           std::string baseName, const RecoveryFiles& files)
+                           std::string baseName, RecoveryFiles& files)
     : reports(reports), reader(reader), done(done), output(output), baseName(std::move(baseName)), files(files) {}
 
 bool RecoveryMend::Run(const std::vector<PieceRoom>& rooms, const SideFiles& sides) {
   set = files.Describe();
+  while (!set.usable && MoreRecoveryData()) set = files.Describe();
   MapFiles(rooms, sides);
   if (!set.usable) {
     Trace().WriteLine("No usable recovery set");
     KeepBeforeLost(rooms);
-    reports.ShowBox(IDS_NO_RECOVERY_SET, baseName, FAILURE_BOX);
+    if (!diskFailed) reports.ShowBox(IDS_NO_RECOVERY_SET, baseName, FAILURE_BOX);
     return false;
   }
   if (!FindLostSlices()) {
@@ -144,10 +145,26 @@ void RecoveryMend::KeepBeforeLost(const std::vector<PieceRoom>& rooms) {
 
 // The lost slices as the chosen recovery slices give them, strip by strip, each checked
 // against the set's checksums once whole; only then is the restored file whole.
+// Reads the next repair disk, where there is one to ask for; false when none was read (and
+// diskFailed when a read failed or the user broke off).
+bool RecoveryMend::MoreRecoveryData() {
+  const RecoveryFiles::DiskRead outcome = files.ScanNextRepairDisk();
+  diskFailed = outcome == RecoveryFiles::DiskRead::FAILED;
+  return outcome == RecoveryFiles::DiskRead::READ;
+}
+
+// The lost slices rebuilt from as few repair disks as serve: another is asked for only while
+// the recovery slices at hand are too few.
 bool RecoveryMend::Rebuild() {
-  std::vector<uint32_t> available;
-  for (const Par2RecoveryRecord& record : set.recoverySlices) available.push_back(record.exponent);
-  const RepairChoice choice = ChooseRepairRows(lost, available);
+  RepairChoice choice;
+  for (;;) {
+    std::vector<uint32_t> available;
+    for (const Par2RecoveryRecord& record : set.recoverySlices) available.push_back(record.exponent);
+    choice = ChooseRepairRows(lost, available);
+    if (choice.possible || !MoreRecoveryData()) break;
+    set.recoverySlices = files.Describe().recoverySlices;
+  }
+  if (diskFailed) return false;
   if (!choice.possible) {
     Trace().WriteLine("Too few recovery slices");
     const std::string text = fw::FormatText(IDS_RECOVERY_TOO_FEW, choice.missing, choice.independentRows);

@@ -50,8 +50,10 @@ class RecoveryMend {
 
   // output: the restored file, open for reading and writing; baseName: the pieces' base name
   // in the process's code page; done: the job's bytes so far.
+  // files: the set's files read so far; on floppies the mend asks for more repair disks
+  // while their recovery slices are too few.
   RecoveryMend(WorkerReports& reports, BlockReader& reader, int64_t& done, CopyEnd output, std::string baseName,
-               const RecoveryFiles& files);
+               RecoveryFiles& files);
 
   // Mends the rooms; true when every piece's bytes are the split's now. Otherwise the user
   // has been told why (no usable set, too few recovery slices, a read or write that failed,
@@ -69,6 +71,7 @@ class RecoveryMend {
 
   void MapFiles(const std::vector<PieceRoom>& rooms, const SideFiles& sides);
   bool FindLostSlices();
+  bool MoreRecoveryData();
   bool Rebuild();
   // The bytes of every pass of the rebuild over strips of this length, or one pass's
   // reads when given a strip: what is read of the known slices and the recovery slices.
@@ -84,7 +87,7 @@ class RecoveryMend {
   int64_t& done;
   CopyEnd output;
   std::string baseName;
-  const RecoveryFiles& files;
+  RecoveryFiles& files;
   Par2SetDescription set;
   std::vector<Source> sources;       // per file of the set, in its order
   std::vector<uint32_t> lost;        // the set's numbers of the slices lost, ascending
@@ -92,4 +95,5 @@ class RecoveryMend {
   std::vector<uint32_t> chosen;      // the exponents of the recovery slices that rebuild them
   std::vector<std::unique_ptr<fw::File>> recoveryFiles;  // by the set's file numbers, opened when read
   int64_t keptBytes = 0;
+  bool diskFailed = false;  // asking for another repair disk failed or was broken off
 };

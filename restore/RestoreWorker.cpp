@@ -66,7 +66,7 @@ class Restore {
   bool PlaceElsewhere(BlockCopier& copier, fw::File& piece, const std::string& path, int32_t index);
   bool SetAsideForRecovery(const std::string& path, int32_t index, PieceRoom::State state);
   bool MendFromRecoverySet();
-  bool ScanRepairDisks();
+  bool ReadFirstRepairDisk();
   bool CopyToScratch(const std::string& path, const std::string& copy);
   bool ReadBackMatches();
   bool CutOutput(int64_t length);
@@ -453,7 +453,7 @@ bool Restore::MendFromRecoverySet() {
   }
   if (!recoveryFilesRead) {
     recoveryFilesRead = true;
-    if (!(IsFloppyDestination(piecesFolder) ? ScanRepairDisks() : recoveryFiles.ScanFolder(piecesFolder, baseName)))
+    if (!(IsFloppyDestination(piecesFolder) ? ReadFirstRepairDisk() : recoveryFiles.ScanFolder(piecesFolder, baseName)))
       return false;
   }
   // A missing piece's room is known once the piece size is: with no piece found, the set
@@ -476,16 +476,19 @@ bool Restore::MendFromRecoverySet() {
   return false;
 }
 
-// The repair disks, as many as the info file lists: each disk's recovery files are copied
-// into a folder of the system's temporary folder (the disk goes out again) and read from there.
-bool Restore::ScanRepairDisks() {
+// The first of the repair disks, as many as the info file lists, for the set's index; the
+// mend asks for more while their recovery slices are too few. Each disk's recovery files are
+// copied into a folder of the system's temporary folder (the disk goes out again) and read
+// from there.
+bool Restore::ReadFirstRepairDisk() {
   const int32_t disks = info.recovery ? info.recovery->volumes : 0;
   if (disks > 0 && !scratch.Make()) return reports.Fail(IDS_WRITE_INCOMPLETE, scratch.Path());
-  return recoveryFiles.ScanRepairDisks(disks, info.originalName, piecesFolder, baseName,
-                                       [&](const std::string& path, std::string& readFrom) {
-                                         readFrom = scratch.Path() + path.substr(path.rfind('\\'));
-                                         return CopyToScratch(path, readFrom);
-                                       });
+  recoveryFiles.ExpectRepairDisks({disks, info.originalName, piecesFolder, baseName,
+                                   [&](const std::string& path, std::string& readFrom) {
+                                     readFrom = scratch.Path() + path.substr(path.rfind('\\'));
+                                     return CopyToScratch(path, readFrom);
+                                   }});
+  return recoveryFiles.ScanNextRepairDisk() != RecoveryFiles::DiskRead::FAILED;
 }
 
 // One file of a repair disk into the temporary folder; false when a read or write failed

@@ -8,9 +8,11 @@
 #include <functional>
 #include <windows.h>
 
+#include "framework/Texts.h"
 #include "job/Messages.h"
 #include "logic/SizeRules.h"
 #include "res/resource.h"
+#include "restore/CheckWorker.h"
 #include "restore/RestoreWorker.h"
 #include "split/SplitWorker.h"
 #include "support/FloppyDrive.h"
@@ -159,7 +161,7 @@ TEST_CASE("a restore mends any losses within the recovery data its own split wro
   }
 }
 
-TEST_CASE("on 720 KB FAT disks two pieces' worth fit on repair disks, which a restore asks for to mend a lost disk") {
+TEST_CASE("on 720 KB FAT disks two pieces' worth fit on repair disks, of which a restore asks for those a lost disk needs") {
   // Two whole pieces and one of 50,000 bytes on three disks, and two pieces' worth of
   // recovery data on the repair disks after them.
   constexpr size_t FLOPPY_PIECE = 730112;
@@ -203,11 +205,12 @@ TEST_CASE("on 720 KB FAT disks two pieces' worth fit on repair disks, which a re
   CloseHandle(last);
 
   // The restore starts from the info file on the last repair disk; the second disk is lost.
-  // At the prompts for the repair disks the user puts in the disks listed.
-  std::vector<size_t> inOrder;
-  for (size_t disk = 3; disk < 3 + repairDisks; ++disk) inOrder.push_back(disk);
-  std::vector<size_t> firstOneTwice = inOrder;
-  firstOneTwice.insert(firstOneTwice.begin() + 1, 3);
+  // At the prompts for the repair disks the user puts in the disks listed. The lost disk and
+  // the damaged sector take more recovery slices than one repair disk holds and fewer than
+  // two: the third repair disk is never asked for.
+  REQUIRE(repairDisks == 3);
+  const std::vector<size_t> inOrder = {3, 4};
+  const std::vector<size_t> firstOneTwice = {3, 3, 4};
   const struct {
     const char* what;
     std::vector<size_t> repairDisksPutIn;
@@ -240,6 +243,32 @@ TEST_CASE("on 720 KB FAT disks two pieces' worth fit on repair disks, which a re
     CHECK(ReadWholeFile(folder / "back\\REPORT.DOC") == data);
     REQUIRE(DeleteFileA((folder / "back\\REPORT.DOC").c_str()));
   }
+
+  // The check of the same disks asks for every repair disk and says what they rebuild: the
+  // lost disk's slices and the damaged one, each from the disks' recovery data.
+  REQUIRE(drive.PutBackDisk(drive.DisksPutIn() - 1));
+  WorkerStage stage;
+  ScriptedMessages boxes({IDRETRY, IDCANCEL, IDRETRY, IDOK, IDOK, IDOK}, &stage.journal);
+  size_t piecePrompts = 0, repairPrompts = 0;
+  boxes.WhenShown(IDS_INSERT_DISK_WITH, [&] {
+    const size_t piece = piecePrompts++;
+    if (piece != 1) drive.PutBackDisk(piece);
+  });
+  boxes.WhenShown(IDS_INSERT_REPAIR_DISK, [&] { drive.PutBackDisk(3 + repairPrompts++); });
+  WorkerJob job = stage.Job("A:\\REPORT.Split", "");
+  job.mode = JOB_CHECK;
+  CHECK(stage.Run(CheckWorker, job) == ENDED_FAILED);
+  std::vector<unsigned> prompts = TextsShown(boxes);
+  REQUIRE_FALSE(prompts.empty());
+  prompts.pop_back();  // the report
+  std::vector<unsigned> expected(3, IDS_INSERT_DISK_WITH);
+  expected.insert(expected.end(), repairDisks, IDS_INSERT_REPAIR_DISK);
+  CHECK(prompts == expected);
+  const std::string said = boxes.Shown().back().text;
+  for (const std::string& line : {fw::FormatText(IDS_CHECK_MISSING, "A:\\REPORT.001"),
+                                  fw::FormatText(IDS_CHECK_DAMAGED_SLICES, "A:\\REPORT.002", 1u, 2u),
+                                  fw::FormatText(IDS_CHECK_RECOVERABLE, 25u, 25u)})
+    CHECK_MESSAGE(said.find(line) != std::string::npos, line, " in: ", said);
 }
 
 TEST_CASE("a set whose every piece is lost is rebuilt whole: the set gives the piece size") {
