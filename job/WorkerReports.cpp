@@ -26,13 +26,21 @@ void WorkerReports::ShowTo(const std::string& path) {
 
 void WorkerReports::AnimationPlay() { SendMessageA(progress, WM_ANIMATION_PLAY, 0, 0); }
 
+WorkerReports::~WorkerReports() { PostPosition(); }
+
 // A post costs a round trip to the system's server on some platforms and wakes the
-// window's thread: on a large file many blocks share one position, which is posted once.
+// window's thread: positions come at the bar's pace, whatever the blocks' (the count of
+// milliseconds is read from memory that the system keeps, not asked of it).
 void WorkerReports::Progress(int64_t done) {
-  const uint32_t position = bar.At(done, expected);
-  if (position == postedPosition) return;
-  postedPosition = position;
-  PostMessageA(progress, WM_PROGRESS_POS, position, 0);
+  newestPosition = bar.At(done, expected);
+  if (newestPosition == BarPosition::END || GetTickCount() - postedAt >= POST_PACE) PostPosition();
+}
+
+void WorkerReports::PostPosition() {
+  if (newestPosition == postedPosition || newestPosition == NOTHING_POSTED) return;
+  postedPosition = newestPosition;
+  postedAt = GetTickCount();
+  PostMessageA(progress, WM_PROGRESS_POS, postedPosition, 0);
 }
 
 bool WorkerReports::BlockDone(int64_t done, unsigned breakQuestion) {
@@ -45,7 +53,7 @@ void WorkerReports::TimeLeft(int64_t done) {
   int32_t seconds = 0;
   // The window reads the seconds as an unsigned 32-bit value on every target.
   if (estimate.Update(done, expected, CalendarSeconds(), seconds))
-    SendMessageA(progress, WM_SHOW_TIME_LEFT, static_cast<uint32_t>(seconds), 0);
+    PostMessageA(progress, WM_SHOW_TIME_LEFT, static_cast<uint32_t>(seconds), 0);
 }
 
 bool WorkerReports::BreakOffConfirmed(unsigned questionText) {
@@ -64,6 +72,7 @@ int WorkerReports::ShowBox(unsigned textId, const std::string& argument, unsigne
 }
 
 int WorkerReports::ShowFormattedBox(unsigned textId, const std::string& text, unsigned type) {
+  PostPosition();  // the bar shows where the work stands while the box waits
   SendMessageA(progress, WM_ANIMATION_STOP, 0, 0);
   return ShowUserMessage(textId, text, type);
 }

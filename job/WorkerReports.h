@@ -22,6 +22,10 @@ class WorkerReports {
  public:
   // Notes the start time of the job for the remaining-time estimate.
   WorkerReports(HWND progress, StopRequest& stop);
+  // A position not yet posted is posted at the end.
+  ~WorkerReports();
+  WorkerReports(const WorkerReports&) = delete;
+  WorkerReports& operator=(const WorkerReports&) = delete;
 
   // The file being read and the file being written, sent (the window copies the text).
   void ShowFrom(const std::string& path);
@@ -33,10 +37,10 @@ class WorkerReports {
   // reckoned: given at its start, and grown when the job finds more to do.
   void ExpectWork(int64_t bytes) { expected += bytes; }
 
-  // After a block: the bar's position (BarPosition), posted when it differs from the
-  // last one posted.
+  // After a block: the bar's position (BarPosition), posted when it differs from the last
+  // one posted and the bar's pace has passed since, or when it is the end.
   void Progress(int64_t done);
-  // After a block: the remaining time, sent only when the estimate moved enough.
+  // After a block: the remaining time, posted only when the estimate moved enough.
   void TimeLeft(int64_t done);
 
   // The end of every block of the file work, done bytes of it so far: its progress and
@@ -59,6 +63,13 @@ class WorkerReports {
  private:
   // Before the first post: no position is the last one posted.
   static constexpr uint32_t NOTHING_POSTED = UINT32_MAX;
+  // The progress window moves its bar at most this often (milliseconds): a position is not
+  // posted sooner after the last one. A post is a call into the system, which on some
+  // platforms waits for its server, and is busiest when the machine is.
+  static constexpr uint32_t POST_PACE = 100;
+
+  // Posts the newest position if it is not the last one posted.
+  void PostPosition();
 
   HWND progress;
   StopRequest& stop;
@@ -66,4 +77,6 @@ class WorkerReports {
   int64_t expected = 0;
   BarPosition bar;
   uint32_t postedPosition = NOTHING_POSTED;
+  uint32_t newestPosition = NOTHING_POSTED;
+  uint32_t postedAt = 0;  // the system's milliseconds at the last post
 };

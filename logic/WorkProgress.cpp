@@ -16,11 +16,11 @@ uint32_t BarPosition::At(int64_t done, int64_t expected) {
   }
   uint32_t position = 999;
   if (expected <= 0 || done <= baseDone)
-    position = expected > 0 && done == expected ? 1000 : basePosition;
+    position = expected > 0 && done == expected ? END : basePosition;
   else if (done == expected)
-    position = 1000;
+    position = END;
   else if (done < expected)
-    position = basePosition + (1000 - basePosition) * ProgressPerMille(done - baseDone, expected - baseDone) / 1000;
+    position = basePosition + (END - basePosition) * ProgressPerMille(done - baseDone, expected - baseDone) / 1000;
   if (position < positionBefore) position = positionBefore;
   doneBefore = done;
   positionBefore = position;

@@ -13,6 +13,9 @@ uint32_t ProgressPerMille(int64_t done, int64_t total);
 // reckons its work wrong never shows as done too early.
 class BarPosition {
  public:
+  // The position of the bar at the job's end.
+  static constexpr uint32_t END = 1000;
+
   uint32_t At(int64_t done, int64_t expected);
 
  private:

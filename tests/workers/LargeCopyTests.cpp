@@ -68,18 +68,30 @@ const Copy COPIES[] = {{"split", SplitWorker, IDS_ABORT_SPLIT},
 
 }  // namespace
 
-TEST_CASE("progress positions are posted once each, rising to 1000") {
+TEST_CASE("progress positions are posted at the bar's pace, rising, and the end at once") {
   WorkerStage stage;
   WorkerReports reports(stage.progress, *stage.stop);
   const int64_t total = 10000000;
   reports.ExpectWork(total);
-  // Blocks of 4,096 bytes: two or three share each position; the last block is short.
-  for (int64_t done = 4096; done < total; done += 4096) reports.Progress(done);
+  // Blocks of 4,096 bytes as fast as they come: a thousand positions within a few
+  // milliseconds, of which the first and the end are posted.
+  const DWORD started = GetTickCount();
+  for (int64_t done = 4096; done < total / 2; done += 4096) reports.Progress(done);
+  const DWORD elapsed = GetTickCount() - started;
+  // Then a block now and then, each after the bar's pace: each one's position is posted.
+  for (int64_t done = total / 2; done < total; done += total / 10) {
+    Sleep(150);
+    reports.Progress(done);
+  }
   reports.Progress(total);
   REQUIRE(test::WaitFor([&] { return Reached(stage, 1000); }));
-  std::vector<uint32_t> positions = PostedPositions(stage);
-  REQUIRE(positions.size() == 1001);
-  for (uint32_t position = 0; position <= 1000; ++position) CHECK(positions[position] == position);
+  const std::vector<uint32_t> positions = PostedPositions(stage);
+  CAPTURE(elapsed);
+  REQUIRE(positions.size() >= 7);
+  CHECK(positions.size() <= elapsed / 100 + 2 + 5 + 1);
+  for (size_t at = 1; at < positions.size(); ++at) CHECK(positions[at] > positions[at - 1]);
+  const std::vector<uint32_t> paced(positions.end() - 6, positions.end());
+  CHECK(paced == std::vector<uint32_t>{500, 600, 700, 800, 900, 1000});
 }
 
 TEST_CASE("a Break during a large copy to a fixed disk is asked after that block; after No it ends whole") {
@@ -115,5 +127,30 @@ TEST_CASE("a Break during a large copy to a fixed disk is asked after that block
     CHECK(calls.WriteSizes() == std::vector<uint32_t>(BLOCKS, BLOCK));
     MESSAGE(std::string(copy.name) << ": the slowest Break was answered after " << slowestAnswer << " ms");
     CHECK((split ? JoinedPieces(large.folder / "back", 3) : ReadWholeFile(large.restored)) == large.data);
+  }
+}
+
+TEST_CASE("a copy that reads ahead keeps every byte in its place, wherever the pieces cut the blocks") {
+  const struct {
+    const char* what;
+    int32_t pieceSize;
+    size_t bytes;
+  } cases[] = {
+      {"pieces of 5 MiB and 12,345 bytes, the last one short", static_cast<int32_t>(5 * BLOCK + 12345),
+       3 * (5 * BLOCK + 12345) + 777},
+      {"pieces of one byte more than the reads ahead hold", static_cast<int32_t>(4 * BLOCK + 1), 3 * (4 * BLOCK + 1)},
+      {"pieces no larger than the reads ahead hold, read block by block", static_cast<int32_t>(4 * BLOCK),
+       2 * 4 * BLOCK + 1},
+  };
+  for (const auto& cut : cases) {
+    CAPTURE(cut.what);
+    LargeSource large(cut.bytes, cut.pieceSize);
+    const uint32_t count = static_cast<uint32_t>((cut.bytes + cut.pieceSize - 1) / cut.pieceSize);
+    CHECK(JoinedPieces(large.pieces, count) == large.data);
+    CHECK(ReadWholeFile(PiecePath(large.pieces, "DATA", 0)).size() == static_cast<size_t>(cut.pieceSize));
+    WorkerStage stage;
+    ScriptedMessages noBoxes({}, &stage.journal);
+    CHECK(stage.Run(RestoreWorker, stage.Job(large.info, large.folder / "back")) == ENDED_DONE);
+    CHECK(ReadWholeFile(large.restored) == large.data);
   }
 }

@@ -59,9 +59,11 @@ TEST_CASE("a split cuts the source into numbered pieces and writes the extras be
     CHECK(stage.Only("WM_SHOW_TO") == Entries{"send WM_SHOW_TO " + piece + ".000",
                                               "send WM_SHOW_TO " + piece + ".001",
                                               "send WM_SHOW_TO " + piece + ".002"});
-    // One read takes the whole source; it is written in three chunks, one post each.
+    // One read takes the whole source; it is written in three chunks within the bar's pace:
+    // the first one's position is posted, and the end (the second only on a stalled machine).
     static_assert(FIXED_DISK_BLOCK_BYTES >= 100000);
-    CHECK(ProgressPositions(stage) == std::vector<uint32_t>{400, 800, 1000});
+    const std::vector<uint32_t> positions = ProgressPositions(stage);
+    CHECK((positions == std::vector<uint32_t>{400, 1000} || positions == std::vector<uint32_t>{400, 800, 1000}));
     CHECK(boxes.Shown().empty());
     CHECK(stage.Only("WM_ANIMATION_STOP").empty());
     CHECK(calls.Calls().find('F') == std::string::npos);
