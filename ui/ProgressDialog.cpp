@@ -40,9 +40,12 @@ ProgressDialog::~ProgressDialog() {
 }
 
 bool ProgressDialog::OnInitDialog() {
+  // A hidden window plays no animation: its frames would be drawn where nobody sees them,
+  // on the processors that the work needs.
   if (hidden) SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE);
-  SendItemMessage(IDC_ANIMATION, ACM_OPENA, reinterpret_cast<WPARAM>(fw::ResourceModule()),
-                  reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(IDR_PROGRESS_ANIMATION)));
+  if (!hidden)
+    SendItemMessage(IDC_ANIMATION, ACM_OPENA, reinterpret_cast<WPARAM>(fw::ResourceModule()),
+                    reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(IDR_PROGRESS_ANIMATION)));
   OnAnimationPlay(0, 0);
   progressBar = Item(IDC_PROGRESS_BAR);
   // A 16-bit range, which every version of the bar knows (Windows 95's knows no other).
@@ -73,7 +76,7 @@ LRESULT ProgressDialog::OnAnimationStop(WPARAM, LPARAM) {
 }
 
 LRESULT ProgressDialog::OnAnimationPlay(WPARAM, LPARAM) {
-  SendItemMessage(IDC_ANIMATION, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
+  if (!hidden) SendItemMessage(IDC_ANIMATION, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
   return 0;
 }
 
