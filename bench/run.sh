@@ -57,6 +57,14 @@ parvola_ensure_display
 program="$parvola_root/build/x86_64/Parvola95.exe"
 wine_run="$parvola_root/tools/wine-run.sh"
 
+# The benchmark's bare copy loop, for the program's target and run under the same Wine.
+bare_copy="$parvola_root/build/bench/BareCopy.exe"
+if [ ! "$bare_copy" -nt "$parvola_root/bench/BareCopy.cpp" ]; then
+  mkdir -p "$(dirname "$bare_copy")"
+  x86_64-w64-mingw32-g++ -std=c++20 -O2 -Wall -Wextra -Werror -static "$parvola_root/bench/BareCopy.cpp" \
+    -o "$bare_copy" >&2
+fi
+
 # A prefix of the benchmark's own, so that its runs leave the test prefix's settings and
 # registration alone. Its windows are unmanaged: the headless display has no window
 # manager, and Wine waits two seconds for one whenever a managed window that was shown
@@ -99,6 +107,7 @@ source="$work/data.bin"
 head -c $((size_mib * 1048576)) /dev/urandom > "$source"
 bytes=$(stat -c %s "$source")
 large_piece=$((100 * 1048576)) floppy_piece=1457664
+large_pieces=$(( (bytes + large_piece - 1) / large_piece ))
 source_win="$(windows_path "$source")"
 work_win="$(windows_path "$work")"
 
@@ -125,7 +134,7 @@ check_copy() {
   cmp -s "$1" "$source" || fail "$1 differs from the source"
 }
 
-fresh() { rm -rf "$work/$1"; mkdir "$work/$1"; }
+fresh() { rm -rf "${work:?}/$1"; mkdir "$work/$1"; }
 
 # The recovery set in folder $1: the info file's <PAR2> line gives the slice size and the
 # number of volume files, the volumes' names "data.volFIRST+COUNT.par2" the recovery
@@ -217,6 +226,41 @@ program_restore_lost_piece() {  # exe label
   mv "$work/lost-piece" "$lost"
 }
 
+# The bare loop's split of the source into folder bare (pieces of 100 MiB and the small file
+# after them), and its restore of the program's pieces in folder pieces, the same files
+# that the program's restore reads; its whole process timed, as the program's is.
+bare_split() {  # label
+  fresh bare
+  settle
+  local start; start=$(now)
+  timeout 600 "$wine_run" "$bare_copy" split "$source_win" "$work_win\\bare\\data" "$large_piece" >/dev/null ||
+    fail "$1 ended with status $?"
+  record "$1" "$(now)" "$start"
+  check_pieces "$work/bare" "$large_piece"
+}
+bare_restore() {  # label
+  fresh restored
+  settle
+  local start; start=$(now)
+  timeout 600 "$wine_run" "$bare_copy" restore "$work_win\\pieces\\data" "$large_pieces" \
+    "$work_win\\restored\\data.bin" >/dev/null || fail "$1 ended with status $?"
+  record "$1" "$(now)" "$start"
+  check_copy "$work/restored/data.bin"
+}
+
+# The program's step and the bare loop's, one right after the other, each from an empty
+# folder and the caches as the mode says; odd rounds start with the program, even rounds
+# with the bare loop, so that neither always runs second. The labels get the suffix.
+program_pieces() { program_split "$program" "program_split$1" pieces "$large_piece" /nm 100 /or; }
+split_pair() {  # round suffix
+  if (($1 % 2)); then program_pieces "$2"; bare_split "bare_split$2"
+  else bare_split "bare_split$2"; program_pieces "$2"; fi
+}
+restore_pair() {  # round suffix
+  if (($1 % 2)); then program_restore "$program" "program_restore$2" pieces; bare_restore "bare_restore$2"
+  else bare_restore "bare_restore$2"; program_restore "$program" "program_restore$2" pieces; fi
+}
+
 # par2 create over the recovery split's pieces and info file (hard links, in a folder of
 # their own), at the program's slice size and recovery slice count, in one volume.
 par2_create() {  # label par2-option...
@@ -234,7 +278,7 @@ par2_create() {  # label par2-option...
 
 for ((round = 1; round <= runs; round++)); do
   echo "Round $round of $runs ..." >&2
-  program_split "$program" program_split pieces "$large_piece" /nm 100 /or
+  split_pair "$round" ""
   program_split "$program" program_split_recovery recovery "$large_piece" /nm 100 /or /of
   read_recovery_set "$work/recovery"
   if ((round == 1)); then check_with_par2 "$work/recovery"; fi
@@ -250,7 +294,7 @@ for ((round = 1; round <= runs; round++)); do
   program_split "$program" program_floppy_split_recovery floppy "$floppy_piece" /n14 /or /of
   if ((round == 1)); then check_with_par2 "$work/floppy"; fi
 
-  program_restore "$program" program_restore pieces
+  restore_pair "$round" ""
   program_restore_lost_piece "$program" program_restore_lost_piece
   fresh cat
   settle
@@ -267,7 +311,7 @@ for ((round = 1; round <= runs; round++)); do
   start=$(now); cp "$source" "$work/cp/data.bin"; record tool_cp "$(now)" "$start"
   check_copy "$work/cp/data.bin"
 done
-rm -rf "$work/floppy" "$work/par2"
+rm -rf "$work/floppy" "$work/par2" "$work/bare"
 
 # The program's peak memory during one split of the file into 100 MiB pieces: the
 # high-water mark of its resident set (its peak working set, with the pages of Wine's own
@@ -344,11 +388,27 @@ awk -v mib="$size_mib" -v runs="$runs" -v server="$server_note" -v cache="$cache
     -v i686="$i686_size" -v x64="$x64_size" -v slice="$slice_bytes" -v slices="$recovery_slices" '
   FILENAME ~ /memory$/ { peak[$1] = $2 / 1024; private[$1] = $3 / 1024; next }
   { t[$1] = t[$1] " " $2 / 1e9 }
-  function stats(label,   n, v, i, j, x) {
-    n = split(substr(t[label], 2), v, " ")
+  # Sorts the n values of v in place and returns their median.
+  function sorted_median(v, n,   i, j, x) {
     for (i = 2; i <= n; i++) { x = v[i]; for (j = i - 1; j >= 1 && v[j] > x; j--) v[j + 1] = v[j]; v[j + 1] = x }
+    return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
+  }
+  function stats(label,   n, v) {
+    n = split(substr(t[label], 2), v, " ")
+    med[label] = sorted_median(v, n)
     lo[label] = v[1]
-    med[label] = n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
+  }
+  # The bare loop'"'"'s time over the program'"'"'s in each round (the times of a label are in the
+  # order of the rounds, and a round times both): sets pairs, their median, lowest and highest.
+  function paired(bare, program,   n, b, p, r, i) {
+    n = split(substr(t[bare], 2), b, " ")
+    pairs = split(substr(t[program], 2), p, " ") == n ? n : 0
+    for (i = 1; i <= pairs; i++) r[i] = b[i] / p[i]
+    if (pairs) { pair_med = sorted_median(r, pairs); pair_lo = r[1]; pair_hi = r[pairs] }
+  }
+  function ceiling(name, bare, program) {
+    paired(bare, program)
+    if (pairs) printf "  %-26s %6.2f   (%.2f to %.2f in %d rounds)\n", name, pair_med, pair_lo, pair_hi, pairs
   }
   # A program step is also shown net of Wine: its median less that of the 1-byte split.
   function row(name, label, peer,   rate, text, net) {
@@ -399,10 +459,18 @@ awk -v mib="$size_mib" -v runs="$runs" -v server="$server_note" -v cache="$cache
     if ("baseline_restore" in t) row("  baseline build restore", "baseline_restore", "tool_cat")
     row("Parvola 95 restore, 1 piece rebuilt", "program_restore_lost_piece", "program_restore")
     row("cat of the pieces", "tool_cat", "")
+    row("bare Win32 loop split (1 MiB blocks)", "bare_split", "tool_split")
+    row("bare Win32 loop restore (1 MiB blocks)", "bare_restore", "tool_cat")
     row("par2 create -t1", "par2_one_thread", "")
     row("par2 create (default threads)", "par2_default_threads", "")
     row("cp (ceiling)", "tool_cp", "")
     stats("start_to_dialog")
+
+    printf "\nAgainst the bare Win32 copy loop (ReadFile and WriteFile of 1 MiB blocks under the same Wine,\n"
+    printf "the platform\047s ceiling): in each round the bare loop\047s time over the program\047s, start-up\n"
+    printf "included in both; the median over the rounds. 1.00: as fast as the ceiling; higher is faster.\n"
+    ceiling("split (/nm 100 /or)", "bare_split", "program_split")
+    ceiling("restore (/u)", "bare_restore", "program_restore")
 
     part = recovery_part("program_split_recovery", "program_split")
     printf "\nRecovery data of one piece\047s worth for %d MiB of 100 MiB pieces: %d recovery slices of %d bytes,\n",
