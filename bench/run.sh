@@ -25,12 +25,13 @@ set -euo pipefail
 parvola_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$parvola_root/tools/setup.sh"
 
-size_mib=1024 runs=5 cold=1 baseline=""
+size_mib=1024 runs=5 busy_runs="" cold=1 baseline=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --quick) size_mib=100 ;;
     --warm) cold=0 ;;
     --runs) runs="$2"; shift ;;
+    --busy-runs) busy_runs="$2"; shift ;;
     --baseline) baseline="$(realpath "$2")"; shift ;;
     *) cat >&2 <<'USAGE'
 usage: bench/run.sh [--quick] [--warm] [--runs N] [--baseline OTHER.exe]
@@ -48,6 +49,8 @@ USAGE
   shift
 done
 [[ "$runs" =~ ^[1-9][0-9]*$ ]] || { echo "--runs needs a positive count" >&2; exit 2; }
+busy_runs="${busy_runs:-$runs}"
+[[ "$busy_runs" =~ ^(0|[1-9][0-9]*)$ ]] || { echo "--busy-runs needs a count" >&2; exit 2; }
 [ -z "$baseline" ] || [ -f "$baseline" ] || { echo "no such program: $baseline" >&2; exit 2; }
 
 parvola_install_missing
@@ -311,6 +314,29 @@ for ((round = 1; round <= runs; round++)); do
   start=$(now); cp "$source" "$work/cp/data.bin"; record tool_cp "$(now)" "$start"
   check_copy "$work/cp/data.bin"
 done
+
+# The same pairs again while one core is kept busy: a loop of the shell's own that runs
+# until it is stopped here or by the script's end, and ends by itself once the script is
+# gone, however it went.
+busy_pid=""
+stop_busy_core() {
+  [ -n "$busy_pid" ] || return 0
+  kill "$busy_pid" 2>/dev/null || true
+  wait "$busy_pid" 2>/dev/null || true
+  busy_pid=""
+}
+if ((busy_runs > 0)); then
+  parvola_at_exit stop_busy_core
+  # shellcheck disable=SC2016  # $0 is the loop's own argument, the script's process id
+  sh -c 'while kill -0 "$0" 2>/dev/null; do :; done' "$$" &
+  busy_pid=$!
+  for ((round = 1; round <= busy_runs; round++)); do
+    echo "Round $round of $busy_runs with one core busy ..." >&2
+    split_pair "$round" _busy
+    restore_pair "$round" _busy
+  done
+  stop_busy_core
+fi
 rm -rf "$work/floppy" "$work/par2" "$work/bare"
 
 # The program's peak memory during one split of the file into 100 MiB pieces: the
@@ -384,7 +410,7 @@ i686_size=$(stripped_size "$parvola_root/build/i686/Parvola95.exe" i686-w64-ming
 x64_size=$(stripped_size "$program" x86_64-w64-mingw32-strip)
 
 # min and median seconds of every label, then the table.
-awk -v mib="$size_mib" -v runs="$runs" -v server="$server_note" -v cache="$cache_note" \
+awk -v mib="$size_mib" -v runs="$runs" -v busy_runs="$busy_runs" -v server="$server_note" -v cache="$cache_note" \
     -v i686="$i686_size" -v x64="$x64_size" -v slice="$slice_bytes" -v slices="$recovery_slices" '
   FILENAME ~ /memory$/ { peak[$1] = $2 / 1024; private[$1] = $3 / 1024; next }
   { t[$1] = t[$1] " " $2 / 1e9 }
@@ -408,17 +434,21 @@ awk -v mib="$size_mib" -v runs="$runs" -v server="$server_note" -v cache="$cache
   }
   function ceiling(name, bare, program) {
     paired(bare, program)
-    if (pairs) printf "  %-26s %6.2f   (%.2f to %.2f in %d rounds)\n", name, pair_med, pair_lo, pair_hi, pairs
+    if (pairs) printf "  %-26s %6.2f   (%.2f to %.2f in %d round%s)\n", name, pair_med, pair_lo, pair_hi, pairs,
+                      (pairs > 1 ? "s" : "")
   }
-  # A program step is also shown net of Wine: its median less that of the 1-byte split.
-  function row(name, label, peer,   rate, text, net) {
+  # A program step is also shown net of Wine: its median less that of the 1-byte split. A step
+  # with one core busy is compared with nothing that ran without that load.
+  function row(name, label, peer,   rate, text, net, busy) {
+    if (!(label in t)) return
     stats(label)
+    busy = label ~ /_busy$/
     rate = mib / med[label]
     text = sprintf("%-38s %7.3f %7.3f %9.0f", name, lo[label], med[label], rate)
     text = text sprintf(peer == "" ? "%9s" : "%9.2f", peer == "" ? "-" : med[peer] / med[label])
-    text = text sprintf(" %8.2f", med["tool_cp"] / med[label])
+    text = text sprintf(busy ? " %8s" : " %8.2f", busy ? "-" : med["tool_cp"] / med[label])
     net = med[label] - med["startup_split"]
-    if (label !~ /^(program|baseline)_/) text = text sprintf(" %7s %9s", "-", "-")
+    if (label !~ /^(program|baseline)_/ || busy) text = text sprintf(" %7s %9s", "-", "-")
     else text = text sprintf(" %7.3f %9s", net, peer != "" && net > 0 ? sprintf("%.2f", med[peer] / net) : "-")
     print text
   }
@@ -446,7 +476,10 @@ awk -v mib="$size_mib" -v runs="$runs" -v server="$server_note" -v cache="$cache
     printf "\nParvola 95 benchmark: %d MiB of random data, %d runs each; %s; %s.\n", mib, runs, cache, server
     printf "Program times include Wine start-up and shutdown; \"net\" takes off the median of the 1-byte\n"
     printf "split (%.3f s).", med["startup_split"]
-    printf " Ratios are speeds (peer time / step time), from the medians.\n\n"
+    printf " Ratios are speeds (peer time / step time), from the medians.\n"
+    if (busy_runs) printf "\"One core busy\": %d more rounds of those steps while a shell loop kept one core busy.\n",
+                          busy_runs
+    printf "\n"
     printf "%-38s %7s %7s %9s %9s %8s %7s %9s\n", "step", "min s", "med s", "MiB/s", "to peer", "to cp",
            "net s", "net/peer"
     row("Parvola 95 split (/nm 100 /or)", "program_split", "tool_split")
@@ -461,6 +494,10 @@ awk -v mib="$size_mib" -v runs="$runs" -v server="$server_note" -v cache="$cache
     row("cat of the pieces", "tool_cat", "")
     row("bare Win32 loop split (1 MiB blocks)", "bare_split", "tool_split")
     row("bare Win32 loop restore (1 MiB blocks)", "bare_restore", "tool_cat")
+    row("Parvola 95 split, one core busy", "program_split_busy", "")
+    row("bare Win32 loop split, one core busy", "bare_split_busy", "")
+    row("Parvola 95 restore, one core busy", "program_restore_busy", "")
+    row("bare Win32 loop restore, one core busy", "bare_restore_busy", "")
     row("par2 create -t1", "par2_one_thread", "")
     row("par2 create (default threads)", "par2_default_threads", "")
     row("cp (ceiling)", "tool_cp", "")
@@ -470,7 +507,9 @@ awk -v mib="$size_mib" -v runs="$runs" -v server="$server_note" -v cache="$cache
     printf "the platform\047s ceiling): in each round the bare loop\047s time over the program\047s, start-up\n"
     printf "included in both; the median over the rounds. 1.00: as fast as the ceiling; higher is faster.\n"
     ceiling("split (/nm 100 /or)", "bare_split", "program_split")
+    ceiling("split, one core busy", "bare_split_busy", "program_split_busy")
     ceiling("restore (/u)", "bare_restore", "program_restore")
+    ceiling("restore, one core busy", "bare_restore_busy", "program_restore_busy")
 
     part = recovery_part("program_split_recovery", "program_split")
     printf "\nRecovery data of one piece\047s worth for %d MiB of 100 MiB pieces: %d recovery slices of %d bytes,\n",
