@@ -236,8 +236,8 @@ bare_split() {  # label
   fresh bare
   settle
   local start; start=$(now)
-  timeout 600 "$wine_run" "$bare_copy" split "$source_win" "$work_win\\bare\\data" "$large_piece" >/dev/null ||
-    fail "$1 ended with status $?"
+  timeout 600 "$wine_run" "$bare_copy" split "$source_win" "$work_win\\bare\\data" "$large_piece" \
+    >/dev/null || fail "$1 ended with status $?"
   record "$1" "$(now)" "$start"
   check_pieces "$work/bare" "$large_piece"
 }
@@ -410,7 +410,8 @@ i686_size=$(stripped_size "$parvola_root/build/i686/Parvola95.exe" i686-w64-ming
 x64_size=$(stripped_size "$program" x86_64-w64-mingw32-strip)
 
 # min and median seconds of every label, then the table.
-awk -v mib="$size_mib" -v runs="$runs" -v busy_runs="$busy_runs" -v server="$server_note" -v cache="$cache_note" \
+awk -v mib="$size_mib" -v runs="$runs" -v busy_runs="$busy_runs" \
+    -v server="$server_note" -v cache="$cache_note" \
     -v i686="$i686_size" -v x64="$x64_size" -v slice="$slice_bytes" -v slices="$recovery_slices" '
   FILENAME ~ /memory$/ { peak[$1] = $2 / 1024; private[$1] = $3 / 1024; next }
   { t[$1] = t[$1] " " $2 / 1e9 }
@@ -423,6 +424,7 @@ awk -v mib="$size_mib" -v runs="$runs" -v busy_runs="$busy_runs" -v server="$ser
     n = split(substr(t[label], 2), v, " ")
     med[label] = sorted_median(v, n)
     lo[label] = v[1]
+    hi[label] = v[n]
   }
   # The bare loop'"'"'s time over the program'"'"'s in each round (the times of a label are in the
   # order of the rounds, and a round times both): sets pairs, their median, lowest and highest.
@@ -434,8 +436,8 @@ awk -v mib="$size_mib" -v runs="$runs" -v busy_runs="$busy_runs" -v server="$ser
   }
   function ceiling(name, bare, program) {
     paired(bare, program)
-    if (pairs) printf "  %-26s %6.2f   (%.2f to %.2f in %d round%s)\n", name, pair_med, pair_lo, pair_hi, pairs,
-                      (pairs > 1 ? "s" : "")
+    if (pairs) printf "  %-26s %6.2f   (%.2f to %.2f in %d round%s)\n", name, pair_med, pair_lo, pair_hi,
+                      pairs, (pairs > 1 ? "s" : "")
   }
   # A program step is also shown net of Wine: its median less that of the 1-byte split. A step
   # with one core busy is compared with nothing that ran without that load.
@@ -444,7 +446,7 @@ awk -v mib="$size_mib" -v runs="$runs" -v busy_runs="$busy_runs" -v server="$ser
     stats(label)
     busy = label ~ /_busy$/
     rate = mib / med[label]
-    text = sprintf("%-38s %7.3f %7.3f %9.0f", name, lo[label], med[label], rate)
+    text = sprintf("%-38s %7.3f %7.3f %7.2f %9.0f", name, lo[label], med[label], hi[label] / med[label], rate)
     text = text sprintf(peer == "" ? "%9s" : "%9.2f", peer == "" ? "-" : med[peer] / med[label])
     text = text sprintf(busy ? " %8s" : " %8.2f", busy ? "-" : med["tool_cp"] / med[label])
     net = med[label] - med["startup_split"]
@@ -476,12 +478,14 @@ awk -v mib="$size_mib" -v runs="$runs" -v busy_runs="$busy_runs" -v server="$ser
     printf "\nParvola 95 benchmark: %d MiB of random data, %d runs each; %s; %s.\n", mib, runs, cache, server
     printf "Program times include Wine start-up and shutdown; \"net\" takes off the median of the 1-byte\n"
     printf "split (%.3f s).", med["startup_split"]
-    printf " Ratios are speeds (peer time / step time), from the medians.\n"
-    if (busy_runs) printf "\"One core busy\": %d more rounds of those steps while a shell loop kept one core busy.\n",
-                          busy_runs
+    printf " Ratios are speeds (peer time / step time), from the medians;\n"
+    printf "max/med is the slowest run over the median, where a run that stalled shows.\n"
+    if (busy_runs)
+      printf "\"One core busy\": %d more rounds of those steps while a shell loop kept one core busy.\n",
+             busy_runs
     printf "\n"
-    printf "%-38s %7s %7s %9s %9s %8s %7s %9s\n", "step", "min s", "med s", "MiB/s", "to peer", "to cp",
-           "net s", "net/peer"
+    printf "%-38s %7s %7s %7s %9s %9s %8s %7s %9s\n", "step", "min s", "med s", "max/med", "MiB/s", "to peer",
+           "to cp", "net s", "net/peer"
     row("Parvola 95 split (/nm 100 /or)", "program_split", "tool_split")
     if ("baseline_split" in t) row("  baseline build split", "baseline_split", "tool_split")
     row("Parvola 95 split (/nm 100 /or /of)", "program_split_recovery", "program_split")
@@ -503,9 +507,10 @@ awk -v mib="$size_mib" -v runs="$runs" -v busy_runs="$busy_runs" -v server="$ser
     row("cp (ceiling)", "tool_cp", "")
     stats("start_to_dialog")
 
-    printf "\nAgainst the bare Win32 copy loop (ReadFile and WriteFile of 1 MiB blocks under the same Wine,\n"
-    printf "the platform\047s ceiling): in each round the bare loop\047s time over the program\047s, start-up\n"
-    printf "included in both; the median over the rounds. 1.00: as fast as the ceiling; higher is faster.\n"
+    printf "\nAgainst the bare Win32 copy loop (ReadFile and WriteFile of 1 MiB blocks under the same\n"
+    printf "Wine, the platform\047s ceiling): in each round the bare loop\047s time over the program\047s,\n"
+    printf "start-up included in both; the median over the rounds. 1.00: as fast as the ceiling;\n"
+    printf "higher is faster.\n"
     ceiling("split (/nm 100 /or)", "bare_split", "program_split")
     ceiling("split, one core busy", "bare_split_busy", "program_split_busy")
     ceiling("restore (/u)", "bare_restore", "program_restore")
@@ -534,8 +539,10 @@ awk -v mib="$size_mib" -v runs="$runs" -v busy_runs="$busy_runs" -v server="$ser
     printf "\nFootprint\n"
     printf "  Parvola95.exe i686 (stripped):    %7d bytes (%.1f KiB of 240 KiB)\n", i686, i686 / 1024
     printf "  Parvola95.exe x86_64 (stripped):  %7d bytes (%.1f KiB)\n", x64, x64 / 1024
-    printf "  start to dialog under Wine:       %7.3f s median (min %.3f)\n", med["start_to_dialog"], lo["start_to_dialog"]
-    printf "  unattended split of 1 byte:       %7.3f s median (min %.3f): Wine start-up and shutdown\n",
-           med["startup_split"], lo["startup_split"]
+    printf "  start to dialog under Wine:       %7.3f s median (min %.3f, max/med %.2f)\n",
+           med["start_to_dialog"], lo["start_to_dialog"], hi["start_to_dialog"] / med["start_to_dialog"]
+    printf "  unattended split of 1 byte:       %7.3f s median (min %.3f, max/med %.2f): " \
+           "Wine start-up and shutdown\n", med["startup_split"], lo["startup_split"],
+           hi["startup_split"] / med["startup_split"]
     printf "  (with managed windows and no window manager Wine waits 2 s at each of the two windows)\n"
   }' "$work/memory" "$work/times"
