@@ -1,7 +1,7 @@
 #!/bin/bash
 # Throughput of Parvola 95 against the platform's own tools, and the program's footprint.
 #
-#   bench/run.sh [--quick] [--warm] [--runs N] [--baseline OTHER.exe]
+#   bench/run.sh [--quick] [--warm] [--runs N] [--busy-runs N] [--baseline OTHER.exe]
 #
 # Times, N times each (default 5), on a file of incompressible data (1 GiB, 100 MiB with
 # --quick) in one temporary folder: the unattended hidden split into 100 MiB pieces with
@@ -11,7 +11,14 @@
 # of the recovery split's pieces with one whole piece deleted (rebuilt from the recovery
 # set) against the plain restore; `par2 create` with one thread (-t1) and with its default
 # threads over the recovery split's pieces and info file, at the slice size and recovery
-# slice count the program chose; and `cp` of the file as the machine's ceiling. Every piece
+# slice count the program chose; `cp` of the file as the machine's ceiling; and the
+# platform's ceiling, a bare Win32 loop of the benchmark's own (bench/BareCopy.cpp:
+# ReadFile and WriteFile of 1 MiB blocks, under the same Wine) that does the file work of
+# the program's split and restore, each right before or after the program's step (in
+# turns) from the same state. For split and restore the report gives the median over the
+# rounds of the bare loop's time over the program's (1.00: the program is as fast as the
+# ceiling), and the same again from M more rounds of those pairs alone while a shell loop
+# keeps one core busy (--busy-runs M, default N; 0 leaves them out). Every piece
 # and restored file is compared byte for byte with the source, and par2's recovery slices
 # with the program's; the program's recovery sets must pass `par2 verify`. A wrong byte
 # makes the run fail. Page caches are dropped before every timed step when the system
@@ -19,7 +26,8 @@
 # same rounds (split and restore), for before/after figures. The program's steps are also
 # shown net of Wine's start-up and shutdown (the median of an unattended split of 1 byte);
 # the time of the recovery data is the median split with it less the median split without
-# it. Two more splits of the file, without and with recovery data, measure the program's
+# it. Every step also shows its slowest run over its median, where a run that stalled
+# shows. Two more splits of the file, without and with recovery data, measure the program's
 # peak memory.
 set -euo pipefail
 parvola_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -34,14 +42,21 @@ while [ $# -gt 0 ]; do
     --busy-runs) busy_runs="$2"; shift ;;
     --baseline) baseline="$(realpath "$2")"; shift ;;
     *) cat >&2 <<'USAGE'
-usage: bench/run.sh [--quick] [--warm] [--runs N] [--baseline OTHER.exe]
+usage: bench/run.sh [--quick] [--warm] [--runs N] [--busy-runs N] [--baseline OTHER.exe]
 Times the program's unattended split (100 MiB and 1.44 MB pieces, without and with one
 piece's worth of recovery data) and restore (all pieces, and one piece lost and rebuilt)
 against split, cat, cp and par2 create (one thread and its default threads), on 1 GiB of
-random data; measures the program's peak memory without and with recovery data.
+random data; measures the program's peak memory without and with recovery data. The
+split into 100 MiB pieces and the restore are paired in every round with a bare Win32
+ReadFile/WriteFile loop of 1 MiB blocks doing the same file work under the same Wine:
+the report gives the median over the rounds of its time over the program's (1.00: as
+fast as that ceiling), idle and with one core busy. Every step shows its slowest run
+over its median (max/med).
   --quick          100 MiB of data instead of 1 GiB
   --warm           keep the page caches between steps instead of dropping them
   --runs N         N rounds of every timed step (default 5); medians are reported
+  --busy-runs N    N rounds of the paired split and restore while a shell loop keeps one
+                   core busy (default: the --runs count; 0 leaves them out)
   --baseline EXE   also time another build's split and restore in the same rounds
 USAGE
        exit 2 ;;
