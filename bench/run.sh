@@ -120,6 +120,10 @@ fail() {
 
 windows_path() { "$wine_run" winepath -w "$1" 2>/dev/null | tr -d '\r'; }
 
+# The machine's load beside the benchmark, at its start and its end: a shared machine's
+# figures are read with it.
+load_at_start=$(cut -d' ' -f1 /proc/loadavg)
+
 echo "Creating $size_mib MiB of random data in $work ..." >&2
 source="$work/data.bin"
 head -c $((size_mib * 1048576)) /dev/urandom > "$source"
@@ -425,7 +429,8 @@ i686_size=$(stripped_size "$parvola_root/build/i686/Parvola95.exe" i686-w64-ming
 x64_size=$(stripped_size "$program" x86_64-w64-mingw32-strip)
 
 # min and median seconds of every label, then the table.
-awk -v mib="$size_mib" -v runs="$runs" -v busy_runs="$busy_runs" \
+awk -v mib="$size_mib" -v runs="$runs" -v busy_runs="$busy_runs" -v cores="$(nproc)" \
+    -v load_start="$load_at_start" -v load_end="$(cut -d' ' -f1 /proc/loadavg)" \
     -v server="$server_note" -v cache="$cache_note" \
     -v i686="$i686_size" -v x64="$x64_size" -v slice="$slice_bytes" -v slices="$recovery_slices" '
   FILENAME ~ /memory$/ { peak[$1] = $2 / 1024; private[$1] = $3 / 1024; next }
@@ -491,6 +496,8 @@ awk -v mib="$size_mib" -v runs="$runs" -v busy_runs="$busy_runs" \
   END {
     stats("tool_cp"); stats("tool_split"); stats("tool_cat"); stats("startup_split")
     printf "\nParvola 95 benchmark: %d MiB of random data, %d runs each; %s; %s.\n", mib, runs, cache, server
+    printf "Load average (1 minute) of the machine\047s %d cores: %s at the start, %s at the end.\n", cores,
+           load_start, load_end
     printf "Program times include Wine start-up and shutdown; \"net\" takes off the median of the 1-byte\n"
     printf "split (%.3f s).", med["startup_split"]
     printf " Ratios are speeds (peer time / step time), from the medians;\n"
