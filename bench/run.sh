@@ -1,7 +1,7 @@
 #!/bin/bash
 # Throughput of Parvola 95 against the platform's own tools, and the program's footprint.
 #
-#   bench/run.sh [--quick] [--warm] [--runs N] [--baseline OTHER.exe]
+#   bench/run.sh [--quick] [--warm] [--runs N] [--busy-runs N] [--baseline OTHER.exe]
 #
 # Times, N times each (default 5), on a file of incompressible data (1 GiB, 100 MiB with
 # --quick) in one temporary folder: the unattended hidden split into 100 MiB pieces with
@@ -11,7 +11,14 @@
 # of the recovery split's pieces with one whole piece deleted (rebuilt from the recovery
 # set) against the plain restore; `par2 create` with one thread (-t1) and with its default
 # threads over the recovery split's pieces and info file, at the slice size and recovery
-# slice count the program chose; and `cp` of the file as the machine's ceiling. Every piece
+# slice count the program chose; `cp` of the file as the machine's ceiling; and the
+# platform's ceiling, a bare Win32 loop of the benchmark's own (bench/BareCopy.cpp:
+# ReadFile and WriteFile of 1 MiB blocks, under the same Wine) that does the file work of
+# the program's split and restore, each right before or after the program's step (in
+# turns) from the same state. For split and restore the report gives the median over the
+# rounds of the bare loop's time over the program's (1.00: the program is as fast as the
+# ceiling), and the same again from M more rounds of those pairs alone while a shell loop
+# keeps one core busy (--busy-runs M, default N; 0 leaves them out). Every piece
 # and restored file is compared byte for byte with the source, and par2's recovery slices
 # with the program's; the program's recovery sets must pass `par2 verify`. A wrong byte
 # makes the run fail. Page caches are dropped before every timed step when the system
@@ -19,28 +26,37 @@
 # same rounds (split and restore), for before/after figures. The program's steps are also
 # shown net of Wine's start-up and shutdown (the median of an unattended split of 1 byte);
 # the time of the recovery data is the median split with it less the median split without
-# it. Two more splits of the file, without and with recovery data, measure the program's
+# it. Every step also shows its slowest run over its median, where a run that stalled
+# shows. Two more splits of the file, without and with recovery data, measure the program's
 # peak memory.
 set -euo pipefail
 parvola_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$parvola_root/tools/setup.sh"
 
-size_mib=1024 runs=5 cold=1 baseline=""
+size_mib=1024 runs=5 busy_runs="" cold=1 baseline=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --quick) size_mib=100 ;;
     --warm) cold=0 ;;
     --runs) runs="$2"; shift ;;
+    --busy-runs) busy_runs="$2"; shift ;;
     --baseline) baseline="$(realpath "$2")"; shift ;;
     *) cat >&2 <<'USAGE'
-usage: bench/run.sh [--quick] [--warm] [--runs N] [--baseline OTHER.exe]
+usage: bench/run.sh [--quick] [--warm] [--runs N] [--busy-runs N] [--baseline OTHER.exe]
 Times the program's unattended split (100 MiB and 1.44 MB pieces, without and with one
 piece's worth of recovery data) and restore (all pieces, and one piece lost and rebuilt)
 against split, cat, cp and par2 create (one thread and its default threads), on 1 GiB of
-random data; measures the program's peak memory without and with recovery data.
+random data; measures the program's peak memory without and with recovery data. The
+split into 100 MiB pieces and the restore are paired in every round with a bare Win32
+ReadFile/WriteFile loop of 1 MiB blocks doing the same file work under the same Wine:
+the report gives the median over the rounds of its time over the program's (1.00: as
+fast as that ceiling), idle and with one core busy. Every step shows its slowest run
+over its median (max/med).
   --quick          100 MiB of data instead of 1 GiB
   --warm           keep the page caches between steps instead of dropping them
   --runs N         N rounds of every timed step (default 5); medians are reported
+  --busy-runs N    N rounds of the paired split and restore while a shell loop keeps one
+                   core busy (default: the --runs count; 0 leaves them out)
   --baseline EXE   also time another build's split and restore in the same rounds
 USAGE
        exit 2 ;;
@@ -48,6 +64,8 @@ USAGE
   shift
 done
 [[ "$runs" =~ ^[1-9][0-9]*$ ]] || { echo "--runs needs a positive count" >&2; exit 2; }
+busy_runs="${busy_runs:-$runs}"
+[[ "$busy_runs" =~ ^(0|[1-9][0-9]*)$ ]] || { echo "--busy-runs needs a count" >&2; exit 2; }
 [ -z "$baseline" ] || [ -f "$baseline" ] || { echo "no such program: $baseline" >&2; exit 2; }
 
 parvola_install_missing
@@ -56,6 +74,14 @@ parvola_build x86_64 >&2
 parvola_ensure_display
 program="$parvola_root/build/x86_64/Parvola95.exe"
 wine_run="$parvola_root/tools/wine-run.sh"
+
+# The benchmark's bare copy loop, for the program's target and run under the same Wine.
+bare_copy="$parvola_root/build/bench/BareCopy.exe"
+if [ ! "$bare_copy" -nt "$parvola_root/bench/BareCopy.cpp" ]; then
+  mkdir -p "$(dirname "$bare_copy")"
+  x86_64-w64-mingw32-g++ -std=c++20 -O2 -Wall -Wextra -Werror -static "$parvola_root/bench/BareCopy.cpp" \
+    -o "$bare_copy" >&2
+fi
 
 # A prefix of the benchmark's own, so that its runs leave the test prefix's settings and
 # registration alone. Its windows are unmanaged: the headless display has no window
@@ -94,11 +120,16 @@ fail() {
 
 windows_path() { "$wine_run" winepath -w "$1" 2>/dev/null | tr -d '\r'; }
 
+# The machine's load beside the benchmark, at its start and its end: a shared machine's
+# figures are read with it.
+load_at_start=$(cut -d' ' -f1 /proc/loadavg)
+
 echo "Creating $size_mib MiB of random data in $work ..." >&2
 source="$work/data.bin"
 head -c $((size_mib * 1048576)) /dev/urandom > "$source"
 bytes=$(stat -c %s "$source")
 large_piece=$((100 * 1048576)) floppy_piece=1457664
+large_pieces=$(( (bytes + large_piece - 1) / large_piece ))
 source_win="$(windows_path "$source")"
 work_win="$(windows_path "$work")"
 
@@ -125,7 +156,7 @@ check_copy() {
   cmp -s "$1" "$source" || fail "$1 differs from the source"
 }
 
-fresh() { rm -rf "$work/$1"; mkdir "$work/$1"; }
+fresh() { rm -rf "${work:?}/$1"; mkdir "$work/$1"; }
 
 # The recovery set in folder $1: the info file's <PAR2> line gives the slice size and the
 # number of volume files, the volumes' names "data.volFIRST+COUNT.par2" the recovery
@@ -217,6 +248,41 @@ program_restore_lost_piece() {  # exe label
   mv "$work/lost-piece" "$lost"
 }
 
+# The bare loop's split of the source into folder bare (pieces of 100 MiB and the small file
+# after them), and its restore of the program's pieces in folder pieces, the same files
+# that the program's restore reads; its whole process timed, as the program's is.
+bare_split() {  # label
+  fresh bare
+  settle
+  local start; start=$(now)
+  timeout 600 "$wine_run" "$bare_copy" split "$source_win" "$work_win\\bare\\data" "$large_piece" \
+    >/dev/null || fail "$1 ended with status $?"
+  record "$1" "$(now)" "$start"
+  check_pieces "$work/bare" "$large_piece"
+}
+bare_restore() {  # label
+  fresh restored
+  settle
+  local start; start=$(now)
+  timeout 600 "$wine_run" "$bare_copy" restore "$work_win\\pieces\\data" "$large_pieces" \
+    "$work_win\\restored\\data.bin" >/dev/null || fail "$1 ended with status $?"
+  record "$1" "$(now)" "$start"
+  check_copy "$work/restored/data.bin"
+}
+
+# The program's step and the bare loop's, one right after the other, each from an empty
+# folder and the caches as the mode says; odd rounds start with the program, even rounds
+# with the bare loop, so that neither always runs second. The labels get the suffix.
+program_pieces() { program_split "$program" "program_split$1" pieces "$large_piece" /nm 100 /or; }
+split_pair() {  # round suffix
+  if (($1 % 2)); then program_pieces "$2"; bare_split "bare_split$2"
+  else bare_split "bare_split$2"; program_pieces "$2"; fi
+}
+restore_pair() {  # round suffix
+  if (($1 % 2)); then program_restore "$program" "program_restore$2" pieces; bare_restore "bare_restore$2"
+  else bare_restore "bare_restore$2"; program_restore "$program" "program_restore$2" pieces; fi
+}
+
 # par2 create over the recovery split's pieces and info file (hard links, in a folder of
 # their own), at the program's slice size and recovery slice count, in one volume.
 par2_create() {  # label par2-option...
@@ -234,7 +300,7 @@ par2_create() {  # label par2-option...
 
 for ((round = 1; round <= runs; round++)); do
   echo "Round $round of $runs ..." >&2
-  program_split "$program" program_split pieces "$large_piece" /nm 100 /or
+  split_pair "$round" ""
   program_split "$program" program_split_recovery recovery "$large_piece" /nm 100 /or /of
   read_recovery_set "$work/recovery"
   if ((round == 1)); then check_with_par2 "$work/recovery"; fi
@@ -250,7 +316,7 @@ for ((round = 1; round <= runs; round++)); do
   program_split "$program" program_floppy_split_recovery floppy "$floppy_piece" /n14 /or /of
   if ((round == 1)); then check_with_par2 "$work/floppy"; fi
 
-  program_restore "$program" program_restore pieces
+  restore_pair "$round" ""
   program_restore_lost_piece "$program" program_restore_lost_piece
   fresh cat
   settle
@@ -267,7 +333,30 @@ for ((round = 1; round <= runs; round++)); do
   start=$(now); cp "$source" "$work/cp/data.bin"; record tool_cp "$(now)" "$start"
   check_copy "$work/cp/data.bin"
 done
-rm -rf "$work/floppy" "$work/par2"
+
+# The same pairs again while one core is kept busy: a loop of the shell's own that runs
+# until it is stopped here or by the script's end, and ends by itself once the script is
+# gone, however it went.
+busy_pid=""
+stop_busy_core() {
+  [ -n "$busy_pid" ] || return 0
+  kill "$busy_pid" 2>/dev/null || true
+  wait "$busy_pid" 2>/dev/null || true
+  busy_pid=""
+}
+if ((busy_runs > 0)); then
+  parvola_at_exit stop_busy_core
+  # shellcheck disable=SC2016  # $0 is the loop's own argument, the script's process id
+  sh -c 'while kill -0 "$0" 2>/dev/null; do :; done' "$$" &
+  busy_pid=$!
+  for ((round = 1; round <= busy_runs; round++)); do
+    echo "Round $round of $busy_runs with one core busy ..." >&2
+    split_pair "$round" _busy
+    restore_pair "$round" _busy
+  done
+  stop_busy_core
+fi
+rm -rf "$work/floppy" "$work/par2" "$work/bare"
 
 # The program's peak memory during one split of the file into 100 MiB pieces: the
 # high-water mark of its resident set (its peak working set, with the pages of Wine's own
@@ -340,25 +429,48 @@ i686_size=$(stripped_size "$parvola_root/build/i686/Parvola95.exe" i686-w64-ming
 x64_size=$(stripped_size "$program" x86_64-w64-mingw32-strip)
 
 # min and median seconds of every label, then the table.
-awk -v mib="$size_mib" -v runs="$runs" -v server="$server_note" -v cache="$cache_note" \
+awk -v mib="$size_mib" -v runs="$runs" -v busy_runs="$busy_runs" -v cores="$(nproc)" \
+    -v load_start="$load_at_start" -v load_end="$(cut -d' ' -f1 /proc/loadavg)" \
+    -v server="$server_note" -v cache="$cache_note" \
     -v i686="$i686_size" -v x64="$x64_size" -v slice="$slice_bytes" -v slices="$recovery_slices" '
   FILENAME ~ /memory$/ { peak[$1] = $2 / 1024; private[$1] = $3 / 1024; next }
   { t[$1] = t[$1] " " $2 / 1e9 }
-  function stats(label,   n, v, i, j, x) {
-    n = split(substr(t[label], 2), v, " ")
+  # Sorts the n values of v in place and returns their median.
+  function sorted_median(v, n,   i, j, x) {
     for (i = 2; i <= n; i++) { x = v[i]; for (j = i - 1; j >= 1 && v[j] > x; j--) v[j + 1] = v[j]; v[j + 1] = x }
-    lo[label] = v[1]
-    med[label] = n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
+    return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
   }
-  # A program step is also shown net of Wine: its median less that of the 1-byte split.
-  function row(name, label, peer,   rate, text, net) {
+  function stats(label,   n, v) {
+    n = split(substr(t[label], 2), v, " ")
+    med[label] = sorted_median(v, n)
+    lo[label] = v[1]
+    hi[label] = v[n]
+  }
+  # The bare loop'"'"'s time over the program'"'"'s in each round (the times of a label are in the
+  # order of the rounds, and a round times both): sets pairs, their median, lowest and highest.
+  function paired(bare, program,   n, b, p, r, i) {
+    n = split(substr(t[bare], 2), b, " ")
+    pairs = split(substr(t[program], 2), p, " ") == n ? n : 0
+    for (i = 1; i <= pairs; i++) r[i] = b[i] / p[i]
+    if (pairs) { pair_med = sorted_median(r, pairs); pair_lo = r[1]; pair_hi = r[pairs] }
+  }
+  function ceiling(name, bare, program) {
+    paired(bare, program)
+    if (pairs) printf "  %-26s %6.2f   (%.2f to %.2f in %d round%s)\n", name, pair_med, pair_lo, pair_hi,
+                      pairs, (pairs > 1 ? "s" : "")
+  }
+  # A program step is also shown net of Wine: its median less that of the 1-byte split. A step
+  # with one core busy is compared with nothing that ran without that load.
+  function row(name, label, peer,   rate, text, net, busy) {
+    if (!(label in t)) return
     stats(label)
+    busy = label ~ /_busy$/
     rate = mib / med[label]
-    text = sprintf("%-38s %7.3f %7.3f %9.0f", name, lo[label], med[label], rate)
+    text = sprintf("%-38s %7.3f %7.3f %7.2f %9.0f", name, lo[label], med[label], hi[label] / med[label], rate)
     text = text sprintf(peer == "" ? "%9s" : "%9.2f", peer == "" ? "-" : med[peer] / med[label])
-    text = text sprintf(" %8.2f", med["tool_cp"] / med[label])
+    text = text sprintf(busy ? " %8s" : " %8.2f", busy ? "-" : med["tool_cp"] / med[label])
     net = med[label] - med["startup_split"]
-    if (label !~ /^(program|baseline)_/) text = text sprintf(" %7s %9s", "-", "-")
+    if (label !~ /^(program|baseline)_/ || busy) text = text sprintf(" %7s %9s", "-", "-")
     else text = text sprintf(" %7.3f %9s", net, peer != "" && net > 0 ? sprintf("%.2f", med[peer] / net) : "-")
     print text
   }
@@ -384,11 +496,18 @@ awk -v mib="$size_mib" -v runs="$runs" -v server="$server_note" -v cache="$cache
   END {
     stats("tool_cp"); stats("tool_split"); stats("tool_cat"); stats("startup_split")
     printf "\nParvola 95 benchmark: %d MiB of random data, %d runs each; %s; %s.\n", mib, runs, cache, server
+    printf "Load average (1 minute) of the machine\047s %d cores: %s at the start, %s at the end.\n", cores,
+           load_start, load_end
     printf "Program times include Wine start-up and shutdown; \"net\" takes off the median of the 1-byte\n"
     printf "split (%.3f s).", med["startup_split"]
-    printf " Ratios are speeds (peer time / step time), from the medians.\n\n"
-    printf "%-38s %7s %7s %9s %9s %8s %7s %9s\n", "step", "min s", "med s", "MiB/s", "to peer", "to cp",
-           "net s", "net/peer"
+    printf " Ratios are speeds (peer time / step time), from the medians;\n"
+    printf "max/med is the slowest run over the median, where a run that stalled shows.\n"
+    if (busy_runs)
+      printf "\"One core busy\": %d more rounds of those steps while a shell loop kept one core busy.\n",
+             busy_runs
+    printf "\n"
+    printf "%-38s %7s %7s %7s %9s %9s %8s %7s %9s\n", "step", "min s", "med s", "max/med", "MiB/s", "to peer",
+           "to cp", "net s", "net/peer"
     row("Parvola 95 split (/nm 100 /or)", "program_split", "tool_split")
     if ("baseline_split" in t) row("  baseline build split", "baseline_split", "tool_split")
     row("Parvola 95 split (/nm 100 /or /of)", "program_split_recovery", "program_split")
@@ -399,10 +518,25 @@ awk -v mib="$size_mib" -v runs="$runs" -v server="$server_note" -v cache="$cache
     if ("baseline_restore" in t) row("  baseline build restore", "baseline_restore", "tool_cat")
     row("Parvola 95 restore, 1 piece rebuilt", "program_restore_lost_piece", "program_restore")
     row("cat of the pieces", "tool_cat", "")
+    row("bare Win32 loop split (1 MiB blocks)", "bare_split", "tool_split")
+    row("bare Win32 loop restore (1 MiB blocks)", "bare_restore", "tool_cat")
+    row("Parvola 95 split, one core busy", "program_split_busy", "")
+    row("bare Win32 loop split, one core busy", "bare_split_busy", "")
+    row("Parvola 95 restore, one core busy", "program_restore_busy", "")
+    row("bare Win32 loop restore, one core busy", "bare_restore_busy", "")
     row("par2 create -t1", "par2_one_thread", "")
     row("par2 create (default threads)", "par2_default_threads", "")
     row("cp (ceiling)", "tool_cp", "")
     stats("start_to_dialog")
+
+    printf "\nAgainst the bare Win32 copy loop (ReadFile and WriteFile of 1 MiB blocks under the same\n"
+    printf "Wine, the platform\047s ceiling): in each round the bare loop\047s time over the program\047s,\n"
+    printf "start-up included in both; the median over the rounds. 1.00: as fast as the ceiling;\n"
+    printf "higher is faster.\n"
+    ceiling("split (/nm 100 /or)", "bare_split", "program_split")
+    ceiling("split, one core busy", "bare_split_busy", "program_split_busy")
+    ceiling("restore (/u)", "bare_restore", "program_restore")
+    ceiling("restore, one core busy", "bare_restore_busy", "program_restore_busy")
 
     part = recovery_part("program_split_recovery", "program_split")
     printf "\nRecovery data of one piece\047s worth for %d MiB of 100 MiB pieces: %d recovery slices of %d bytes,\n",
@@ -427,8 +561,10 @@ awk -v mib="$size_mib" -v runs="$runs" -v server="$server_note" -v cache="$cache
     printf "\nFootprint\n"
     printf "  Parvola95.exe i686 (stripped):    %7d bytes (%.1f KiB of 240 KiB)\n", i686, i686 / 1024
     printf "  Parvola95.exe x86_64 (stripped):  %7d bytes (%.1f KiB)\n", x64, x64 / 1024
-    printf "  start to dialog under Wine:       %7.3f s median (min %.3f)\n", med["start_to_dialog"], lo["start_to_dialog"]
-    printf "  unattended split of 1 byte:       %7.3f s median (min %.3f): Wine start-up and shutdown\n",
-           med["startup_split"], lo["startup_split"]
+    printf "  start to dialog under Wine:       %7.3f s median (min %.3f, max/med %.2f)\n",
+           med["start_to_dialog"], lo["start_to_dialog"], hi["start_to_dialog"] / med["start_to_dialog"]
+    printf "  unattended split of 1 byte:       %7.3f s median (min %.3f, max/med %.2f): " \
+           "Wine start-up and shutdown\n", med["startup_split"], lo["startup_split"],
+           hi["startup_split"] / med["startup_split"]
     printf "  (with managed windows and no window manager Wine waits 2 s at each of the two windows)\n"
   }' "$work/memory" "$work/times"
