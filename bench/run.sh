@@ -555,9 +555,11 @@ awk -v mib="$size_mib" -v runs="$runs" -v busy_runs="$busy_runs" -v cores="$(npr
     memory("Parvola 95", "program")
     memory("Parvola 95 with recovery data (/of)", "program_recovery")
     memory("baseline build", "baseline")
+    # The recovery data reads through two copy buffers of its own, 1 MiB each: that of the strips
+    # and the one of the thread that takes the MD5 of each piece.
     extra = private["program_recovery"] - private["program"]
-    printf "  recovery data: %.1f MiB private beyond the split without it (goal: at most 64 MiB beyond\n", extra
-    printf "  the copy buffers; %s)\n", (extra <= 64 ? "met" : "NOT met")
+    printf "  recovery data: %.1f MiB private beyond the split without it, %.1f MiB beyond its two\n", extra, extra - 2
+    printf "  read buffers of 1 MiB (goal: at most 64 MiB beyond the copy buffers; %s)\n", (extra - 2 <= 64 ? "met" : "NOT met")
     printf "\nFootprint\n"
     printf "  Parvola95.exe i686 (stripped):    %7d bytes (%.1f KiB of 240 KiB)\n", i686, i686 / 1024
     printf "  Parvola95.exe x86_64 (stripped):  %7d bytes (%.1f KiB)\n", x64, x64 / 1024
