@@ -47,7 +47,8 @@ BlockCopier::Result BlockCopier::CopyBlocks(CopyEnd source, CopyEnd target, int6
       return FAILED;
     }
     const auto* bytes = reinterpret_cast<const unsigned char*>(block) + position;
-    checksum = Crc32Update(checksum, bytes, chunk);
+    checksum = blockCrc && chunk == fill && position == 0 ? Crc32Combine(checksum, *blockCrc, chunk)
+                                                          : Crc32Update(checksum, bytes, chunk);
     if (tap) tap(bytes, chunk);
     lastCopied += chunk;
     done += chunk;
@@ -63,14 +64,16 @@ bool BlockCopier::Refill(CopyEnd source, int64_t wanted) {
   position = 0;
   fill = 0;
   block = buffer.get();
+  blockCrc.reset();
   Announce(&CopySteps::read);
   bool read = false;
   if (UsesRing(source, wanted)) {
     const char* bytes = nullptr;
-    uint32_t got = 0;
-    read = ahead->Next(bytes, got);
+    uint32_t got = 0, crc = 0;
+    read = ahead->Next(bytes, got, crc);
     if (read && got > 0) {
       block = bytes;
+      blockCrc = crc;
       fill = got;
       sourceRead += got;
       return Outcome(true);
@@ -102,6 +105,7 @@ bool BlockCopier::EndReadingAhead(CopyEnd source) {
   ahead->Stop();
   std::memmove(buffer.get(), block + position, fill);
   block = buffer.get();
+  blockCrc.reset();
   position = 0;
   return source.file.Seek(sourceRead);
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "framework/File.h"
@@ -111,6 +112,7 @@ class BlockCopier {
   // Between fixed disks, the reads ahead of the writes; none on a floppy's copy.
   std::unique_ptr<ReadAhead> ahead;
   const char* block = nullptr;  // the block being written: the buffer, or one of the ring's
+  std::optional<uint32_t> blockCrc;  // the CRC-32 of a whole block of the ring, taken by its reader
   uint32_t fill = 0;      // bytes read into the block and not yet written
   uint32_t position = 0;  // where they start in the block
   int64_t done = 0;

@@ -2,6 +2,8 @@
 
 #include <process.h>
 
+#include "logic/Crc32.h"
+
 ReadAhead::ReadAhead(uint32_t blockBytes) : blockBytes(blockBytes) {}
 
 ReadAhead::~ReadAhead() {
@@ -29,7 +31,7 @@ bool ReadAhead::Start(fw::File& file) {
   return thread != nullptr;
 }
 
-bool ReadAhead::Next(const char*& bytes, uint32_t& got) {
+bool ReadAhead::Next(const char*& bytes, uint32_t& got, uint32_t& crc) {
   if (holding) {
     released.fetch_add(1);
     Wake(readerWaits, blockFreed);
@@ -40,6 +42,7 @@ bool ReadAhead::Next(const char*& bytes, uint32_t& got) {
   const Block& block = ring[wanted % RING_BLOCKS];
   bytes = block.bytes.get();
   got = block.got;
+  crc = block.crc;
   return !block.failed;
 }
 
@@ -68,6 +71,7 @@ void ReadAhead::ReadBlocks() {
     Block& block = ring[next % RING_BLOCKS];
     block.failed = !reading->Read(block.bytes.get(), blockBytes, block.got);
     const bool last = block.failed || block.got == 0;
+    if (!block.failed) block.crc = Crc32Update(0, block.bytes.get(), block.got);
     filled.store(next + 1);
     Wake(copyWaits, blockRead);
     if (last) return;

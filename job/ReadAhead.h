@@ -1,6 +1,6 @@
 // The reads of a copy between fixed disks, done ahead on a thread of their own: while the
-// copy writes one block, the next ones are read into a ring of blocks. Reads and writes
-// then overlap, each on its own processor where there are two. The thread and the copy
+// copy writes one block, the next ones are read into a ring of blocks and their CRC-32s
+// taken. Reads and writes then overlap, each on its own processor where there are two. The thread and the copy
 // hand blocks over through two counters; a side waits on an event (a call into the system)
 // only when it has nothing to do: the reader when the ring is full, the copy when the
 // reader is behind. Windows 95 reads no disk file asynchronously, so a thread does it.
@@ -29,10 +29,11 @@ class ReadAhead {
   // Whether a thread reads (or has read to its end) from this file.
   bool ReadsFrom(const fw::File& file) const { return reading == &file; }
 
-  // The next block in the file's order, once it is read: its bytes and how many (0 at the
-  // end of the file); false when its read failed (the thread has ended). The block stays
-  // valid until the next call or Stop.
-  bool Next(const char*& bytes, uint32_t& got);
+  // The next block in the file's order, once it is read: its bytes, how many (0 at the end
+  // of the file) and their CRC-32, which the reader takes beside the copy's writes; false
+  // when its read failed (the thread has ended). The block stays valid until the next call
+  // or Stop.
+  bool Next(const char*& bytes, uint32_t& got, uint32_t& crc);
 
   // Ends the thread and forgets every block; the file stands wherever the reads left it.
   void Stop();
@@ -41,6 +42,7 @@ class ReadAhead {
   struct Block {
     std::unique_ptr<char[]> bytes;
     uint32_t got = 0;
+    uint32_t crc = 0;
     bool failed = false;
   };
 
