@@ -214,9 +214,11 @@ TEST_CASE("on 720 KB FAT disks two pieces' worth fit on repair disks, of which a
   const struct {
     const char* what;
     std::vector<size_t> repairDisksPutIn;
+    std::vector<unsigned> repairDisksAskedFor;  // by their numbers in the prompts
   } restores[] = {
-      {"the repair disks in their order", inOrder},
-      {"the first repair disk put in again at the prompt for the second: the prompt comes again", firstOneTwice},
+      {"the repair disks in their order", inOrder, {1, 2}},
+      {"the first repair disk put in again at the prompt for the second: the prompt comes again", firstOneTwice,
+       {1, 2, 2}},
   };
   for (const auto& restore : restores) {
     const std::string what = restore.what;
@@ -239,6 +241,12 @@ TEST_CASE("on 720 KB FAT disks two pieces' worth fit on repair disks, of which a
                                       IDS_INSERT_DISK_WITH, IDS_PIECE_DAMAGED,    IDS_SET_ASIDE_FOR_RECOVERY};
     expected.insert(expected.end(), restore.repairDisksPutIn.size(), IDS_INSERT_REPAIR_DISK);
     CHECK(TextsShown(boxes) == expected);
+    std::vector<std::string> repairPromptTexts, expectedPromptTexts;
+    for (const ShownMessage& shown : boxes.Shown())
+      if (shown.textId == IDS_INSERT_REPAIR_DISK) repairPromptTexts.push_back(shown.text);
+    for (unsigned disk : restore.repairDisksAskedFor)
+      expectedPromptTexts.push_back(fw::FormatText(IDS_INSERT_REPAIR_DISK, disk, 3u, "REPORT.DOC"));
+    CHECK(repairPromptTexts == expectedPromptTexts);
     CHECK(stage.ProgressRoseToEnd());
     CHECK(ReadWholeFile(folder / "back\\REPORT.DOC") == data);
     REQUIRE(DeleteFileA((folder / "back\\REPORT.DOC").c_str()));
