@@ -17,24 +17,15 @@ BlockCopier::BlockCopier(WorkerReports& reports, unsigned breakQuestion, uint32_
       breakQuestion(breakQuestion),
       blockBytes(blockBytes),
       steps(steps),
-      buffer(new char[blockBytes]),
-      ahead(blockBytes == FIXED_DISK_BLOCK_BYTES ? new ReadAhead(blockBytes) : nullptr),
-      block(buffer.get()) {}
+      buffer(new char[blockBytes]) {}
 
 BlockCopier::Result BlockCopier::Copy(CopyEnd source, CopyEnd target, int64_t limit, bool flushEachBlock) {
   checksum = 0;
   brokenOff = false;
   salvaged = false;
-  const Result result = CopyBlocks(source, target, limit, flushEachBlock);
-  if (EndReadingAhead(source) || result != LIMIT_REACHED) return result;
-  reports.Fail(IDS_READ_INCOMPLETE, source.path);
-  return FAILED;
-}
-
-BlockCopier::Result BlockCopier::CopyBlocks(CopyEnd source, CopyEnd target, int64_t limit, bool flushEachBlock) {
   for (lastCopied = 0; lastCopied < limit;) {
     if (fill == 0) {
-      if (!Refill(source, limit - lastCopied)) {
+      if (!Refill(source)) {
         reports.Fail(IDS_READ_INCOMPLETE, source.path);
         return FAILED;
       }
@@ -46,10 +37,8 @@ BlockCopier::Result BlockCopier::CopyBlocks(CopyEnd source, CopyEnd target, int6
       if (tellWriteFailures) reports.Fail(IDS_WRITE_INCOMPLETE, target.path);
       return FAILED;
     }
-    const auto* bytes = reinterpret_cast<const unsigned char*>(block) + position;
-    checksum = blockCrc && chunk == fill && position == 0 ? Crc32Combine(checksum, *blockCrc, chunk)
-                                                          : Crc32Update(checksum, bytes, chunk);
-    if (tap) tap(bytes, chunk);
+    checksum = Crc32Update(checksum, buffer.get() + position, chunk);
+    if (tap) tap(reinterpret_cast<const unsigned char*>(buffer.get()) + position, chunk);
     lastCopied += chunk;
     done += chunk;
     position += chunk;
@@ -59,55 +48,20 @@ BlockCopier::Result BlockCopier::CopyBlocks(CopyEnd source, CopyEnd target, int6
   return LIMIT_REACHED;
 }
 
-// Reads the next block; false when the read failed (and was not salvaged).
-bool BlockCopier::Refill(CopyEnd source, int64_t wanted) {
+// Reads the next block into the empty buffer; false when the read failed (and was not
+// salvaged).
+bool BlockCopier::Refill(CopyEnd source) {
   position = 0;
   fill = 0;
-  block = buffer.get();
-  blockCrc.reset();
   Announce(&CopySteps::read);
-  bool read = false;
-  if (UsesRing(source, wanted)) {
-    const char* bytes = nullptr;
-    uint32_t got = 0, crc = 0;
-    read = ahead->Next(bytes, got, crc);
-    if (read && got > 0) {
-      block = bytes;
-      blockCrc = crc;
-      fill = got;
-      sourceRead += got;
-      return Outcome(true);
-    }
-    ahead->Stop();  // its last block: the end of the source, or a read that failed
-  } else if ((read = source.file.Read(buffer.get(), blockBytes, fill))) {
+  if (source.file.Read(buffer.get(), blockBytes, fill)) {
     sourceRead += fill;
+    return Outcome(true);
   }
-  if (read) return Outcome(true);
   Outcome(false);
   if (!salvage) return false;
   SalvageBlock(source);
   return true;
-}
-
-// Whether the block comes from the ring: a copy between fixed disks that wants more than the
-// ring holds has the source read ahead from here on.
-bool BlockCopier::UsesRing(CopyEnd source, int64_t wanted) {
-  if (!ahead) return false;
-  if (ahead->ReadsFrom(source.file)) return true;
-  return wanted > int64_t{ReadAhead::RING_BLOCKS} * blockBytes && ahead->Start(source.file);
-}
-
-// Ends the reads ahead once the copy has what it wants: the bytes left of the last block
-// move into the buffer, and the source stands right after them again, for the next copy
-// from it. False when it cannot be put there.
-bool BlockCopier::EndReadingAhead(CopyEnd source) {
-  if (!ahead || !ahead->ReadsFrom(source.file)) return true;
-  ahead->Stop();
-  std::memmove(buffer.get(), block + position, fill);
-  block = buffer.get();
-  blockCrc.reset();
-  position = 0;
-  return source.file.Seek(sourceRead);
 }
 
 // The block again from where the failed read began, a sector at a time, until the block
@@ -131,7 +85,7 @@ void BlockCopier::SalvageBlock(CopyEnd source) {
 
 bool BlockCopier::WriteChunk(CopyEnd target, uint32_t chunk, bool flush) {
   Announce(&CopySteps::write);
-  if (!target.file.Write(block + position, chunk)) return Outcome(false);
+  if (!target.file.Write(buffer.get() + position, chunk)) return Outcome(false);
   Announce(&CopySteps::flush);
   return Outcome(!flush || target.file.Flush());
 }

@@ -6,11 +6,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "framework/File.h"
-#include "job/ReadAhead.h"
 #include "job/WorkerReports.h"
 
 // The block of every copy from or to a floppy drive, where one block takes a
@@ -93,10 +91,7 @@ class BlockCopier {
   void LeaveWriteFailuresUntold() { tellWriteFailures = false; }
 
  private:
-  Result CopyBlocks(CopyEnd source, CopyEnd target, int64_t limit, bool flushEachBlock);
-  bool Refill(CopyEnd source, int64_t wanted);
-  bool UsesRing(CopyEnd source, int64_t wanted);
-  bool EndReadingAhead(CopyEnd source);
+  bool Refill(CopyEnd source);
   void SalvageBlock(CopyEnd source);
   bool WriteChunk(CopyEnd target, uint32_t chunk, bool flush);
   // The trace of one step: its announcement, then its outcome (returned).
@@ -109,12 +104,8 @@ class BlockCopier {
   const CopySteps* const steps;
   Tap tap;
   std::unique_ptr<char[]> buffer;
-  // Between fixed disks, the reads ahead of the writes; none on a floppy's copy.
-  std::unique_ptr<ReadAhead> ahead;
-  const char* block = nullptr;  // the block being written: the buffer, or one of the ring's
-  std::optional<uint32_t> blockCrc;  // the CRC-32 of a whole block of the ring, taken by its reader
-  uint32_t fill = 0;      // bytes read into the block and not yet written
-  uint32_t position = 0;  // where they start in the block
+  uint32_t fill = 0;      // bytes read into the buffer and not yet written
+  uint32_t position = 0;  // where they start in the buffer
   int64_t done = 0;
   int64_t lastCopied = 0;
   uint32_t checksum = 0;

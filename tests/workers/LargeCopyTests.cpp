@@ -130,7 +130,7 @@ TEST_CASE("a Break during a large copy to a fixed disk is asked after that block
   }
 }
 
-TEST_CASE("a copy that reads ahead keeps every byte in its place, wherever the pieces cut the blocks") {
+TEST_CASE("a copy of large pieces keeps every byte in its place, wherever the pieces cut the blocks") {
   const struct {
     const char* what;
     int32_t pieceSize;
@@ -138,8 +138,8 @@ TEST_CASE("a copy that reads ahead keeps every byte in its place, wherever the p
   } cases[] = {
       {"pieces of 5 MiB and 12,345 bytes, the last one short", static_cast<int32_t>(5 * BLOCK + 12345),
        3 * (5 * BLOCK + 12345) + 777},
-      {"pieces of one byte more than the reads ahead hold", static_cast<int32_t>(4 * BLOCK + 1), 3 * (4 * BLOCK + 1)},
-      {"pieces no larger than the reads ahead hold, read block by block", static_cast<int32_t>(4 * BLOCK),
+      {"pieces of four blocks and one byte", static_cast<int32_t>(4 * BLOCK + 1), 3 * (4 * BLOCK + 1)},
+      {"pieces of four whole blocks", static_cast<int32_t>(4 * BLOCK),
        2 * 4 * BLOCK + 1},
   };
   for (const auto& cut : cases) {
