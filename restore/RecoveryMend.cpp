@@ -143,8 +143,6 @@ void RecoveryMend::KeepBeforeLost(const std::vector<PieceRoom>& rooms) {
     if (room.state == PieceRoom::MISSING) keptBytes = std::min(keptBytes, room.start);
 }
 
-// The lost slices as the chosen recovery slices give them, strip by strip, each checked
-// against the set's checksums once whole; only then is the restored file whole.
 // Reads the next repair disk, where there is one to ask for; false when none was read (and
 // diskFailed when a read failed or the user broke off).
 bool RecoveryMend::MoreRecoveryData() {
@@ -153,8 +151,10 @@ bool RecoveryMend::MoreRecoveryData() {
   return outcome == RecoveryFiles::DiskRead::READ;
 }
 
-// The lost slices rebuilt from as few repair disks as serve: another is asked for only while
-// the recovery slices at hand are too few.
+// The lost slices as the chosen recovery slices give them, strip by strip, each checked
+// against the set's checksums once whole; only then is the restored file whole. As few
+// repair disks serve as will: another is asked for only while the recovery slices at hand
+// are too few.
 bool RecoveryMend::Rebuild() {
   RepairChoice choice;
   for (;;) {
