@@ -1,5 +1,6 @@
 #include "app/SplitApp.h"
 
+#include "app/HiddenRun.h"
 #include "framework/CodePages.h"
 #include "framework/SystemFunctions.h"
 #include "job/TraceLog.h"
@@ -14,7 +15,6 @@ int SplitApp::InitInstance() {
   // opened or created) fails with a cause that the program answers with its own disk
   // prompt, instead of the system's box about the missing disk.
   SetErrorMode(SEM_FAILCRITICALERRORS);
-  fw::StartCommonControls();
   const bool savesVectorRegisters = fw::SystemSavesVectorRegisters();
   ChooseCrc32Way(savesVectorRegisters);
   ChooseGaloisWay(savesVectorRegisters);
@@ -27,6 +27,8 @@ int SplitApp::InitInstance() {
   commandLine.SetArguments(Arguments());
   commandLine.Parse();
 
+  if (std::optional<int> status = RunHidden(commandLine)) return *status;
+  fw::StartCommonControls();
   int status;
   if (commandLine.restoreMode || commandLine.checkMode) {
     Trace().WriteLine("Showing unsplit dialog");

@@ -44,15 +44,17 @@ bool SystemSavesVectorRegisters() {
 
 // comctl32.dll 4.70 (Internet Explorer 3) and later register the classes through
 // InitCommonControlsEx; Windows 95's 4.00 registers all of them with InitCommonControls,
-// which every version has, and which also serves where the newer call fails. It is looked
-// up like the other (a test stands in for both), and imported, which loads the module.
+// which every version has, and which also serves where the newer call fails. The module is
+// loaded here, when the first window is about to open, not with the program: a run that
+// shows no window never loads it (a test stands in for both calls). It is loaded by its
+// name, as an import would be, so that the manifest's request for version 6 holds.
 void StartCommonControls() {
+  LoadLibraryA("comctl32.dll");
   auto initialiseEx = SystemFunction<BOOL WINAPI(const INITCOMMONCONTROLSEX*)>("comctl32.dll",
                                                                                 "InitCommonControlsEx");
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
   if (initialiseEx && initialiseEx(&controls)) return;
-  auto initialise = SystemFunction<void WINAPI()>("comctl32.dll", "InitCommonControls");
-  (initialise ? initialise : InitCommonControls)();
+  if (auto initialise = SystemFunction<void WINAPI()>("comctl32.dll", "InitCommonControls")) initialise();
 }
 
 }  // namespace fw

@@ -16,15 +16,24 @@ int64_t CalendarSeconds() {
 WorkerReports::WorkerReports(HWND progress, StopRequest& stop)
     : progress(progress), stop(stop), estimate(CalendarSeconds()) {}
 
+void WorkerReports::Send(unsigned message, WPARAM first, LPARAM second) const {
+  if (progress) SendMessageA(progress, message, first, second);
+}
+
+// Without a window a post would go to the worker's own thread, which reads no messages.
+void WorkerReports::Post(unsigned message, WPARAM first, LPARAM second) const {
+  if (progress) PostMessageA(progress, message, first, second);
+}
+
 void WorkerReports::ShowFrom(const std::string& path) {
-  SendMessageA(progress, WM_SHOW_FROM, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  Send(WM_SHOW_FROM, 0, reinterpret_cast<LPARAM>(path.c_str()));
 }
 
 void WorkerReports::ShowTo(const std::string& path) {
-  SendMessageA(progress, WM_SHOW_TO, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  Send(WM_SHOW_TO, 0, reinterpret_cast<LPARAM>(path.c_str()));
 }
 
-void WorkerReports::AnimationPlay() { SendMessageA(progress, WM_ANIMATION_PLAY, 0, 0); }
+void WorkerReports::AnimationPlay() { Send(WM_ANIMATION_PLAY, 0, 0); }
 
 WorkerReports::~WorkerReports() { PostPosition(); }
 
@@ -40,7 +49,7 @@ void WorkerReports::PostPosition() {
   if (newestPosition == postedPosition || newestPosition == NOTHING_POSTED) return;
   postedPosition = newestPosition;
   postedAt = GetTickCount();
-  PostMessageA(progress, WM_PROGRESS_POS, postedPosition, 0);
+  Post(WM_PROGRESS_POS, postedPosition, 0);
 }
 
 bool WorkerReports::BlockDone(int64_t done, unsigned breakQuestion) {
@@ -53,13 +62,13 @@ void WorkerReports::TimeLeft(int64_t done) {
   int32_t seconds = 0;
   // The window reads the seconds as an unsigned 32-bit value on every target.
   if (estimate.Update(done, expected, CalendarSeconds(), seconds))
-    PostMessageA(progress, WM_SHOW_TIME_LEFT, static_cast<uint32_t>(seconds), 0);
+    Post(WM_SHOW_TIME_LEFT, static_cast<uint32_t>(seconds), 0);
 }
 
 bool WorkerReports::BreakOffConfirmed(unsigned questionText) {
   if (!stop.Taken()) return false;
   if (ShowUserText(questionText, MB_YESNO | MB_ICONEXCLAMATION) == IDYES) return true;
-  PostMessageA(progress, WM_ANIMATION_PLAY, 0, 0);
+  Post(WM_ANIMATION_PLAY, 0, 0);
   return false;
 }
 
@@ -73,7 +82,7 @@ int WorkerReports::ShowBox(unsigned textId, const std::string& argument, unsigne
 
 int WorkerReports::ShowFormattedBox(unsigned textId, const std::string& text, unsigned type) {
   PostPosition();  // the bar shows where the work stands while the box waits
-  SendMessageA(progress, WM_ANIMATION_STOP, 0, 0);
+  Send(WM_ANIMATION_STOP, 0, 0);
   return ShowUserMessage(textId, text, type);
 }
 

@@ -20,7 +20,8 @@ constexpr unsigned FAILURE_BOX = MB_OK | MB_ICONSTOP;
 
 class WorkerReports {
  public:
-  // Notes the start time of the job for the remaining-time estimate.
+  // Notes the start time of the job for the remaining-time estimate. Without a progress
+  // window (a run that shows none) nothing is sent or posted; the boxes still show.
   WorkerReports(HWND progress, StopRequest& stop);
   // A position not yet posted is posted at the end.
   ~WorkerReports();
@@ -70,6 +71,9 @@ class WorkerReports {
 
   // Posts the newest position if it is not the last one posted.
   void PostPosition();
+  // A message to the progress window, sent or posted; none for a job run without one.
+  void Send(unsigned message, WPARAM first, LPARAM second) const;
+  void Post(unsigned message, WPARAM first, LPARAM second) const;
 
   HWND progress;
   StopRequest& stop;

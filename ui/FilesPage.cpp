@@ -10,20 +10,10 @@
 #include "res/resource.h"
 #include "ui/FolderBrowser.h"
 #include "ui/DestinationCheck.h"
+#include "ui/SplitChoice.h"
 
 namespace {
 
-
-// The length of a file that can be opened for reading while others may only
-// read it, or NO_SOURCE. A file longer than 1000 of the largest pieces cannot be
-// split, so it counts as unusable.
-int64_t SourceLength(const std::string& path) {
-  if (path.empty()) return NO_SOURCE;
-  fw::File file;
-  if (!file.Open(path, fw::File::READ_SHARE_READ)) return NO_SOURCE;
-  uint64_t length = 0;
-  return file.Length(length) && length <= uint64_t(MAX_SOURCE_BYTES) ? int64_t(length) : NO_SOURCE;
-}
 
 std::string SizeSentence(int32_t sizeOption) {
   std::string sentence = fw::LoadText(IDS_SIZE_SENTENCE);

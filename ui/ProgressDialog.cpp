@@ -32,6 +32,10 @@ constexpr UINT BAR_MILLISECONDS = 100;
 
 }  // namespace
 
+WorkerBody WorkerOfJob(int32_t mode) {
+  return mode == JOB_SPLIT ? SplitWorker : mode == JOB_CHECK ? CheckWorker : RestoreWorker;
+}
+
 ProgressDialog::ProgressDialog(const WorkerJob& request, bool hidden, HWND owner)
     : fw::Dialog(IDD_PROGRESS, owner), job(request), hidden(hidden) {}
 
@@ -62,9 +66,8 @@ void ProgressDialog::StartJob() {
   // The restore window keeps this caption in both languages.
   if (IsRestore()) SetWindowTextA(Handle(), "Wiederherstellen");
   if (job.mode == JOB_CHECK) SetWindowTextA(Handle(), fw::LoadText(IDS_CHECK_TITLE).c_str());
-  WorkerBody worker = job.mode == JOB_SPLIT ? SplitWorker : job.mode == JOB_CHECK ? CheckWorker : RestoreWorker;
   // A worker that cannot start ends the job at once, as a failed one.
-  if (!StartWorker(job, worker)) {
+  if (!StartWorker(job, WorkerOfJob(job.mode))) {
     PostMessageA(Handle(), WM_CLOSE, 0, 0);
     PostMessageA(Parent(), WM_WORK_FAILED, static_cast<WPARAM>(job.mode), 0);
   }

@@ -7,6 +7,9 @@
 #include "framework/Dialog.h"
 #include "job/WorkerJob.h"
 
+// The worker that runs a job of this mode (JOB_SPLIT, JOB_RESTORE or JOB_CHECK).
+WorkerBody WorkerOfJob(int32_t mode);
+
 class ProgressDialog : public fw::Dialog {
  public:
   // request: the job as the dialog asks for it (mode, paths, size and extras); this

@@ -4,10 +4,8 @@
 #include "job/Messages.h"
 #include "job/UserMessage.h"
 #include "res/resource.h"
-#include "restore/InfoFileReader.h"
-#include "shell/ShellPaths.h"
-#include "ui/DestinationCheck.h"
 #include "ui/FolderBrowser.h"
+#include "ui/RestoreJobs.h"
 
 BEGIN_MESSAGE_MAP(RestoreDialog, MainDialog)
   ON_EDIT_CHANGE(IDC_DESTINATION_EDIT, OnDestinationChange)
@@ -23,31 +21,22 @@ RestoreDialog::RestoreDialog(const SplitCommandLine& startOptions, HWND parent)
 bool RestoreDialog::OnInitDialog() {
   PrepareMainWindow();
   restoreButton = Item(IDOK);
-  const std::string& destination = startOptions.destinationArgument;
   // Setting the text runs the destination check before the dialog shows.
-  SetItemText(IDC_DESTINATION_EDIT, destination.empty() ? DesktopFolderPath() : destination);
+  SetItemText(IDC_DESTINATION_EDIT, FirstRestoreFolder(startOptions));
   // A check needs no destination: it starts at once, attended or not.
   if (startOptions.checkMode && !startOptions.unattended) PostMessageA(Handle(), WM_COMMAND, IDC_CHECK_PIECES, 0);
   StartIfUnattended();
   return true;
 }
 
-// An info file that is not there leaves nothing to start: the dialog waits for the user.
+// What the Check or Restore button would start, when it can start.
 void RestoreDialog::AutoStart() {
-  if (!InfoFileExists(startOptions.fileArgument)) return;
-  if (startOptions.checkMode)
-    OnCheck();
-  else
-    MainDialog::AutoStart();
+  if (std::optional<WorkerJob> job = UnattendedRestoreModeJob(startOptions)) StartProgress(*job);
 }
 
 void RestoreDialog::OnDestinationChange() { CheckDestination(); }
 
-void RestoreDialog::CheckDestination() {
-  std::string folder;
-  EnableWindow(restoreButton, ReadPathField(IDC_DESTINATION_EDIT, folder) &&
-                                  IsUsableDestination(folder, fw::File::READ_SHARE_NONE));
-}
+void RestoreDialog::CheckDestination() { EnableWindow(restoreButton, IsRestoreFolder(ItemText(IDC_DESTINATION_EDIT))); }
 
 void RestoreDialog::OnBrowse() {
   std::string folder;
@@ -60,21 +49,11 @@ void RestoreDialog::OnBrowse() {
 // Enter reaches here even while Restore is disabled; nothing starts then.
 void RestoreDialog::OnOK() {
   if (!IsWindowEnabled(restoreButton)) return;
-  WorkerJob request{.sourcePath = startOptions.fileArgument,
-                    .destinationPath = ItemText(IDC_DESTINATION_EDIT),
-                    .mode = JOB_RESTORE,
-                    .unattended = startOptions.unattended != 0};
-  StartProgress(request);
+  StartProgress(RestoreModeJob(startOptions, JOB_RESTORE, ItemText(IDC_DESTINATION_EDIT)));
 }
 
 // Check: reads every piece and tells what it found; the dialog stays for a restore.
-void RestoreDialog::OnCheck() {
-  WorkerJob request;
-  request.sourcePath = startOptions.fileArgument;
-  request.mode = JOB_CHECK;
-  request.unattended = startOptions.unattended != 0;
-  StartProgress(request);
-}
+void RestoreDialog::OnCheck() { StartProgress(RestoreModeJob(startOptions, JOB_CHECK, std::string())); }
 
 // A restored file ends the program, once no other restore is still writing; after a
 // check, which has told its findings, the dialog stays unless the run is unattended.

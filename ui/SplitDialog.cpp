@@ -3,7 +3,6 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include "framework/App.h"
 #include "framework/CodePages.h"
 #include "framework/Texts.h"
 #include "job/Messages.h"
@@ -43,53 +42,14 @@ constexpr int FIRST_CONTROLS[PAGE_COUNT] = {IDC_SOURCE_EDIT, IDC_FLOPPY_144, IDC
 constexpr int PAGE_LEFT = 10;
 constexpr int PAGE_TOP = 20;
 
-constexpr uint32_t REGISTER_ALL = REGISTER_EXTENSION | REGISTER_SPLIT_VERB | REGISTER_RESTORE_VERB;
-
 }  // namespace
 
 SplitDialog::SplitDialog(const SplitCommandLine& startOptions, HWND parent)
-    : MainDialog(IDD_SPLIT, startOptions, parent) {
-  const SplitCommandLine& commandLine = startOptions;
-  sourcePath = ResolveShortcut(commandLine.fileArgument);
-  LoadSettings();
-  if (!commandLine.unattended) ApplyShellRegistration(registrationFlags);
-  if (!commandLine.destinationArgument.empty()) destinationPath = commandLine.destinationArgument;
-  if (commandLine.floppy144) sizeOption = SIZE_FLOPPY_144;
-  if (commandLine.floppy720) sizeOption = SIZE_FLOPPY_720;
-  if (commandLine.pieceCount || commandLine.pieceBytes || commandLine.pieceKilobytes ||
-      commandLine.pieceMegabytes)
-    sizeOption = SIZE_FROM_COMMAND_LINE;
-  if (commandLine.copyProgram || commandLine.writeInfoFile || commandLine.writeBatchFile ||
-      commandLine.writeRepairFile)
-    extrasFlags = (commandLine.copyProgram ? EXTRA_PROGRAM_COPY : 0) |
-                  (commandLine.writeInfoFile ? EXTRA_INFO_FILE : 0) |
-                  (commandLine.writeBatchFile ? EXTRA_BATCH_FILE : 0) |
-                  (commandLine.writeRepairFile ? EXTRA_REPAIR_FILE : 0);
-  if (commandLine.recoveryPieces) recoveryPieces = commandLine.recoveryPieces;
+    : MainDialog(IDD_SPLIT, startOptions, parent), choice(startOptions) {
+  if (!startOptions.unattended) ApplyShellRegistration(choice.registrationFlags);
 }
 
 SplitDialog::~SplitDialog() = default;
-
-void SplitDialog::LoadSettings() {
-  if (const fw::App* app = fw::App::Current()) {
-    destinationPath = app->GetProfileString("DefaultDestination", DesktopFolderPath());
-    sizeOption = app->GetProfileInt("DefaultSize", SIZE_FLOPPY_144);
-    extrasFlags = static_cast<uint32_t>(app->GetProfileInt("DefaultOptions", EXTRA_INFO_FILE));
-    registrationFlags = static_cast<uint32_t>(app->GetProfileInt("DefaultRegistry", REGISTER_ALL));
-    recoveryPieces = HeldRecoveryAmount(app->GetProfileInt("DefaultRepair", DEFAULT_RECOVERY_PIECES));
-  }
-  SaveSettings();
-}
-
-void SplitDialog::SaveSettings() const {
-  const fw::App* app = fw::App::Current();
-  if (!app) return;
-  app->WriteProfileString("DefaultDestination", destinationPath);
-  app->WriteProfileInt("DefaultSize", sizeOption);
-  app->WriteProfileInt("DefaultOptions", static_cast<int>(extrasFlags));
-  app->WriteProfileInt("DefaultRegistry", static_cast<int>(registrationFlags));
-  app->WriteProfileInt("DefaultRepair", recoveryPieces);
-}
 
 bool SplitDialog::OnInitDialog() {
   PrepareMainWindow();
@@ -103,15 +63,15 @@ bool SplitDialog::OnInitDialog() {
   systemPage = std::make_unique<SystemPage>(Handle());
   CreatePages();
 
-  sizePage->SetChoice(sizeOption == SIZE_FLOPPY_144 ? 0 : sizeOption == SIZE_FLOPPY_720 ? 1 : 2);
+  sizePage->SetChoice(choice.sizeOption == SIZE_FLOPPY_144 ? 0 : choice.sizeOption == SIZE_FLOPPY_720 ? 1 : 2);
   // Both report at once; a usable source makes the Size page recompute.
-  filesPage->SetSource(sourcePath);
-  filesPage->SetDestination(destinationPath);
-  filesPage->SetSizeOption(sizeOption);
-  filesPage->SetExtras(extrasFlags, recoveryPieces);
+  filesPage->SetSource(choice.sourcePath);
+  filesPage->SetDestination(choice.destinationPath);
+  filesPage->SetSizeOption(choice.sizeOption);
+  filesPage->SetExtras(choice.extrasFlags, choice.recoveryPieces);
   SetFocus(filesPage->SourceEdit());
-  extrasPage->SetChoices(extrasFlags, recoveryPieces);
-  systemPage->SetFlags(registrationFlags);
+  extrasPage->SetChoices(choice.extrasFlags, choice.recoveryPieces);
+  systemPage->SetFlags(choice.registrationFlags);
 
   StartIfUnattended();
   return false;  // the focus is set
@@ -167,12 +127,12 @@ LRESULT SplitDialog::OnTabChange(NMHDR*) {
 // reaches here even while the Split button is disabled; nothing starts then.
 void SplitDialog::OnOK() {
   if (!IsWindowEnabled(splitButton)) return;
-  WorkerJob request{.sourcePath = sourcePath,
-                    .destinationPath = destinationPath,
+  WorkerJob request{.sourcePath = choice.sourcePath,
+                    .destinationPath = choice.destinationPath,
                     .mode = JOB_SPLIT,
-                    .pieceSize = sizeOption,
-                    .extrasFlags = extrasFlags,
-                    .recoveryPieces = recoveryPieces};
+                    .pieceSize = choice.sizeOption,
+                    .extrasFlags = choice.extrasFlags,
+                    .recoveryPieces = choice.recoveryPieces};
   StartProgress(request);
 }
 
@@ -208,9 +168,9 @@ LRESULT SplitDialog::OnSetSource(WPARAM length, LPARAM text) {
   const int64_t sourceSize = *reinterpret_cast<const int64_t*>(length);
   sourceValid = sourceSize != NO_SOURCE;
   if (sourceValid) {
-    sourcePath = reinterpret_cast<const char*>(text);
+    choice.sourcePath = reinterpret_cast<const char*>(text);
     sizePage->SetSourceSize(sourceSize);
-    if (sizeOption == SIZE_FROM_COMMAND_LINE) {
+    if (choice.sizeOption == SIZE_FROM_COMMAND_LINE) {
       const SplitCommandLine& commandLine = startOptions;
       sizePage->SetChoice(2);
       const int64_t pieceSize = CommandLineSize(sourceSize, commandLine.pieceCount, commandLine.pieceBytes,
@@ -227,15 +187,15 @@ LRESULT SplitDialog::OnSetSource(WPARAM length, LPARAM text) {
 
 LRESULT SplitDialog::OnSetDestination(WPARAM usable, LPARAM text) {
   destinationValid = usable != 0;
-  if (destinationValid) destinationPath = reinterpret_cast<const char*>(text);
+  if (destinationValid) choice.destinationPath = reinterpret_cast<const char*>(text);
   UpdateSplitButton();
   return 0;
 }
 
 LRESULT SplitDialog::OnSetSizeOption(WPARAM valid, LPARAM option) {
   sizeValid = valid != 0;
-  sizeOption = static_cast<int32_t>(option);
-  filesPage->SetSizeOption(sizeOption);
+  choice.sizeOption = static_cast<int32_t>(option);
+  filesPage->SetSizeOption(choice.sizeOption);
   UpdateSplitButton();
   return 0;
 }
@@ -243,19 +203,19 @@ LRESULT SplitDialog::OnSetSizeOption(WPARAM valid, LPARAM option) {
 // An amount outside the range is no amount: the last one stays, and Split waits for one
 // while recovery data is chosen.
 LRESULT SplitDialog::OnSetExtras(WPARAM flags, LPARAM recoveryAmount) {
-  extrasFlags = static_cast<uint32_t>(flags);
+  choice.extrasFlags = static_cast<uint32_t>(flags);
   const int32_t amount = static_cast<int32_t>(recoveryAmount);
-  if (IsRecoveryAmount(amount)) recoveryPieces = amount;
-  recoveryValid = IsRecoveryAmount(amount) || !(extrasFlags & EXTRA_REPAIR_FILE);
-  filesPage->SetExtras(extrasFlags, recoveryPieces);
+  if (IsRecoveryAmount(amount)) choice.recoveryPieces = amount;
+  recoveryValid = IsRecoveryAmount(amount) || !(choice.extrasFlags & EXTRA_REPAIR_FILE);
+  filesPage->SetExtras(choice.extrasFlags, choice.recoveryPieces);
   UpdateSplitButton();
   return 0;
 }
 
 LRESULT SplitDialog::OnSetRegistration(WPARAM flags, LPARAM) {
-  registrationFlags = static_cast<uint32_t>(flags);
-  ApplyShellRegistration(registrationFlags);
-  SaveSettings();
+  choice.registrationFlags = static_cast<uint32_t>(flags);
+  ApplyShellRegistration(choice.registrationFlags);
+  choice.SaveDefaults();
   return 0;
 }
 

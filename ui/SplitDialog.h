@@ -4,14 +4,11 @@
 // amount of recovery data are usable, starts each split in a progress dialog of
 // its own and holds the per-user defaults.
 #pragma once
-#include <cstdint>
 #include <memory>
-#include <string>
-#include <vector>
 
-#include "logic/RecoveryAmount.h"
 #include "logic/SplitCommandLine.h"
 #include "ui/MainDialog.h"
+#include "ui/SplitChoice.h"
 
 class FilesPage;
 class SizePage;
@@ -31,10 +28,6 @@ class SplitDialog : public MainDialog {
 
  private:
   DECLARE_MESSAGE_MAP()
-  // The five defaults under the program's per-user key.
-  void LoadSettings();
-  void SaveSettings() const;
-
   void CreatePages();
   // The page of a tab (0 Files, 1 Size, 2 Extras, 3 System).
   fw::Dialog* Page(int index) const;
@@ -52,11 +45,7 @@ class SplitDialog : public MainDialog {
   LRESULT OnWorkDone(WPARAM, LPARAM);
   LRESULT OnWorkFailed(WPARAM, LPARAM);
 
-  std::string sourcePath;
-  std::string destinationPath;
-  int32_t sizeOption = 0;
-  uint32_t extrasFlags = 0;
-  int32_t recoveryPieces = DEFAULT_RECOVERY_PIECES;  // pieces' worth of recovery data
+  SplitChoice choice;  // as the pages last reported it
   HWND splitButton = nullptr;
   HWND tabControl = nullptr;
   std::unique_ptr<FilesPage> filesPage;
@@ -67,5 +56,4 @@ class SplitDialog : public MainDialog {
   bool destinationValid = false;
   bool sizeValid = true;
   bool recoveryValid = true;  // the Extras page's field holds an amount, or no recovery data is chosen
-  uint32_t registrationFlags = 0;
 };

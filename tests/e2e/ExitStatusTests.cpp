@@ -25,8 +25,9 @@ struct Folders {
   std::string Split(const std::string& switches, const std::string& destination) const {
     return "/s \"" + source + "\" " + switches + " \"" + destination + "\"";
   }
-  std::string Restore(const std::string& destination) const {
-    return "/u \"" + pieces + "\\REPORT.Split\" /nd \"" + destination + "\"";
+  // switches: "/nd", or "/nd /na" for a run that hides its progress.
+  std::string Restore(const std::string& destination, const std::string& switches = "/nd") const {
+    return "/u \"" + pieces + "\\REPORT.Split\" " + switches + " \"" + destination + "\"";
   }
 };
 
@@ -57,12 +58,18 @@ void CloseWaitingDialog(const test::RunningProgram& program) {
 
 TEST_CASE("an unattended run ends with 0 when its work was done, 1 when it failed or was broken off") {
   Folders folders;
-  SUBCASE("a split and a restore that were done") {
-    test::RunningProgram split(folders.Split("/nk 64 /or /nd /na", folders.pieces));
-    CHECK(StatusAtEnd(split) == 0);
-    test::RunningProgram restore(folders.Restore(folders.restored));
-    CHECK(StatusAtEnd(restore) == 0);
-    CHECK(ReadWholeFile(folders.restored + "\\REPORT.DOC") == folders.original);
+  SUBCASE("a split and a restore that were done, with their progress shown or hidden") {
+    for (const std::string unattended : {"/nd", "/nd /na"}) {
+      CAPTURE(unattended);
+      test::RunningProgram split(folders.Split("/nk 64 /or " + unattended, folders.pieces));
+      CHECK(StatusAtEnd(split) == 0);
+      test::RunningProgram restore(folders.Restore(folders.restored, unattended));
+      CHECK(StatusAtEnd(restore) == 0);
+      CHECK(ReadWholeFile(folders.restored + "\\REPORT.DOC") == folders.original);
+      for (const char* name : {"\\REPORT.000", "\\REPORT.001", "\\REPORT.002", "\\REPORT.003", "\\REPORT.Split"})
+        REQUIRE(DeleteFileA((folders.pieces + name).c_str()));
+      REQUIRE(DeleteFileA((folders.restored + "\\REPORT.DOC").c_str()));
+    }
   }
   SUBCASE("a split with recovery data of 3 pieces' worth, which brings the info file along") {
     test::RunningProgram split(folders.Split("/nk 64 /nf 3 /nd /na", folders.pieces));
@@ -102,15 +109,21 @@ TEST_CASE("an unattended run ends with 0 when its work was done, 1 when it faile
     test::RunningProgram split(folders.Split("/nk 64 /or /nd /na", folders.pieces));
     REQUIRE(StatusAtEnd(split) == 0);
     AddOldRepairFile(folders.pieces + "\\REPORT", 65536);
-    const std::string check = "/t \"" + folders.pieces + "\\REPORT.Split\" /nd";
-    test::RunningProgram good(check);
-    CHECK(StatusAtEnd(good) == 0);
+    const std::string check = "/t \"" + folders.pieces + "\\REPORT.Split\" ";
+    for (const char* unattended : {"/nd", "/nd /na"}) {
+      CAPTURE(unattended);
+      test::RunningProgram good(check + unattended);
+      CHECK(StatusAtEnd(good) == 0);
+    }
     REQUIRE(DeleteFileA((folders.pieces + "\\REPORT.001").c_str()));
-    test::RunningProgram bad(check);
-    HWND prompt = bad.FindMessageBox();
-    REQUIRE(prompt);
-    test::AnswerMessageBox(prompt, IDCANCEL);
-    CHECK(StatusAtEnd(bad) == 1);
+    for (const char* unattended : {"/nd", "/nd /na"}) {
+      CAPTURE(unattended);
+      test::RunningProgram bad(check + unattended);
+      HWND prompt = bad.FindMessageBox();
+      REQUIRE(prompt);
+      test::AnswerMessageBox(prompt, IDCANCEL);
+      CHECK(StatusAtEnd(bad) == 1);
+    }
     CHECK(FilesIn(folders.pieces) == std::vector<std::string>{"REPORT.000", "REPORT.002", "REPORT.003", "REPORT.Fix", "REPORT.Split"});
     CHECK(FilesIn(folders.restored).empty());
   }
@@ -131,41 +144,39 @@ TEST_CASE("an unattended run ends with 0 when its work was done, 1 when it faile
 
 TEST_CASE("an unattended run that cannot start by itself waits for the user and ends with 2") {
   Folders folders;
+  // The command line once with "/nd" and once with "/nd /na" after it: a run that would hide
+  // its progress opens its dialog all the same.
+  auto waitsWithStatus2 = [&](const std::string& command) {
+    for (const char* unattended : {" /nd", " /nd /na"}) {
+      CAPTURE(command + unattended);
+      test::RunningProgram run(command + unattended);
+      CloseWaitingDialog(run);
+      CHECK(StatusAtEnd(run) == 2);
+    }
+  };
+  const std::string split = "/s \"" + folders.source + "\"";
   SUBCASE("a size switch followed by a path in place of its number") {
     // The path is not taken for a size of 0 (default size, default folder): the
     // command line is not one that runs unattended.
-    test::RunningProgram split(folders.Split("/nd /nk", folders.pieces));
-    CloseWaitingDialog(split);
-    CHECK(StatusAtEnd(split) == 2);
+    waitsWithStatus2(split + " /nk \"" + folders.pieces + "\"");
   }
   SUBCASE("an amount of recovery data outside 1 to 99") {
-    for (const std::string amount : {"0", "100"}) {
-      CAPTURE(amount);
-      test::RunningProgram split(folders.Split("/nk 64 /nf " + amount + " /nd", folders.pieces));
-      CloseWaitingDialog(split);
-      CHECK(StatusAtEnd(split) == 2);
-    }
+    for (const char* amount : {"0", "100"}) waitsWithStatus2(split + " \"" + folders.pieces + "\" /nk 64 /nf " + amount);
   }
   SUBCASE("a destination that does not exist") {
-    test::RunningProgram split(folders.Split("/nk 64 /nd", folders.root / "nowhere"));
-    CloseWaitingDialog(split);
-    CHECK(StatusAtEnd(split) == 2);
+    waitsWithStatus2(split + " \"" + folders.root / "nowhere" + "\" /nk 64");
+  }
+  SUBCASE("a source that cannot be read, and a size that makes more than 1000 pieces") {
+    waitsWithStatus2("/s \"" + folders.root / "MISSING.DOC" + "\" \"" + folders.pieces + "\" /nk 64");
+    waitsWithStatus2(split + " \"" + folders.pieces + "\" /nb 100");
   }
   SUBCASE("a restore into a destination that does not exist") {
-    test::RunningProgram restore(folders.Restore(folders.root / "nowhere"));
-    CloseWaitingDialog(restore);
-    CHECK(StatusAtEnd(restore) == 2);
+    waitsWithStatus2("/u \"" + folders.pieces + "\\REPORT.Split\" \"" + folders.root / "nowhere" + "\"");
   }
   SUBCASE("a restore or a check of an info file that does not exist, with or without .Split") {
     for (const char* mode : {"/u", "/t"})
-      for (const char* name : {"\\REPORT.Split", "\\REPORT"}) {
-        CAPTURE(mode);
-        CAPTURE(name);
-        test::RunningProgram run(std::string(mode) + " \"" + folders.pieces + name + "\" /nd \"" +
-                                 folders.restored + "\"");
-        CloseWaitingDialog(run);
-        CHECK(StatusAtEnd(run) == 2);
-      }
+      for (const char* name : {"\\REPORT.Split", "\\REPORT"})
+        waitsWithStatus2(std::string(mode) + " \"" + folders.pieces + name + "\" \"" + folders.restored + "\"");
     CHECK(FilesIn(folders.restored).empty());
   }
   CHECK_FALSE(FileExists(folders.pieces + "\\REPORT.000"));

@@ -1,6 +1,7 @@
 #include "splitdialog/OpenSplitDialog.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 #include <doctest/doctest.h>
 
 #include "framework/Texts.h"
@@ -101,4 +102,20 @@ std::string LastReport(const Journal& journal, const std::string& name) {
   for (const std::string& entry : journal.Entries())
     if (entry.rfind(name + ' ', 0) == 0) last = entry;
   return last;
+}
+
+void MakeShortcut(const std::string& shortcut, const std::string& target) {
+  CoInitialize(nullptr);
+  IShellLinkA* link = nullptr;
+  REQUIRE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                     reinterpret_cast<void**>(&link))));
+  link->SetPath(target.c_str());
+  IPersistFile* file = nullptr;
+  REQUIRE(SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))));
+  WCHAR widePath[MAX_PATH];
+  MultiByteToWideChar(CP_ACP, 0, shortcut.c_str(), -1, widePath, MAX_PATH);
+  CHECK(SUCCEEDED(file->Save(widePath, TRUE)));
+  file->Release();
+  link->Release();
+  CoUninitialize();
 }

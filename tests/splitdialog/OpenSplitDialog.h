@@ -13,6 +13,9 @@
 #include "support/TestSupport.h"
 #include "ui/SplitDialog.h"
 
+// Saves a shell shortcut to the target.
+void MakeShortcut(const std::string& shortcut, const std::string& target);
+
 // The last report of this name that the dialog received, or "" when none came.
 std::string LastReport(const Journal& journal, const std::string& name);
 

@@ -25,22 +25,6 @@ void Drop(const OpenSplitDialog& dialog, const std::vector<std::string>& paths) 
   SendMessageA(dialog.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
 }
 
-void MakeShortcut(const std::string& shortcut, const std::string& target) {
-  CoInitialize(nullptr);
-  IShellLinkA* link = nullptr;
-  REQUIRE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                     reinterpret_cast<void**>(&link))));
-  link->SetPath(target.c_str());
-  IPersistFile* file = nullptr;
-  REQUIRE(SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))));
-  WCHAR widePath[MAX_PATH];
-  MultiByteToWideChar(CP_ACP, 0, shortcut.c_str(), -1, widePath, MAX_PATH);
-  CHECK(SUCCEEDED(file->Save(widePath, TRUE)));
-  file->Release();
-  link->Release();
-  CoUninitialize();
-}
-
 const std::string SIZE_SENTENCE = "The file will be splited so, that the split files ";
 
 }  // namespace
