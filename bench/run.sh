@@ -216,7 +216,8 @@ check_with_par2() {
 }
 
 # The program's split into folder $3, pieces of $4 bytes, with the switches that follow,
-# and its restore; Wine's start-up and shutdown included.
+# and its restore, both unattended with the progress hidden (the run that opens no window,
+# like the bare loop); Wine's start-up and shutdown included.
 program_split() {  # exe label folder piece-bytes switch...
   local exe="$1" label="$2" folder="$3" piece_bytes="$4" start
   shift 4
@@ -233,7 +234,7 @@ program_restore() {  # exe label info-folder
   fresh restored
   settle
   local start; start=$(now)
-  timeout 600 "$wine_run" "$1" /u "$work_win\\$3\\data.Split" /nd "$work_win\\restored" >/dev/null 2>&1 ||
+  timeout 600 "$wine_run" "$1" /u "$work_win\\$3\\data.Split" /nd /na "$work_win\\restored" >/dev/null 2>&1 ||
     fail "$2 ended with status $?"
   record "$2" "$(now)" "$start"
   check_copy "$work/restored/data.bin"
