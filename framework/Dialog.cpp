@@ -164,9 +164,11 @@ std::string Dialog::ItemText(int id) const {
   return text;
 }
 
+bool FitsPathField(const std::string& path) { return Utf16Length(path) <= MAX_PATH - 1; }
+
 bool Dialog::ReadPathField(int id, std::string& path) const {
   path = ItemText(id);
-  return Utf16Length(path) <= MAX_PATH - 1;
+  return FitsPathField(path);
 }
 
 void Dialog::EnableItem(int id, bool enable) const { EnableWindow(Item(id), enable); }

@@ -7,6 +7,10 @@
 
 namespace fw {
 
+// Whether a path is one a path field passes on: at most 259 characters, as the system counts
+// them, so that it is never cut into the name of some other file.
+bool FitsPathField(const std::string& path);
+
 class Dialog {
  public:
   Dialog(unsigned templateId, HWND parent);
@@ -33,9 +37,7 @@ class Dialog {
   void SetItemText(int id, const std::string& text) const;
   // The whole text of a control.
   std::string ItemText(int id) const;
-  // The text of a path field; false when it is longer than a path may be (259
-  // characters, as the system counts them), so that it is never cut into the name of
-  // some other file.
+  // The text of a path field; false when it does not fit one (FitsPathField).
   bool ReadPathField(int id, std::string& path) const;
   void EnableItem(int id, bool enable) const;
   bool IsItemEnabled(int id) const;

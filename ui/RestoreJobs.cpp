@@ -1,6 +1,6 @@
 #include "ui/RestoreJobs.h"
 
-#include "framework/CodePages.h"
+#include "framework/Dialog.h"
 #include "restore/InfoFileReader.h"
 #include "shell/ShellPaths.h"
 #include "ui/DestinationCheck.h"
@@ -11,7 +11,7 @@ std::string FirstRestoreFolder(const SplitCommandLine& commandLine) {
 
 // The restored file is tried as it will be created: shared with nobody.
 bool IsRestoreFolder(std::string folder) {
-  return fw::Utf16Length(folder) <= MAX_PATH - 1 && IsUsableDestination(folder, fw::File::READ_SHARE_NONE);
+  return fw::FitsPathField(folder) && IsUsableDestination(folder, fw::File::READ_SHARE_NONE);
 }
 
 WorkerJob RestoreModeJob(const SplitCommandLine& commandLine, int32_t mode, const std::string& folder) {

@@ -1,7 +1,7 @@
 #include "ui/SplitChoice.h"
 
 #include "framework/App.h"
-#include "framework/CodePages.h"
+#include "framework/Dialog.h"
 #include "framework/File.h"
 #include "job/Messages.h"
 #include "logic/SizeRules.h"
@@ -12,9 +12,6 @@
 namespace {
 
 constexpr uint32_t REGISTER_ALL = REGISTER_EXTENSION | REGISTER_SPLIT_VERB | REGISTER_RESTORE_VERB;
-
-// A path that the Files page's fields pass on: one the system takes whole.
-bool FitsField(const std::string& path) { return fw::Utf16Length(path) <= MAX_PATH - 1; }
 
 }  // namespace
 
@@ -64,9 +61,9 @@ void SplitChoice::SaveDefaults() const {
 // data is always one that Split takes: the command line's is checked by the parser, the
 // stored one held to the range.
 std::optional<WorkerJob> SplitChoice::UnattendedJob() const {
-  const int64_t length = FitsField(sourcePath) ? SourceLength(sourcePath) : NO_SOURCE;
+  const int64_t length = fw::FitsPathField(sourcePath) ? SourceLength(sourcePath) : NO_SOURCE;
   std::string destination = destinationPath;
-  if (length == NO_SOURCE || !FitsField(destination) ||
+  if (length == NO_SOURCE || !fw::FitsPathField(destination) ||
       !IsUsableDestination(destination, fw::File::READ_SHARE_READ))
     return std::nullopt;
   int32_t pieceSize = sizeOption;
