@@ -11,6 +11,10 @@ bool File::Open(const std::string& path, Mode mode, DWORD* cause) {
     case READ_SHARE_READ: sharing = FILE_SHARE_READ; break;
     case READ_SHARE_NONE: break;
     case CREATE_EXCLUSIVE: access = GENERIC_WRITE; disposition = CREATE_ALWAYS; break;
+    case CREATE_SHARE_READ:
+      access = GENERIC_WRITE, sharing = FILE_SHARE_READ, disposition = CREATE_ALWAYS;
+      break;
+    case READ_BESIDE_WRITER: sharing = FILE_SHARE_READ | FILE_SHARE_WRITE; break;
     case UPDATE_EXCLUSIVE: access = GENERIC_READ | GENERIC_WRITE; break;
   }
   handle = CreateFileA(path.c_str(), access, sharing, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);

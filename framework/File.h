@@ -14,6 +14,8 @@ class File {
     READ_SHARE_READ,    // read; others may read but not write
     READ_SHARE_NONE,    // read; nobody else may open it
     CREATE_EXCLUSIVE,   // create or truncate for writing; nobody else may open it
+    CREATE_SHARE_READ,  // create or truncate for writing; others may read but not write
+    READ_BESIDE_WRITER, // read a file that its writer still has open (CREATE_SHARE_READ)
     UPDATE_EXCLUSIVE,   // read and write an existing file; nobody else may open it
   };
 

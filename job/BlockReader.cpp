@@ -13,9 +13,9 @@ bool BlockReader::ReadAt(CopyEnd file, uint64_t position, uint64_t length, const
   return reports.Fail(IDS_READ_INCOMPLETE, file.path);
 }
 
-bool BlockReader::Checksum(CopyEnd file, uint64_t length, uint32_t& checksum) {
+bool BlockReader::Checksum(CopyEnd file, uint64_t position, uint64_t length, uint32_t& checksum) {
   checksum = 0;
-  return Read(file, length, [&](const unsigned char* bytes, uint32_t count) {
+  return ReadAt(file, position, length, [&](const unsigned char* bytes, uint32_t count) {
     checksum = Crc32Update(checksum, bytes, count);
   });
 }

@@ -20,8 +20,8 @@ class BlockReader {
   // Reads length bytes from where the file stands. A failed or short read is told with
   // text 148 and the file's path; false then, and when the user broke off.
   bool Read(CopyEnd file, uint64_t length, const Take& take);
-  // Reads length bytes from where the file stands for their CRC-32; false as Read.
-  bool Checksum(CopyEnd file, uint64_t length, uint32_t& checksum);
+  // Reads length bytes from this position on for their CRC-32; false as Read.
+  bool Checksum(CopyEnd file, uint64_t position, uint64_t length, uint32_t& checksum);
   // The same from this position on.
   bool ReadAt(CopyEnd file, uint64_t position, uint64_t length, const Take& take);
   // Whether the last false came from the user's Break.

@@ -20,7 +20,7 @@ bool ReportCannotCreate(const std::string& path, HWND owner) {
 
 }  // namespace
 
-bool CreateFileGuarded(std::string path, fw::File& file, HWND owner) {
+bool CreateFileGuarded(std::string path, fw::File& file, HWND owner, fw::File::Mode mode) {
   Trace().WriteText("Createing");
   Trace().WriteLine(path);
   Trace().WriteText("Trying to create file...");
@@ -45,7 +45,7 @@ bool CreateFileGuarded(std::string path, fw::File& file, HWND owner) {
   }
 
   Trace().WriteText("trying now...");
-  if (file.Open(path, fw::File::CREATE_EXCLUSIVE)) {
+  if (file.Open(path, mode)) {
     Trace().WriteLine("done");
     return true;
   }

@@ -53,6 +53,7 @@ void WorkerReports::PostPosition() {
 }
 
 bool WorkerReports::BlockDone(int64_t done, unsigned breakQuestion) {
+  if (alongside) done += int64_t{alongside->load(std::memory_order_relaxed)} << 10;
   Progress(done);
   TimeLeft(done);
   return BreakOffConfirmed(breakQuestion);

@@ -3,6 +3,7 @@
 // break-off question when the user pressed Break, and its message boxes, each
 // with the animation stopped first. Used on the worker's own thread.
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <windows.h>
@@ -37,6 +38,10 @@ class WorkerReports {
   // The bytes of the job's work, against which its progress and remaining time are
   // reckoned: given at its start, and grown when the job finds more to do.
   void ExpectWork(int64_t bytes) { expected += bytes; }
+  // Work done beside the job's blocks on another thread, in kibibytes, that counts in the
+  // progress and remaining time of every block until the job takes it into its own count
+  // (nullptr).
+  void CountAlongside(const std::atomic<uint32_t>* kibibytes) { alongside = kibibytes; }
 
   // After a block: the bar's position (BarPosition), posted when it differs from the last
   // one posted and the bar's pace has passed since, or when it is the end.
@@ -83,4 +88,5 @@ class WorkerReports {
   uint32_t postedPosition = NOTHING_POSTED;
   uint32_t newestPosition = NOTHING_POSTED;
   uint32_t postedAt = 0;  // the system's milliseconds at the last post
+  const std::atomic<uint32_t>* alongside = nullptr;
 };

@@ -48,7 +48,7 @@ RepairFileState CompareRepairFile(WorkerReports& reports, BlockReader& reader, C
   }
   if (length != static_cast<uint64_t>(record.pieceSize)) return RepairFileState::DAMAGED;
   uint32_t checksum = 0;
-  if (!reader.Checksum(repair, length, checksum)) return RepairFileState::UNREAD;
+  if (!reader.Checksum(repair, 0, length, checksum)) return RepairFileState::UNREAD;
   return checksum == record.checksum ? RepairFileState::MATCHES : RepairFileState::DAMAGED;
 }
 

@@ -23,6 +23,7 @@
 #include "logic/PieceNames.h"
 #include "res/resource.h"
 #include "restore/PieceReading.h"
+#include "restore/ReadBack.h"
 #include "restore/RecoveryFiles.h"
 #include "restore/RecoveryMend.h"
 
@@ -85,6 +86,7 @@ class Restore {
   // and the rebuild of a piece set aside.
   int64_t work = 0;
   BlockReader reader;
+  ReadBack readBack;  // of the pieces copied, beside the copy
   int32_t setAside = -1;  // the piece to rebuild from the repair file at the end, or -1
   int64_t movedWork = 0;  // the bytes of pieces read once more to put them in their place
   Mending mending = Mending::NONE;
@@ -117,8 +119,19 @@ bool Restore::Run() {
   reports.ExpectWork(info.totalSize * (info.checksums ? 2 : 1));
 
   reports.ShowTo(outputPath);
-  if (!FitsDestination(destination) || !CreateFileGuarded(outputPath, output, job.progressDialog)) return false;
+  // The read-back of the pieces copied goes on beside the copy, but not on a floppy, whose
+  // head would go to and fro between the two.
+  const bool readBackAlongside = info.checksums && !floppy;
+  if (!FitsDestination(destination) ||
+      !CreateFileGuarded(outputPath, output, job.progressDialog,
+                         readBackAlongside ? fw::File::CREATE_SHARE_READ : fw::File::CREATE_EXCLUSIVE))
+    return false;
+  if (readBackAlongside && readBack.Start(outputPath)) reports.CountAlongside(&readBack.KibibytesRead());
   bool copiedAll = CopyPieces();
+  readBack.Finish(copiedAll);
+  reports.CountAlongside(nullptr);
+  work += readBack.BytesRead();
+  reports.Progress(work);  // the bar also ends where the read-back beside the copy ended
   // A restore that fails after a piece was set aside keeps only the bytes before its room.
   if (!copiedAll && setAside >= 0) CutOutput(Layout().Start(setAside));
   if (mending == Mending::RECOVERY_SET) copiedAll = copiedAll && MendFromRecoverySet();
@@ -198,7 +211,10 @@ bool Restore::CopyPiece(BlockCopier& copier, const std::string& path, int32_t in
       return piece.Close();
     });
     if (!pieceCopied) return false;
-    if (ChecksumMatches(copier, index)) return true;
+    if (ChecksumMatches(copier, index)) {
+      readBack.Final(copied - copier.LastCopied(), copier.LastCopied());
+      return true;
+    }
     Trace().WriteLine("Checksum of split file wrong");
     if (HoldsSetAside(copier)) return TakeSetAsideFrom(copier, path, index);
     int answer = quiet ? IDCANCEL : reports.ShowBox(IDS_PIECE_DAMAGED, path, MB_RETRYCANCEL | MB_ICONSTOP);
@@ -352,6 +368,7 @@ bool Restore::CopyPieceIntoRoom(BlockCopier& copier, const std::string& path, in
                        static_cast<int64_t>(fileLength) == placed.length && ChecksumMatches(copier, index);
     if (whole) {
       room = placed;
+      readBack.Final(placed.start, placed.length);
       return true;
     }
     Trace().WriteLine("Split file not what was written: " + path);
@@ -425,6 +442,7 @@ bool Restore::PlaceElsewhere(BlockCopier& copier, fw::File& piece, const std::st
     if (writeFailed) return reports.Fail(IDS_WRITE_INCOMPLETE, outputPath);
     if (!moved) return false;
     room = {start, RoomLength(other), PieceRoom::WHOLE};
+    readBack.Final(start, room.length);
     return true;
   }
   return false;
@@ -516,13 +534,20 @@ bool Restore::CopyToScratch(const std::string& path, const std::string& copy) {
 }
 
 // The restored file read back whole against the CRC-32 the split took of the source: what
-// the disk holds now, not what was meant to be written. A file that is not the original
-// is removed, so that nothing claims to be it.
+// the disk holds now, not what was meant to be written. The stretches read back beside the
+// copy are read no more. A file that is not the original is removed, so that nothing
+// claims to be it.
 bool Restore::ReadBackMatches() {
   fw::File restored;
   uint32_t checksum = 0;
   if (!restored.Open(outputPath, fw::File::READ_SHARE_NONE)) return reports.Fail(IDS_READ_INCOMPLETE, outputPath);
-  bool read = reader.Checksum({restored, outputPath}, static_cast<uint64_t>(info.totalSize), checksum);
+  const bool read = CombineStretches(
+      readBack.Read(), info.totalSize,
+      [&](int64_t start, int64_t length, uint32_t& gap) {
+        return reader.Checksum({restored, outputPath}, static_cast<uint64_t>(start), static_cast<uint64_t>(length),
+                               gap);
+      },
+      checksum);
   restored.Abort();
   if (read && checksum == info.checksums->wholeFile) return true;
   if (read) {
