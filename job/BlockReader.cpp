@@ -20,20 +20,26 @@ bool BlockReader::Checksum(CopyEnd file, uint64_t position, uint64_t length, uin
   });
 }
 
-bool BlockReader::Read(CopyEnd file, uint64_t length, const Take& take) {
-  brokenOff = false;
+BlocksRead ReadBlocks(fw::File& file, unsigned char* block, uint64_t length,
+                      const std::function<bool(const unsigned char* bytes, uint32_t length)>& take) {
   for (uint64_t at = 0; at < length;) {
     const uint32_t wanted = length - at < FIXED_DISK_BLOCK_BYTES ? static_cast<uint32_t>(length - at)
                                                                  : FIXED_DISK_BLOCK_BYTES;
     uint32_t got = 0;
-    if (!file.file.Read(block.get(), wanted, got) || got != wanted) return reports.Fail(IDS_READ_INCOMPLETE, file.path);
-    take(block.get(), got);
+    if (!file.Read(block, wanted, got) || got != wanted) return BlocksRead::READ_FAILED;
     at += got;
-    done += got;
-    if (reports.BlockDone(done, breakQuestion)) {
-      brokenOff = true;
-      return false;
-    }
+    if (!take(block, got)) return BlocksRead::STOPPED;
   }
-  return true;
+  return BlocksRead::ALL;
+}
+
+bool BlockReader::Read(CopyEnd file, uint64_t length, const Take& take) {
+  brokenOff = false;
+  const BlocksRead run = ReadBlocks(file.file, block.get(), length, [&](const unsigned char* bytes, uint32_t count) {
+    take(bytes, count);
+    done += count;
+    brokenOff = reports.BlockDone(done, breakQuestion);
+    return !brokenOff;
+  });
+  return run == BlocksRead::ALL || (run == BlocksRead::READ_FAILED && reports.Fail(IDS_READ_INCOMPLETE, file.path));
 }

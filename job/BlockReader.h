@@ -9,6 +9,14 @@
 #include "job/BlockCopier.h"
 #include "job/WorkerReports.h"
 
+// How a run of blocks ended.
+enum class BlocksRead { ALL, READ_FAILED, STOPPED };
+// Reads length bytes from where the file stands, at most FIXED_DISK_BLOCK_BYTES at a time
+// into block, and hands each block to take, which answers whether to go on. READ_FAILED when
+// a read failed or came short of the length; no one is told.
+BlocksRead ReadBlocks(fw::File& file, unsigned char* block, uint64_t length,
+                      const std::function<bool(const unsigned char* bytes, uint32_t length)>& take);
+
 class BlockReader {
  public:
   using Take = std::function<void(const unsigned char* bytes, uint32_t length)>;

@@ -4,7 +4,7 @@
 #include <memory>
 #include <process.h>
 
-#include "job/BlockCopier.h"
+#include "job/BlockReader.h"
 #include "logic/Crc32.h"
 
 bool CombineStretches(std::vector<ReadStretch> read, int64_t total, const StretchReader& readGap,
@@ -27,13 +27,11 @@ bool CombineStretches(std::vector<ReadStretch> read, int64_t total, const Stretc
 ReadBack::~ReadBack() {
   if (thread) Finish(false);
   if (wake) CloseHandle(wake);
-  if (guardMade) DeleteCriticalSection(&guard);
+  DeleteCriticalSection(&guard);
 }
 
 bool ReadBack::Start(const std::string& path) {
   if (!file.Open(path, fw::File::READ_BESIDE_WRITER)) return false;
-  InitializeCriticalSection(&guard);
-  guardMade = true;
   wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   // Windows 95, 98 and ME start no thread without a place for its number.
   unsigned threadId = 0;
@@ -72,11 +70,18 @@ unsigned __stdcall ReadBack::Run(void* self) {
 // thread, and what it did not read is read at the end.
 void ReadBack::ReadStretches() {
   std::unique_ptr<unsigned char[]> block(new unsigned char[FIXED_DISK_BLOCK_BYTES]);
+  int64_t before = 0;
   for (ReadStretch stretch; NextStretch(stretch);) {
-    if (!ReadOne(stretch, block.get())) return;
+    if (!ReadOne(stretch, block.get(), before)) return;
     read.push_back(stretch);
-    bytesRead += stretch.length;
+    before += stretch.length;
   }
+}
+
+int64_t ReadBack::BytesRead() const {
+  int64_t bytes = 0;
+  for (const ReadStretch& stretch : read) bytes += stretch.length;
+  return bytes;
 }
 
 // The next stretch handed over, waited for; false when none is left and the thread is to end.
@@ -95,17 +100,20 @@ bool ReadBack::NextStretch(ReadStretch& next) {
   }
 }
 
-bool ReadBack::ReadOne(ReadStretch& stretch, unsigned char* block) {
-  if (!file.Seek(static_cast<uint64_t>(stretch.start))) return false;
+// One stretch for its CRC-32, the bytes read before it counted on; false when a read failed
+// or came short, or the thread was told to stop.
+bool ReadBack::ReadOne(ReadStretch& stretch, unsigned char* block, int64_t before) {
   uint32_t checksum = 0;
-  for (int64_t at = 0; at < stretch.length;) {
-    const uint32_t wanted = static_cast<uint32_t>(std::min<int64_t>(stretch.length - at, FIXED_DISK_BLOCK_BYTES));
-    uint32_t got = 0;
-    if (stop.load() || !file.Read(block, wanted, got) || got != wanted) return false;
-    checksum = Crc32Update(checksum, block, got);
-    at += got;
-    kibibytesRead.store(static_cast<uint32_t>((bytesRead + at) >> 10));
-  }
+  int64_t counted = before;
+  const auto take = [&](const unsigned char* bytes, uint32_t length) {
+    checksum = Crc32Update(checksum, bytes, length);
+    counted += length;
+    kibibytesRead.store(static_cast<uint32_t>(counted >> 10));
+    return !stop.load();
+  };
+  if (!file.Seek(static_cast<uint64_t>(stretch.start)) ||
+      ReadBlocks(file, block, static_cast<uint64_t>(stretch.length), take) != BlocksRead::ALL)
+    return false;
   stretch.checksum = checksum;
   return true;
 }

@@ -31,7 +31,7 @@ bool CombineStretches(std::vector<ReadStretch> read, int64_t total, const Stretc
 
 class ReadBack {
  public:
-  ReadBack() = default;
+  ReadBack() { InitializeCriticalSection(&guard); }
   ReadBack(const ReadBack&) = delete;
   ReadBack& operator=(const ReadBack&) = delete;
   // A thread still at work is told to stop, and waited for.
@@ -51,23 +51,21 @@ class ReadBack {
   const std::atomic<uint32_t>& KibibytesRead() const { return kibibytesRead; }
   // After Finish: the stretches read, and their bytes.
   const std::vector<ReadStretch>& Read() const { return read; }
-  int64_t BytesRead() const { return bytesRead; }
+  int64_t BytesRead() const;
 
  private:
   static unsigned __stdcall Run(void* self);
   void ReadStretches();
   bool NextStretch(ReadStretch& next);
-  bool ReadOne(ReadStretch& stretch, unsigned char* block);
+  bool ReadOne(ReadStretch& stretch, unsigned char* block, int64_t before);
 
   fw::File file;
   HANDLE thread = nullptr;
   HANDLE wake = nullptr;  // set after each change to what the thread is to do
   CRITICAL_SECTION guard;  // over pending and closing
-  bool guardMade = false;
   std::vector<ReadStretch> pending;
   bool closing = false;
   std::atomic<bool> stop{false};
   std::vector<ReadStretch> read;  // the thread's own until it has ended
-  int64_t bytesRead = 0;          // the same
   std::atomic<uint32_t> kibibytesRead{0};
 };
